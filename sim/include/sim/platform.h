@@ -1,0 +1,171 @@
+// The test side of the simulated platform: what a test (or the demo) uses to set the
+// scene, drive the virtual clock and the listener's hands, and read back what the
+// plug-in did. The plug-in itself only ever sees <windows.h>, <shellapi.h> and
+// <mmsystem.h>.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// ---------------------------------------------------------------------------
+// The whole platform
+
+// Back to a fresh machine: no windows, timers, hotkeys, icons, message-box script,
+// clock at 0, faults cleared, keyboard released, registry with its usual keys.
+// `driveRoot` is the Linux folder that holds the simulated drives: "C:\Music\a.mp3"
+// lives at driveRoot + "/C/Music/a.mp3". The folder is created when missing.
+void reset(const std::string& driveRoot);
+
+// ---------------------------------------------------------------------------
+// Virtual clock and message delivery
+
+uint32_t now();  // milliseconds since reset
+// Moves the clock forward by `ms`, delivering every timer that falls due (in order of
+// due time, then of arming) and every posted message, each at its own moment.
+void advance(uint32_t ms);
+// Delivers posted messages that are waiting, without moving the clock.
+void pump();
+
+// Something that happens at a moment of the virtual clock besides timers (the player
+// uses it to start the next song exactly when one ends). Returns the next moment at
+// which the listener wants to be called, or UINT64_MAX for none; called with the clock
+// already moved to that moment.
+using ClockListener = std::function<uint64_t(uint64_t nowMs)>;
+void addClockListener(ClockListener listener);
+
+// ---------------------------------------------------------------------------
+// Windows
+
+HWND createWindow(WNDPROC procedure, const char* name);
+void destroyWindow(HWND window);
+
+// ---------------------------------------------------------------------------
+// Timers
+
+struct TimerInfo {
+    HWND window;
+    UINT_PTR id;
+    uint32_t periodMs;
+    TIMERPROC routine;  // null: delivered as WM_TIMER
+    uint64_t dueAtMs;
+};
+bool findTimer(HWND window, UINT_PTR id, TimerInfo* out = nullptr);
+std::vector<TimerInfo> timers();
+void refuseTimerId(UINT_PTR id);  // SetTimer with this identifier answers 0
+void refuseAllTimers(bool refuse);
+
+// ---------------------------------------------------------------------------
+// Message boxes
+
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+    int answer;
+    uint32_t atMs;
+};
+// Answers for the next message boxes, in order. A box with no scripted answer gets its
+// first button (IDOK, or IDYES for MB_YESNO).
+void answerNextMessageBox(int answer);
+// Called while a box is up (before it returns), e.g. to let the clock run meanwhile.
+void whileMessageBoxOpen(std::function<void(const MessageBoxRecord&)> action);
+const std::vector<MessageBoxRecord>& messageBoxes();
+void clearMessageBoxes();
+
+// ---------------------------------------------------------------------------
+// Keyboard and hotkeys
+
+// Keys by virtual-key code; the six sided modifier keys (VK_LCONTROL ... VK_RMENU) also
+// make the side-less code (VK_CONTROL, VK_SHIFT, VK_MENU) read as held.
+void keyDown(int vk);
+void keyUp(int vk);
+void releaseAllKeys();
+// Presses and releases a key. When the held modifiers (coarsely: Ctrl, Alt, Shift) and
+// the key make a registered combination, WM_HOTKEY is posted to its window and
+// delivered before this returns.
+void pressKey(int vk);
+
+struct HotkeyInfo {
+    HWND window;
+    int id;
+    UINT modifiers;
+    UINT vk;
+};
+bool findHotkey(HWND window, int id, HotkeyInfo* out = nullptr);
+// Another program holds this combination: registering it fails with
+// ERROR_HOTKEY_ALREADY_REGISTERED.
+void holdHotkeyElsewhere(UINT modifiers, UINT vk);
+
+// ---------------------------------------------------------------------------
+// Registry: which keys under HKEY_LOCAL_MACHINE open. Reset leaves the usual
+// "SOFTWARE\Microsoft\Windows NT\CurrentVersion" in place.
+void setRegistryKeyPresent(const std::string& localMachinePath, bool present);
+
+// ---------------------------------------------------------------------------
+// Notification area
+
+struct TrayIcon {
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    HICON icon;
+    std::string tip;
+};
+struct TrayCall {
+    DWORD action;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
+    DWORD cbSize;
+    TrayIcon record;
+    BOOL result;
+    uint32_t atMs;
+};
+bool findTrayIcon(HWND window, UINT id, TrayIcon* out = nullptr);
+const std::vector<TrayCall>& trayCalls();
+void refuseTray(bool refuse);  // no notification area: every call answers FALSE
+// The listener's mouse on the icon: sends its callback message with wParam = id and
+// lParam = mouseMessage (WM_LBUTTONDBLCLK, WM_RBUTTONUP, ...), delivered at once.
+void trayMouse(HWND window, UINT id, UINT mouseMessage);
+// Explorer restarts: every icon vanishes and "TaskbarCreated" is sent to every window.
+void restartExplorer();
+
+// ---------------------------------------------------------------------------
+// Modules and resources
+
+// The plug-in's module: GetModuleFileNameA answers `windowsPath` for `instance`.
+void setModulePath(HINSTANCE instance, const std::string& windowsPath);
+HINSTANCE pluginInstance();  // a fixed handle that stands for the loaded plug-in
+// The resource script the module is built from (icons, dialogs). LoadIconA answers a
+// handle for an icon the script declares, and null otherwise.
+void loadResourceScript(const std::string& linuxPath);
+int iconResourceNumber(HICON icon);  // 0 for a null or unknown handle
+bool modulePinned(HINSTANCE instance);
+
+// ---------------------------------------------------------------------------
+// Wave-output volume: device 0 answers what the source gives (the player sets it).
+// Without a source waveOutGetVolume fails with MMSYSERR_NOTSUPPORTED.
+void setWaveOutVolumeSource(std::function<DWORD()> source);
+
+// ---------------------------------------------------------------------------
+// Files: Windows paths to the Linux folder given to reset().
+
+std::string linuxPath(const std::string& windowsPath);
+void writeFile(const std::string& windowsPath, const std::string& bytes);  // folders made as needed
+std::string readFile(const std::string& windowsPath);  // empty when missing
+bool fileExists(const std::string& windowsPath);
+
+// Fault injection, by Windows path (compared regardless of case); cleared by reset().
+void refuseDelete(const std::string& windowsPath);
+void refuseRename(const std::string& fromWindowsPath);
+// Writes into this file stop after `bytesAccepted` bytes in total: WriteFile then
+// answers FALSE (ERROR_DISK_FULL) and writes nothing more; profile writes fail too.
+void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted);
+
+}  // namespace sim

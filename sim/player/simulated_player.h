@@ -1,0 +1,72 @@
+// The simulated player: a Winamp 2.x host in miniature. Its main window answers the
+// host requests (WM_USER with the request code in lParam, and the two volume-step
+// commands), it plays through a playlist as the virtual clock runs, and its volume is
+// what device 0 reports as the wave-output volume.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace sim {
+namespace player {
+
+struct Entry {
+    std::string path;   // Windows path, as the playlist holds it
+    int lengthSeconds;  // what the host reports as the track length
+};
+
+// One volume step of the player's own volume-up and volume-down commands, on the
+// 0..255 scale.
+constexpr int VOLUME_STEP = 2;
+
+// Creates the main window (after sim::reset). The player starts stopped, at entry 0,
+// volume 130, with an empty playlist, reporting the given version.
+HWND start(int version = 0x2081);
+HWND window();
+
+// ---- the playlist ----
+void setPlaylist(const std::vector<Entry>& entries);
+void insertEntry(int index, const Entry& entry);
+void removeEntry(int index);
+int length();
+int position();  // the current entry's index
+
+// ---- the listener at the player ----
+void play();          // from stopped: the current entry from its start; from paused: resume
+void pause();         // toggles pause while playing
+void stop();
+void jumpTo(int index);  // makes `index` current and plays it from the start
+void next();
+void seekTo(int ms);
+void setVolume(int volume);  // the volume slider, 0..255
+int volume();
+bool playing();  // playing and not paused
+bool paused();
+int positionMs();
+// When on, the player starts the playlist over after its last entry; off by default,
+// so playback stops at the end.
+void setRepeat(bool repeat);
+
+// ---- what the player reports, for hostile-host tests ----
+void setVersion(int version);
+// Override the length reported for every track (e.g. -1 as streams report); pass
+// INT32_MIN to report the entry's own length again.
+void overrideReportedLength(int seconds);
+// Override the playlist length reported by IPC_GETLISTLENGTH; INT32_MIN to stop.
+void overrideReportedListLength(int entries);
+
+// ---- what the plug-in asked for ----
+struct Request {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    uint32_t atMs;
+};
+const std::vector<Request>& requests();  // every message the player's procedure saw
+std::vector<int> volumesSet();           // the values of every IPC_SETVOLUME request
+void clearLog();
+
+}  // namespace player
+}  // namespace sim

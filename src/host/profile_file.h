@@ -1,0 +1,19 @@
+// The one place that knows the section name and how keys are quoted in both profile
+// files (the settings and the volume database).
+#pragma once
+
+#include <stddef.h>
+
+constexpr char SECTION_NAME[] = "Tamsel Loudmark";
+
+namespace ProfileFile {
+
+constexpr int ABSENT = -1;
+
+// `word` wrapped in double quotes; false (and an empty key) when it does not fit.
+bool quoteKey(const char* word, char* quotedKey, size_t capacity);
+// The value under an already quoted key in our section, or ABSENT.
+int readInt(const char* quotedKey, const char* path);
+void writeInt(const char* quotedKey, int value, const char* path);
+
+}  // namespace ProfileFile

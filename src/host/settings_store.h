@@ -1,0 +1,32 @@
+// The eight user settings, held in memory for the module's lifetime, and the two file
+// paths worked out at start-up.
+#pragma once
+
+#include <windows.h>
+
+struct Settings {
+    int enabled;  // flag
+    int trim;     // flag: "Always trim"
+    int trimTo;   // trim choice 1..3; anything else acts as 1
+    int hotkey;   // flag
+    int upMod;    // ModifierMask
+    int upKey;    // virtual-key code
+    int downMod;  // ModifierMask
+    int downKey;  // virtual-key code
+};
+
+// The values a start-up without a settings file ends up with.
+constexpr Settings DEFAULT_SETTINGS = {1, 0, -1, 1, 3, 38, 3, 40};
+
+extern Settings settings;
+
+namespace SettingsStore {
+
+extern char settingsPath[MAX_PATH];
+extern char databasePath[MAX_PATH];
+
+void locateFiles(HINSTANCE module);
+void load();
+void save();
+
+}  // namespace SettingsStore

@@ -1,0 +1,20 @@
+// How a song is identified in the volume database: its file name and size, not its
+// folder. The key is kept ready-quoted, as it stands in the file.
+#pragma once
+
+#include <stddef.h>
+
+constexpr size_t SONG_KEY_CAPACITY = 512;
+
+struct SongKey {
+    char text[SONG_KEY_CAPACITY];  // "name[size]" with the quotes
+    // False when there is no path, or when the key cannot stand in a profile file as
+    // it is (too long for the buffer, or holding '=' or a line break, which the profile
+    // format cannot read back): such a key is never written or looked up.
+    bool storable;
+
+    static SongKey fromPath(const char* path);
+    static SongKey fromNameAndSize(const char* fileName, int size);
+    // The file's size in bytes (low 32 bits), or -1 when it cannot be opened.
+    static int fileSize(const char* path);
+};

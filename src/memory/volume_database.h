@@ -1,0 +1,22 @@
+// The volume database: one record per song key, holding where the volume ended
+// relative to the reference volume, offset by 255.
+#pragma once
+
+#include "memory/song_key.h"
+
+namespace VolumeDatabase {
+
+constexpr int NO_RECORD = -1;
+constexpr int HOST_VOLUME_MAX = 255;
+
+// The record under `key` in `databaseFile`, or NO_RECORD.
+int read(const SongKey& key, const char* databaseFile);
+void write(const SongKey& key, int storedValue, const char* file);
+
+int storedValueFor(int endVolume, int referenceVolume);
+// The volume a record asks for, by the stored-value arithmetic, unclamped.
+int volumeToApply(int record, int referenceVolume);
+// What may be sent to the host: the host's own 0..255 scale.
+int clampToHostScale(int volume);
+
+}  // namespace VolumeDatabase
