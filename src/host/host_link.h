@@ -33,7 +33,9 @@ void volumeUpStep();
 void volumeDownStep();
 
 // Not a host request: the lowest 8 bits of wave-output device 0's volume, which the
-// host keeps at its own 0..255 volume. 0 when the device does not answer.
+// host keeps at its own 0..255 volume. VOLUME_UNKNOWN when the device does not answer:
+// a volume we never read must not be recorded or made the reference.
+constexpr int VOLUME_UNKNOWN = -1;
 int readCurrentVolume();
 
 }  // namespace HostLink

@@ -1,0 +1,30 @@
+#include "host/profile_file.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+
+namespace ProfileFile {
+
+bool quoteKey(const char* word, char* quotedKey, size_t capacity) {
+    if (capacity == 0) return false;
+    quotedKey[0] = '\0';
+    if (BoundedText::append(quotedKey, capacity, "\"") && BoundedText::append(quotedKey, capacity, word) &&
+        BoundedText::append(quotedKey, capacity, "\"")) {
+        return true;
+    }
+    quotedKey[0] = '\0';  // a cut key would name another record
+    return false;
+}
+
+int readInt(const char* quotedKey, const char* path) {
+    return static_cast<int>(GetPrivateProfileIntA(SECTION_NAME, quotedKey, ABSENT, path));
+}
+
+void writeInt(const char* quotedKey, int value, const char* path) {
+    char text[16] = "";
+    BoundedText::appendInt(text, sizeof text, value);
+    WritePrivateProfileStringA(SECTION_NAME, quotedKey, text, path);
+}
+
+}  // namespace ProfileFile
