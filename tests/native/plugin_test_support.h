@@ -1,0 +1,37 @@
+// A fresh machine for every scenario: the simulated platform reset into a folder of the
+// test's own, the simulated player's window as the host, and the plug-in's module-level
+// state as a new load of the module has it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/platform.h"
+#include "player/simulated_player.h"
+
+namespace testsupport {
+
+constexpr char PLUGIN_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\gen_loudmark.dll";
+constexpr char DATABASE_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini";
+constexpr char SETTINGS_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\plugin.ini";
+
+// A folder under the test temp dir named after the running test, emptied.
+std::string freshFolder();
+
+// Resets the platform and the plug-in's state; starts the player as the host.
+void freshMachine();
+
+// Real files for the player's playlist: "C:\Music\<name>" with `sizeBytes` bytes.
+sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeBytes = 1000);
+
+// The value stored under a song's key ("name[size]"), or -1.
+int storedValue(const std::string& fileName, int sizeBytes);
+
+class PluginScenario : public ::testing::Test {
+protected:
+    void SetUp() override { freshMachine(); }
+};
+
+}  // namespace testsupport
