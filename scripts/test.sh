@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Every test: the native suite, the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the built 32-bit DLL inspected, and the 64-bit build of the
+# same code run end to end under wine64. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+stage() { printf '\n==== %s\n' "$*"; }
+
+stage "native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$jobs"
+ctest --preset native -j"$jobs"
+
+stage "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset native-asan >/dev/null
+cmake --build --preset native-asan -j"$jobs"
+ctest --preset native-asan -j"$jobs"
+
+stage "win32: the product DLL"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j"$jobs"
+if [ -x tests/dll/check_dll.sh ]; then bash tests/dll/check_dll.sh build/win32/gen_loudmark.dll; fi
+
+stage "win64: the same code end to end under wine64"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j"$jobs"
+if [ -f tests/wine/run.sh ]; then bash tests/wine/run.sh; fi
+
+if [ -f scripts/fuzz-smoke.sh ]; then
+  stage "fuzzing, a short run over the kept corpus"
+  bash scripts/fuzz-smoke.sh
+fi
+
+stage "all tests passed"
