@@ -10,9 +10,23 @@ enum class AnimationKind { ReferenceAdjusted, NewSong, VolumeUp, VolumeDown };
 
 namespace TrayIndicator {
 
+constexpr UINT ANIMATION_PERIOD_MS = 250;
+constexpr UINT_PTR FIRST_ANIMATION_TIMER_ID = 1999;
+// How many identifiers an animation tries before it is skipped.
+constexpr UINT ANIMATION_TIMER_SEARCH_LIMIT = 64;
+constexpr size_t TIP_COPY_LIMIT = 63;  // 62 characters and the terminating zero
+
+struct State {
+    int animationCountdown = 0;       // ticks left in the running animation
+    UINT_PTR animationTimerId = 0;    // the identifier last tried
+    char restTip[32] = "";            // "Reference Volume is %d"
+};
+extern State state;
+
 void loadIcons(HINSTANCE module);
 void add();
 void remove();
+void showRest(DWORD action);  // NIM_ADD or NIM_MODIFY
 void startAnimation(AnimationKind kind);
 void stopAnimationTimer();
 void onTrayCallback(UINT event);
