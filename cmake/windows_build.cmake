@@ -3,12 +3,19 @@
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/res")
 
-add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${CMAKE_SOURCE_DIR}/res/loudmark.rc)
+# The resource script (icons, the dialog) is written alongside the code; globbed so that
+# its arrival is noticed by the next build without a fresh configure.
+file(GLOB LOUDMARK_RESOURCES CONFIGURE_DEPENDS ${LOUDMARK_RESOURCE_SCRIPT})
+set(LOUDMARK_DEF_FILE ${CMAKE_SOURCE_DIR}/src/host/gen_loudmark.def)
+
+add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_RESOURCES})
 set_target_properties(gen_loudmark PROPERTIES PREFIX "" OUTPUT_NAME gen_loudmark)
 target_include_directories(gen_loudmark PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(gen_loudmark PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -Os -ffunction-sections -fdata-sections)
+# The .def names the one export, undecorated; everything else stays inside.
 target_link_options(gen_loudmark PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
-  ${CMAKE_SOURCE_DIR}/src/host/gen_loudmark.def)
+  ${LOUDMARK_DEF_FILE})
+set_property(TARGET gen_loudmark APPEND PROPERTY LINK_DEPENDS ${LOUDMARK_DEF_FILE})
 target_link_libraries(gen_loudmark PRIVATE user32 shell32 advapi32 winmm kernel32)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)

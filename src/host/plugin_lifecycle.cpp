@@ -1,0 +1,106 @@
+#include "host/plugin_lifecycle.h"
+
+#include "common/bounded_text.h"
+#include "controls/hotkey_control.h"
+#include "controls/tray_indicator.h"
+#include "host/host_link.h"
+#include "host/host_window_hook.h"
+#include "host/plugin_record.h"
+#include "host/profile_file.h"
+#include "host/settings_store.h"
+#include "memory/song_tracker.h"
+
+namespace PluginLifecycle {
+
+namespace {
+
+constexpr int VERSION_MAJOR = 0;
+constexpr int VERSION_MINOR = 5;
+constexpr size_t MODULE_PATH_CAPACITY = 512;
+
+char description[512] = "";
+
+// "Tamsel Loudmark Plug-In v0.5 (gen_loudmark.dll)"; a module name too long for the
+// buffer is cut, the rest of the text still stands.
+void describe() {
+    char modulePath[MODULE_PATH_CAPACITY] = "";
+    DWORD length = GetModuleFileNameA(pluginRecord.hDllInstance, modulePath, sizeof modulePath);
+    // A path that fills the buffer may come back without its terminating zero.
+    if (length >= sizeof modulePath) length = sizeof modulePath - 1;
+    modulePath[length] = '\0';
+
+    BoundedText::copy(description, sizeof description, SECTION_NAME);
+    BoundedText::append(description, sizeof description, " Plug-In v");
+    BoundedText::appendInt(description, sizeof description, VERSION_MAJOR);
+    BoundedText::append(description, sizeof description, ".");
+    BoundedText::appendInt(description, sizeof description, VERSION_MINOR);
+    BoundedText::append(description, sizeof description, " (");
+    BoundedText::append(description, sizeof description, BoundedText::afterLastBackslash(modulePath));
+    BoundedText::append(description, sizeof description, ")");
+    pluginRecord.description = description;
+}
+
+bool hostTooOld() {
+    if (HostLink::getVersion() >= HostLink::REQUIRED_VERSION) return false;
+    // No owner: the host's window is not ours to lean on before we are running.
+    MessageBoxA(nullptr, "WinAmp Version 2.05 required.\nLoudmark not enabled.", "Warning", MB_OK);
+    return true;
+}
+
+// Anything module-wide that a pinned module would otherwise carry over from its
+// previous load into the next one.
+void startLoadAfresh() {
+    SongTracker::state = SongTracker::State();
+}
+
+}  // namespace
+
+int init() {
+    startLoadAfresh();
+    describe();
+    bool oldHost = hostTooOld();
+    SettingsStore::locateFiles(pluginRecord.hDllInstance);
+    TrayIndicator::loadIcons(pluginRecord.hDllInstance);
+    SettingsStore::load();
+    if (oldHost) settings.enabled = 0;
+    HotkeyControl::detectWin95Mode();
+    HotkeyControl::state.lastDirection = 0;
+
+    if (!settings.enabled) return 0;
+    installHook();
+    if (settings.hotkey) HotkeyControl::registerHotkeys();
+    SongTracker::start();
+    TrayIndicator::add();
+    return 0;
+}
+
+// The configuration dialog is not built yet: nothing to open.
+void config() {}
+
+void quit() {
+    // The host may unload us as soon as we return, so nothing of ours may be left to be
+    // called: the main timer goes also when disabled (a refused re-arm leaves the old
+    // timer running), and so does a running animation's timer.
+    SongTracker::stop();
+    if (settings.enabled) TrayIndicator::remove();
+    TrayIndicator::stopAnimationTimer();
+    HotkeyControl::unregisterHotkeys();
+    SettingsStore::save();
+
+    if (!HostWindowHook::uninstall()) {
+        // Another module has put its procedure over ours and will go on calling ours:
+        // keep this module in memory for the rest of the process instead.
+        HMODULE self = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                           reinterpret_cast<LPCSTR>(&HostWindowHook::procedure), &self);
+    }
+}
+
+void installHook() { HostWindowHook::install(pluginRecord.hwndParent); }
+
+bool hookInstalled() {
+    return HostWindowHook::state.inChain && HostWindowHook::state.routing &&
+           HostWindowHook::state.window == pluginRecord.hwndParent;
+}
+
+}  // namespace PluginLifecycle

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Inspects the built product DLL as the player will see it: a 32-bit PE module with the
+# one undecorated export, nothing imported but system DLLs, its icons (and the dialog,
+# once the resource script has one) compiled in. Prints its size.
+set -uo pipefail
+
+dll=${1:-build/win32/gen_loudmark.dll}
+script=${2:-$(dirname "$0")/../../res/loudmark.rc}
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+limit=$((64 * 1024))
+
+passed=0
+failed=0
+check() {  # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
+
+if [ ! -f "$dll" ]; then
+    echo "no DLL at $dll"
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+dump=$("$objdump" -p "$dll")
+
+# --- the file ---
+check "PE32 for i386" grep -q 'file format pei-i386' <<<"$dump"
+check "optional header magic 010b (PE32)" grep -qE '^Magic[[:space:]]+010b' <<<"$dump"
+check "a DLL (characteristics bit 0x2000)" \
+    test $(( 0x$(awk '/^Characteristics/ {print $2; exit}' <<<"$dump" | sed 's/^0x//') & 0x2000 )) -ne 0
+
+# --- exports: exactly one, by its plain name ---
+exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -nE 's/^[[:space:]]+\[ *[0-9]+\] ([^ ]+)$/\1/p' | sort -u)
+check "exactly one export, winampGetGeneralPurposePlugin (got: $(echo $exports))" \
+    test "$exports" = "winampGetGeneralPurposePlugin"
+check "the export address table holds one entry" \
+    grep -qE 'Export Address Table[[:space:]]+00000001' <<<"$dump"
+
+# --- imports: system DLLs only ---
+allowed='^(KERNEL32|USER32|SHELL32|ADVAPI32|WINMM|GDI32|MSVCRT)\.DLL$'
+imports=$(grep -oE 'DLL Name: .+' <<<"$dump" | sed 's/DLL Name: //' | tr '[:lower:]' '[:upper:]' | sort -u)
+unexpected=$(grep -vE "$allowed" <<<"$imports" || true)
+check "imports only system DLLs (got: $(echo $imports); unexpected: $(echo $unexpected))" test -z "$unexpected"
+check "imports KERNEL32 and USER32" bash -c 'grep -qx KERNEL32.DLL <<<"$1" && grep -qx USER32.DLL <<<"$1"' _ "$imports"
+
+# --- resources: the type table lists types, under each the names ---
+resources=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$dump" | while read -r line; do
+    case "$line" in
+    *"Entry: ID:"*) ;;
+    *) continue ;;
+    esac
+    id=$(sed -E 's/.*Entry: ID: (0x[0-9a-f]+).*/\1/' <<<"$line")
+    # objdump indents by depth: types three blanks after the offset, names five
+    depth=$(sed -E 's/^[0-9a-f]+( +)Entry.*/\1/' <<<"$line")
+    [ ${#depth} -eq 3 ] && type=$((id))
+    [ ${#depth} -eq 5 ] && echo "$type $((id))"
+done)
+missing=""
+for icon in 102 105 106 107 108 109 110 111 112 113 114; do
+    grep -qx "14 $icon" <<<"$resources" || missing="$missing $icon"
+done
+check "the eleven icon resources (missing:${missing:- none})" test -z "$missing"
+if [ -f "$script" ] && grep -qE '^[^/]*\bDIALOGEX\b' "$script"; then
+    check "the configuration dialog, resource 2" grep -qx "5 2" <<<"$resources"
+fi
+
+# --- size ---
+size=$(stat -c %s "$dll")
+stripped=$(mktemp)
+"${STRIP:-i686-w64-mingw32-strip}" -o "$stripped" "$dll"
+stripped_size=$(stat -c %s "$stripped")
+rm -f "$stripped"
+echo "gen_loudmark.dll: $size bytes as built, $stripped_size bytes stripped (goal: at most $limit)"
+check "stripped size within 64 KiB" test "$stripped_size" -le "$limit"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
