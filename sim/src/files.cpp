@@ -1,0 +1,700 @@
+// Files on the simulated drives: the platform's file functions over a Linux folder, with
+// the platform's error codes, its sharing rules for open handles, and injected faults.
+//
+// Where a Unix symbolic link would behave one way under Wine and another on Windows, we
+// follow Windows: an open goes through to the target, while deleting, renaming and
+// asking the attributes act on the link itself, which is a reparse point with its own
+// size.
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "files_internal.h"
+#include "sim/platform.h"
+#include "sim_internal.h"
+
+namespace sim {
+namespace files {
+
+namespace {
+
+struct WriteFault {
+    uint64_t accepted;
+    uint64_t used;
+};
+
+constexpr uint32_t HANDLE_MAGIC = 0x46494C45;  // "FILE"
+
+struct OpenFile {
+    uint32_t magic;
+    int fd;
+    DWORD access;  // GENERIC_READ / GENERIC_WRITE bits
+    DWORD share;
+    dev_t device;
+    ino_t inode;
+    std::string faultKey;
+};
+
+struct FileSystem {
+    std::string root = "/tmp/loudmark-sim";
+    std::set<std::string> refusedDeletes;
+    std::set<std::string> refusedRenames;
+    std::map<std::string, WriteFault> writeFaults;
+    std::set<OpenFile*> open;
+};
+
+FileSystem& fs() {
+    static FileSystem instance;
+    return instance;
+}
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string lowered(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string faultKeyOf(const std::string& linuxPath) { return lowered(linuxPath); }
+
+std::string parentOf(const std::string& linuxPath) {
+    size_t slash = linuxPath.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return "/";
+    return linuxPath.substr(0, slash);
+}
+
+bool isDirectory(const std::string& linuxPath) {
+    struct stat st;
+    return stat(linuxPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void makeFolders(const std::string& linuxFolder) {
+    std::string partial;
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        size_t next = linuxFolder.find('/', pos + 1);
+        partial = linuxFolder.substr(0, next);
+        if (!partial.empty()) mkdir(partial.c_str(), 0755);
+        pos = next;
+    }
+}
+
+DWORD errorFromErrno(int error, const std::string& linuxPath) {
+    switch (error) {
+        case ENOENT: return missingError(linuxPath);
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND_;
+        case EEXIST: return ERROR_FILE_EXISTS_;
+        case ENOSPC: return ERROR_DISK_FULL;
+        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE_;
+        default: return ERROR_ACCESS_DENIED;
+    }
+}
+
+bool hasDataAccess(DWORD access) { return (access & (GENERIC_READ | GENERIC_WRITE)) != 0; }
+
+// The platform's sharing rule: a new open must allow what the handles already open do,
+// and they must allow what it asks. Opens without read or write access take no part.
+bool sharingAllows(const struct stat& st, DWORD access, DWORD share) {
+    if (!hasDataAccess(access)) return true;
+    for (OpenFile* file : fs().open) {
+        if (file->device != st.st_dev || file->inode != st.st_ino || !hasDataAccess(file->access)) continue;
+        if ((access & GENERIC_READ) && !(file->share & FILE_SHARE_READ)) return false;
+        if ((access & GENERIC_WRITE) && !(file->share & FILE_SHARE_WRITE)) return false;
+        if ((file->access & GENERIC_READ) && !(share & FILE_SHARE_READ)) return false;
+        if ((file->access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE)) return false;
+    }
+    return true;
+}
+
+// Whether an open handle with data access keeps the entry from being deleted or renamed.
+bool heldAgainstDelete(const struct stat& st) {
+    for (OpenFile* file : fs().open) {
+        if (file->device == st.st_dev && file->inode == st.st_ino && hasDataAccess(file->access) &&
+            !(file->share & FILE_SHARE_DELETE)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool heldOpen(const struct stat& st) {
+    for (OpenFile* file : fs().open) {
+        if (file->device == st.st_dev && file->inode == st.st_ino && hasDataAccess(file->access)) return true;
+    }
+    return false;
+}
+
+OpenFile* fileOf(HANDLE handle) {
+    OpenFile* file = static_cast<OpenFile*>(handle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || fs().open.count(file) == 0) return nullptr;
+    return file->magic == HANDLE_MAGIC ? file : nullptr;
+}
+
+bool writeAll(int fd, const char* bytes, size_t count, size_t* written) {
+    *written = 0;
+    while (*written < count) {
+        ssize_t n = write(fd, bytes + *written, count - *written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        *written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes what an injected fault lets through; false (ERROR_DISK_FULL) when it cut the
+// write short.
+bool faultAwareWrite(int fd, const std::string& faultKey, const char* bytes, size_t count, size_t* written,
+                     DWORD* error) {
+    size_t allowed = count;
+    auto fault = fs().writeFaults.find(faultKey);
+    if (fault != fs().writeFaults.end()) {
+        uint64_t left = fault->second.accepted - fault->second.used;
+        if (allowed > left) allowed = static_cast<size_t>(left);
+    }
+    bool ok = writeAll(fd, bytes, allowed, written);
+    if (fault != fs().writeFaults.end()) fault->second.used += *written;
+    if (!ok) {
+        *error = errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
+        return false;
+    }
+    if (allowed < count) {
+        *error = ERROR_DISK_FULL;
+        return false;
+    }
+    return true;
+}
+
+void closeAll() {
+    for (OpenFile* file : fs().open) {
+        close(file->fd);
+        delete file;
+    }
+    fs().open.clear();
+}
+
+// Windows turns FILETIME's 100 ns ticks since 1601 into time; Linux counts from 1970.
+FILETIME fileTimeOf(const struct timespec& when) {
+    uint64_t ticks = (static_cast<uint64_t>(when.tv_sec) + 11644473600ull) * 10000000ull +
+                     static_cast<uint64_t>(when.tv_nsec) / 100;
+    FILETIME out;
+    out.dwLowDateTime = static_cast<DWORD>(ticks);
+    out.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return out;
+}
+
+// What GetFileAttributesA/ExA answer for a path, with the size the entry itself has.
+bool attributesOf(const char* windowsPath, DWORD* attributes, struct stat* entry) {
+    Resolved r = resolve(windowsPath);
+    if (!r.ok) {
+        SetLastError(r.error);
+        return false;
+    }
+    if (lstat(r.onDisk.c_str(), entry) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return false;
+    }
+    if (S_ISLNK(entry->st_mode)) {
+        // A reparse point: the link itself, not what it points at.
+        *attributes = FILE_ATTRIBUTE_REPARSE_POINT | (isDirectory(r.onDisk) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE_);
+        return true;
+    }
+    if (S_ISDIR(entry->st_mode)) {
+        *attributes = FILE_ATTRIBUTE_DIRECTORY;
+        return true;
+    }
+    if (!S_ISREG(entry->st_mode)) {
+        // Pipes and devices are not files to the platform's attribute query.
+        SetLastError(ERROR_INVALID_PARAMETER_);
+        return false;
+    }
+    if (r.trailingSlash) {
+        SetLastError(ERROR_PATH_NOT_FOUND_);
+        return false;
+    }
+    *attributes = FILE_ATTRIBUTE_ARCHIVE_;
+    if ((entry->st_mode & 0222) == 0) *attributes |= FILE_ATTRIBUTE_READONLY;
+    return true;
+}
+
+}  // namespace
+
+Resolved resolve(const char* windowsPath) {
+    Resolved out{false, ERROR_PATH_NOT_FOUND_, std::string(), false};
+    if (windowsPath == nullptr || windowsPath[0] == '\0') return out;
+    size_t length = strlen(windowsPath);
+    if (length > LONGEST_FILE_PATH) {
+        out.error = ERROR_FILENAME_EXCED_RANGE_;
+        return out;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(windowsPath[i]);
+        if (c < 32 || strchr("*?<>\"|", c) != nullptr) {
+            out.error = ERROR_INVALID_NAME_;
+            return out;
+        }
+    }
+
+    std::string base;
+    const char* rest = windowsPath;
+    if (((windowsPath[0] >= 'A' && windowsPath[0] <= 'Z') || (windowsPath[0] >= 'a' && windowsPath[0] <= 'z')) &&
+        windowsPath[1] == ':') {
+        char drive = static_cast<char>(windowsPath[0] & ~0x20);
+        base = fs().root + "/" + drive;
+        rest = windowsPath + 2;
+    } else if (isSeparator(windowsPath[0]) && isSeparator(windowsPath[1])) {
+        base = fs().root + "/UNC";
+    } else if (isSeparator(windowsPath[0])) {
+        base = fs().root + "/C";  // rooted on the current drive
+    } else {
+        base = fs().root + "/cwd";
+    }
+
+    std::vector<std::string> parts;
+    const char* p = rest;
+    while (*p != '\0') {
+        while (isSeparator(*p)) ++p;
+        const char* start = p;
+        while (*p != '\0' && !isSeparator(*p)) ++p;
+        std::string part(start, p);
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        bool last = i + 1 == parts.size();
+        if (last) {
+            // The platform drops trailing dots and blanks from a name.
+            std::string& name = parts[i];
+            while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+        }
+        if (parts[i].find(':') != std::string::npos) {
+            // A stream name or a drive in the middle: nothing there on these drives.
+            out.error = last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND_;
+            return out;
+        }
+    }
+    out.onDisk = base;
+    for (const std::string& part : parts) out.onDisk += "/" + part;
+    out.trailingSlash = isSeparator(windowsPath[length - 1]);
+    out.ok = true;
+    out.error = 0;
+    return out;
+}
+
+DWORD missingError(const std::string& linuxPath) {
+    return isDirectory(parentOf(linuxPath)) ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND) : ERROR_PATH_NOT_FOUND_;
+}
+
+bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error) {
+    bytes->clear();
+    int fd = open(linuxPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        *error = errorFromErrno(errno, linuxPath);
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes->size()) {
+        ssize_t n = read(fd, &(*bytes)[got], bytes->size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    bytes->resize(got);
+    close(fd);
+    return true;
+}
+
+bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* error) {
+    int fd = open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *error = errno == EISDIR ? static_cast<DWORD>(ERROR_ACCESS_DENIED) : errorFromErrno(errno, linuxPath);
+        if (errno == ENOENT) *error = ERROR_PATH_NOT_FOUND_;
+        return false;
+    }
+    size_t written = 0;
+    bool ok = faultAwareWrite(fd, faultKeyOf(linuxPath), bytes.data(), bytes.size(), &written, error);
+    close(fd);
+    return ok;
+}
+
+}  // namespace files
+
+namespace detail {
+
+void resetFiles(const std::string& driveRoot) {
+    files::closeAll();
+    files::FileSystem& state = files::fs();
+    state.refusedDeletes.clear();
+    state.refusedRenames.clear();
+    state.writeFaults.clear();
+    state.root = driveRoot;
+    while (state.root.size() > 1 && state.root.back() == '/') state.root.pop_back();
+    files::makeFolders(state.root);
+}
+
+}  // namespace detail
+
+// ---------------------------------------------------------------------------
+// The test side
+
+std::string linuxPath(const std::string& windowsPath) { return files::resolve(windowsPath.c_str()).onDisk; }
+
+void writeFile(const std::string& windowsPath, const std::string& bytes) {
+    std::string path = linuxPath(windowsPath);
+    files::makeFolders(files::parentOf(path));
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    size_t written = 0;
+    files::writeAll(fd, bytes.data(), bytes.size(), &written);
+    close(fd);
+}
+
+std::string readFile(const std::string& windowsPath) {
+    std::string bytes;
+    DWORD error = 0;
+    files::readWhole(linuxPath(windowsPath), &bytes, &error);
+    return bytes;
+}
+
+bool fileExists(const std::string& windowsPath) {
+    struct stat st;
+    std::string path = linuxPath(windowsPath);
+    return !path.empty() && lstat(path.c_str(), &st) == 0;
+}
+
+void refuseDelete(const std::string& windowsPath) {
+    files::fs().refusedDeletes.insert(files::faultKeyOf(linuxPath(windowsPath)));
+}
+
+void refuseRename(const std::string& fromWindowsPath) {
+    files::fs().refusedRenames.insert(files::faultKeyOf(linuxPath(fromWindowsPath)));
+}
+
+void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted) {
+    files::fs().writeFaults[files::faultKeyOf(linuxPath(windowsPath))] = files::WriteFault{bytesAccepted, 0};
+}
+
+}  // namespace sim
+
+// ---------------------------------------------------------------------------
+// The platform's file functions
+
+using namespace sim::files;
+
+extern "C" {
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD dwCreationDisposition, DWORD, HANDLE) {
+    Resolved r = resolve(lpFileName);
+    if (!r.ok) {
+        SetLastError(r.error);
+        return INVALID_HANDLE_VALUE;
+    }
+    struct stat st;
+    bool exists = stat(r.onDisk.c_str(), &st) == 0;  // through a link to its target
+    if (!exists && errno == ENOTDIR) {
+        SetLastError(ERROR_PATH_NOT_FOUND_);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (exists && S_ISDIR(st.st_mode)) {
+        // A folder is no file: opening one takes a flag the plug-in never passes.
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (r.trailingSlash) {
+        SetLastError(exists ? ERROR_INVALID_NAME_ : missingError(r.onDisk));
+        return INVALID_HANDLE_VALUE;
+    }
+
+    bool create = false;
+    bool truncate = false;
+    switch (dwCreationDisposition) {
+        case CREATE_NEW:
+            if (exists) {
+                SetLastError(ERROR_FILE_EXISTS_);
+                return INVALID_HANDLE_VALUE;
+            }
+            create = true;
+            break;
+        case CREATE_ALWAYS:
+            create = true;
+            truncate = exists;
+            break;
+        case OPEN_EXISTING:
+            if (!exists) {
+                SetLastError(missingError(r.onDisk));
+                return INVALID_HANDLE_VALUE;
+            }
+            break;
+        case OPEN_ALWAYS:
+            create = !exists;
+            break;
+        case TRUNCATE_EXISTING:
+            if (!exists) {
+                SetLastError(missingError(r.onDisk));
+                return INVALID_HANDLE_VALUE;
+            }
+            truncate = true;
+            break;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER_);
+            return INVALID_HANDLE_VALUE;
+    }
+    if (exists && !sharingAllows(st, dwDesiredAccess, dwShareMode)) {
+        SetLastError(ERROR_SHARING_VIOLATION_);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    if (create || truncate) {
+        int fd = open(r.onDisk.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0) | (truncate ? O_TRUNC : 0), 0644);
+        if (fd < 0) {
+            SetLastError(errorFromErrno(errno, r.onDisk));
+            return INVALID_HANDLE_VALUE;
+        }
+        close(fd);
+    }
+    int flags = O_CLOEXEC | O_NONBLOCK;
+    bool reads = (dwDesiredAccess & GENERIC_READ) != 0;
+    bool writes = (dwDesiredAccess & GENERIC_WRITE) != 0;
+    if (reads && writes) {
+        flags |= O_RDWR;
+    } else if (writes) {
+        flags |= O_WRONLY;
+    } else if (reads) {
+        flags |= O_RDONLY;
+    } else {
+        flags = O_PATH | O_CLOEXEC;  // existence only: no data access, never blocks
+    }
+    int fd = open(r.onDisk.c_str(), flags);
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        if (fd >= 0) close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    OpenFile* file = new OpenFile{HANDLE_MAGIC,         fd,       dwDesiredAccess & (GENERIC_READ | GENERIC_WRITE),
+                                  dwShareMode,          st.st_dev, st.st_ino,
+                                  faultKeyOf(r.onDisk)};
+    fs().open.insert(file);
+    // Opening what was already there says so, as the platform does.
+    bool existed = exists && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return file;
+}
+
+DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+    OpenFile* file = fileOf(hFile);
+    struct stat st;
+    if (file == nullptr || fstat(file->fd, &st) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE_);
+        return INVALID_FILE_SIZE;
+    }
+    uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (lpFileSizeHigh != nullptr) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(size);
+}
+
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead, LPOVERLAPPED) {
+    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+    OpenFile* file = fileOf(hFile);
+    if (file == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    if (!(file->access & GENERIC_READ)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    DWORD got = 0;
+    char* out = static_cast<char*>(lpBuffer);
+    while (got < nNumberOfBytesToRead) {
+        ssize_t n = read(file->fd, out + got, nNumberOfBytesToRead - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        if (n == 0) break;  // the end of the file is no error
+        got += static_cast<DWORD>(n);
+    }
+    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = got;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED) {
+    if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
+    OpenFile* file = fileOf(hFile);
+    if (file == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    if (!(file->access & GENERIC_WRITE)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    size_t written = 0;
+    DWORD error = 0;
+    bool ok = faultAwareWrite(file->fd, file->faultKey, static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite,
+                              &written, &error);
+    if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = static_cast<DWORD>(written);
+    if (!ok) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE hFile) {
+    OpenFile* file = fileOf(hFile);
+    if (file == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    if (!(file->access & GENERIC_WRITE)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return TRUE;  // the simulated machine never loses power
+}
+
+BOOL CloseHandle(HANDLE hObject) {
+    if (hObject == INVALID_HANDLE_VALUE) return TRUE;  // the current process's pseudo handle
+    OpenFile* file = fileOf(hObject);
+    if (file == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    fs().open.erase(file);
+    close(file->fd);
+    file->magic = 0;
+    delete file;
+    return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR lpFileName) {
+    Resolved r = resolve(lpFileName);
+    if (!r.ok) {
+        SetLastError(r.error);
+        return FALSE;
+    }
+    struct stat st;
+    if (lstat(r.onDisk.c_str(), &st) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode) || fs().refusedDeletes.count(faultKeyOf(r.onDisk)) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (heldAgainstDelete(st)) {
+        SetLastError(ERROR_SHARING_VIOLATION_);
+        return FALSE;
+    }
+    if (unlink(r.onDisk.c_str()) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+    Resolved from = resolve(lpExistingFileName);
+    Resolved to = resolve(lpNewFileName);
+    if (!from.ok || !to.ok) {
+        SetLastError(!from.ok ? from.error : to.error);
+        return FALSE;
+    }
+    struct stat source;
+    if (lstat(from.onDisk.c_str(), &source) != 0) {
+        SetLastError(errorFromErrno(errno, from.onDisk));
+        return FALSE;
+    }
+    if (fs().refusedRenames.count(faultKeyOf(from.onDisk)) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (faultKeyOf(from.onDisk) == faultKeyOf(to.onDisk)) return TRUE;  // onto itself
+    struct stat target;
+    if (lstat(to.onDisk.c_str(), &target) == 0) {
+        // MoveFileA never replaces an existing target; only the replace flag does.
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING)) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return FALSE;
+        }
+        if (S_ISDIR(target.st_mode) || heldOpen(target)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    } else if (!isDirectory(parentOf(to.onDisk))) {
+        SetLastError(ERROR_PATH_NOT_FOUND_);
+        return FALSE;
+    }
+    if (heldAgainstDelete(source)) {
+        SetLastError(ERROR_SHARING_VIOLATION_);
+        return FALSE;
+    }
+    // rename(2) swaps the name over in one step: the old target stays whole until then.
+    if (rename(from.onDisk.c_str(), to.onDisk.c_str()) != 0) {
+        SetLastError(errorFromErrno(errno, to.onDisk));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    return MoveFileExA(lpExistingFileName, lpNewFileName, 0);
+}
+
+DWORD GetFileAttributesA(LPCSTR lpFileName) {
+    DWORD attributes = 0;
+    struct stat entry;
+    if (!attributesOf(lpFileName, &attributes, &entry)) return INVALID_FILE_ATTRIBUTES;
+    return attributes;
+}
+
+BOOL GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation) {
+    if (fInfoLevelId != GetFileExInfoStandard || lpFileInformation == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER_);
+        return FALSE;
+    }
+    DWORD attributes = 0;
+    struct stat entry;
+    if (!attributesOf(lpFileName, &attributes, &entry)) return FALSE;
+    WIN32_FILE_ATTRIBUTE_DATA* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(lpFileInformation);
+    data->dwFileAttributes = attributes;
+    data->ftCreationTime = fileTimeOf(entry.st_ctim);
+    data->ftLastAccessTime = fileTimeOf(entry.st_atim);
+    data->ftLastWriteTime = fileTimeOf(entry.st_mtim);
+    uint64_t size = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                        ? 0
+                        : static_cast<uint64_t>(entry.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size);
+    return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,48 @@
+// Shared between the simulated file functions and the profile functions: where a
+// Windows path lives on the Linux side, and writing a whole file under the injected
+// faults. Never seen by tests or the plug-in.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace sim {
+namespace files {
+
+// Error codes the platform reports that the plug-in never names.
+constexpr DWORD ERROR_PATH_NOT_FOUND_ = 3;
+constexpr DWORD ERROR_INVALID_HANDLE_ = 6;
+constexpr DWORD ERROR_SHARING_VIOLATION_ = 32;
+constexpr DWORD ERROR_FILE_EXISTS_ = 80;
+constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
+constexpr DWORD ERROR_INVALID_NAME_ = 123;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE_ = 206;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE_ = 0x20;
+
+// The platform's file functions take paths of up to this many characters.
+constexpr size_t LONGEST_FILE_PATH = 260;
+
+struct Resolved {
+    bool ok;             // false: the name itself is unusable; `error` says why
+    DWORD error;
+    std::string onDisk;  // where the path lives on the Linux side
+    bool trailingSlash;  // the Windows path ended with a separator
+};
+Resolved resolve(const char* windowsPath);
+
+// 2 when the folder the path names exists but the entry does not, 3 when a folder on the
+// way is missing (or is a file).
+DWORD missingError(const std::string& linuxPath);
+
+// The whole file as bytes; false when it cannot be read (missing, a folder, ...), with
+// the platform's error in `error`.
+bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error);
+
+// Creates or truncates the file and writes `bytes`, counting them against an injected
+// write fault as WriteFile does. False, with the platform's error, when the file cannot
+// be created or not every byte could be written.
+bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* error);
+
+}  // namespace files
+}  // namespace sim

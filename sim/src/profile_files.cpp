@@ -1,0 +1,470 @@
+// Profile files ("ini" files) with the observable rules of Wine's profile functions,
+// which are our reference: every rule here was seen with a probe program under wine64
+// (tests/wine/probes/) and stands in tests/native/sim_profile_files_test.cpp.
+//
+// The file is parsed afresh at every call, so edits by anyone else are seen at once. A
+// write that changes something rewrites the whole file from what was parsed: blank
+// lines go, every line is written again in its plain form ("[name]", "name=value" or a
+// bare "name") with CRLF, and a UTF-8 byte-order mark stays.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files_internal.h"
+
+namespace {
+
+using std::string;
+using std::string_view;
+
+// Longest path the profile functions take: MAX_PATH with its terminating zero.
+constexpr size_t LONGEST_PROFILE_PATH = 259;
+// GetPrivateProfileIntA reads the value into a buffer of this many characters first.
+constexpr size_t INT_TEXT_CAPACITY = 30;
+constexpr char BOM[] = "\xEF\xBB\xBF";
+
+bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+string_view trimmed(string_view text) {
+    while (!text.empty() && isBlank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && isBlank(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    return text;
+}
+
+string_view withoutLeadingBlanks(string_view text) {
+    while (!text.empty() && isBlank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    return text;
+}
+
+// Names match regardless of the case of ASCII letters only: 'Ä' and 'ä' are two names.
+bool sameName(string_view a, string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Text encodings: a file with a UTF-8 byte-order mark is read as UTF-8, and the 8-bit
+// texts of the "A" functions are Windows-1252 (the code page of the reference machine).
+
+const uint16_t CP1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(string* out, uint32_t code) {
+    if (code < 0x80) {
+        out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+// One code point from `text` at `*pos`; U+FFFD (taking one byte) for a malformed one.
+uint32_t nextCodePoint(string_view text, size_t* pos) {
+    unsigned char lead = static_cast<unsigned char>(text[*pos]);
+    ++*pos;
+    if (lead < 0x80) return lead;
+    size_t extra = 0;
+    uint32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3;
+        least = 0x10000;
+    } else {
+        return 0xFFFD;
+    }
+    if (*pos + extra > text.size()) return 0xFFFD;
+    uint32_t code = lead & (0x3Fu >> extra);
+    for (size_t i = 0; i < extra; ++i) {
+        unsigned char next = static_cast<unsigned char>(text[*pos + i]);
+        if ((next & 0xC0) != 0x80) return 0xFFFD;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0xFFFD;
+    *pos += extra;
+    return code;
+}
+
+// Malformed sequences become U+FFFD, as they do when the platform reads the file.
+string wellFormedUtf8(string_view text) {
+    string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) appendUtf8(&out, nextCodePoint(text, &pos));
+    return out;
+}
+
+string ansiToUtf8(string_view text) {
+    string out;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        appendUtf8(&out, byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+// What has no Windows-1252 byte becomes '?' (the platform also picks look-alike letters
+// for some; we do not).
+string utf8ToAnsi(string_view text) {
+    string out;
+    for (size_t pos = 0; pos < text.size();) {
+        uint32_t code = nextCodePoint(text, &pos);
+        char byte = '?';
+        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+            byte = static_cast<char>(code);
+        } else {
+            for (int i = 0; i < 32; ++i) {
+                if (CP1252_HIGH[i] == code) byte = static_cast<char>(0x80 + i);
+            }
+        }
+        out.push_back(byte);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// The parsed file
+
+struct Key {
+    string name;
+    bool hasValue;
+    string value;
+};
+
+struct Section {
+    string name;  // "" for the lines before the first header, and for "[]"
+    std::vector<Key> keys;
+};
+
+struct Profile {
+    bool exists = false;
+    bool utf8 = false;  // began with a byte-order mark
+    std::vector<Section> sections;
+
+    // Texts passed in by the caller, in the file's encoding.
+    string fromCaller(string_view text) const { return utf8 ? ansiToUtf8(text) : string(text); }
+    string toCaller(string_view text) const { return utf8 ? utf8ToAnsi(text) : string(text); }
+};
+
+Profile parse(string_view bytes) {
+    Profile profile;
+    profile.exists = true;
+    string decoded;
+    if (bytes.substr(0, 3) == BOM) {
+        profile.utf8 = true;
+        decoded = wellFormedUtf8(bytes.substr(3));
+        bytes = decoded;
+    }
+    profile.sections.push_back(Section{string(), {}});
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        // CR, LF and CRLF all end a line; a zero byte ends what the line says.
+        size_t end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        string_view line = bytes.substr(pos, end - pos);
+        pos = end;
+        if (pos < bytes.size() && bytes[pos] == '\r') {
+            ++pos;
+            if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+        } else if (pos < bytes.size()) {
+            ++pos;
+        }
+        size_t zero = line.find('\0');
+        if (zero != string_view::npos) line = line.substr(0, zero);
+
+        line = withoutLeadingBlanks(line);
+        if (line.empty()) continue;
+        size_t close = line.rfind(']');
+        if (line[0] == '[' && close != string_view::npos) {
+            profile.sections.push_back(Section{string(trimmed(line.substr(1, close - 1))), {}});
+            continue;
+        }
+        Section& section = profile.sections.back();
+        size_t equals = line.find('=');
+        Key key{string(trimmed(line.substr(0, equals))), equals != string_view::npos, string()};
+        if (key.hasValue) key.value = string(trimmed(line.substr(equals + 1)));
+        // A nameless line right after another nameless one is dropped.
+        if (key.name.empty() && !section.keys.empty() && section.keys.back().name.empty()) continue;
+        section.keys.push_back(key);
+    }
+    return profile;
+}
+
+string serialize(const Profile& profile) {
+    string out;
+    if (profile.utf8) out += BOM;
+    for (const Section& section : profile.sections) {
+        if (!section.name.empty()) out += "[" + section.name + "]\r\n";
+        for (const Key& key : section.keys) {
+            out += key.name;
+            if (key.hasValue) out += "=" + key.value;
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+Profile load(const char* path) {
+    Profile profile;
+    if (path == nullptr || strlen(path) > LONGEST_PROFILE_PATH) return profile;
+    sim::files::Resolved r = sim::files::resolve(path);
+    string bytes;
+    DWORD error = 0;
+    if (!r.ok || !sim::files::readWhole(r.onDisk, &bytes, &error)) return profile;
+    return parse(bytes);
+}
+
+// The first section of that name; later ones of the same name are never found.
+Section* findSection(Profile& profile, string_view name) {
+    for (Section& section : profile.sections) {
+        if (sameName(section.name, name)) return &section;
+    }
+    return nullptr;
+}
+
+Key* findKey(Section* section, string_view name) {
+    if (section == nullptr) return nullptr;
+    for (Key& key : section->keys) {
+        if (sameName(key.name, name)) return &key;
+    }
+    return nullptr;
+}
+
+// Copies a value as the platform hands it out: surrounding quotes (both the same, ' or
+// ") are dropped, and a value that does not fit is cut.
+DWORD copyValue(string_view value, char* out, DWORD size) {
+    if (size == 0) return 0;
+    char quote = 0;
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+        quote = value[0];
+        value.remove_prefix(1);
+    }
+    size_t copied = value.size() < size - 1 ? value.size() : size - 1;
+    // The closing quote goes only when the copy reached it (or the buffer was one short).
+    if (quote != 0 && size >= value.size() && copied > 0) --copied;
+    memcpy(out, value.data(), copied);
+    out[copied] = '\0';
+    return static_cast<DWORD>(copied);
+}
+
+// A list of zero-terminated names: whole when it fits, otherwise cut to size - 2
+// characters and closed with one zero.
+DWORD copyNameList(const string& list, char* out, DWORD size) {
+    if (size == 0) return 0;
+    if (list.empty()) {
+        out[0] = '\0';
+        return 0;
+    }
+    string whole = list + '\0';
+    if (whole.size() < size) {
+        memcpy(out, whole.data(), whole.size());
+        return static_cast<DWORD>(whole.size() - 1);
+    }
+    if (size == 1) {
+        out[0] = '\0';
+        return 0;
+    }
+    memcpy(out, whole.data(), size - 2);
+    out[size - 2] = '\0';
+    return size - 2;
+}
+
+// GetPrivateProfileIntA's reading of a number: blanks and control characters skipped, one
+// sign, a "0x", "0o" or "0b" prefix (lower case only), then digits, wrapping at 32 bits.
+int parseInt(const char* text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != '\0' && *p <= ' ') ++p;
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = *p++ == '-';
+    unsigned base = 10;
+    if (p[0] == '0' && p[1] == 'x') {
+        base = 16;
+        p += 2;
+    } else if (p[0] == '0' && p[1] == 'o') {
+        base = 8;
+        p += 2;
+    } else if (p[0] == '0' && p[1] == 'b') {
+        base = 2;
+        p += 2;
+    }
+    uint32_t value = 0;
+    for (;; ++p) {
+        unsigned digit;
+        if (*p >= '0' && *p <= '9') {
+            digit = *p - '0';
+        } else if (*p >= 'a' && *p <= 'z') {
+            digit = *p - 'a' + 10;
+        } else if (*p >= 'A' && *p <= 'Z') {
+            digit = *p - 'A' + 10;
+        } else {
+            break;
+        }
+        if (digit >= base) break;
+        value = value * base + digit;
+    }
+    return static_cast<int>(negative ? 0u - value : value);
+}
+
+// The value under section/key, as GetPrivateProfileStringA finds it; false when there is
+// no such key, or the key has no '='.
+bool lookUp(Profile& profile, const char* section, const char* key, string* value) {
+    Key* found = findKey(findSection(profile, trimmed(profile.fromCaller(section))), trimmed(profile.fromCaller(key)));
+    if (found == nullptr || !found->hasValue) return false;
+    *value = profile.toCaller(found->value);
+    return true;
+}
+
+bool save(const Profile& profile, const sim::files::Resolved& where) {
+    DWORD error = 0;
+    if (!sim::files::writeWhole(where.onDisk, serialize(profile), &error)) {
+        SetLastError(error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
+                               DWORD nSize, LPCSTR lpFileName) {
+    if (lpReturnedString == nullptr || nSize == 0) return 0;
+    Profile profile = load(lpFileName);
+    if (lpAppName == nullptr) {
+        string list;
+        for (const Section& section : profile.sections) {
+            if (!section.name.empty()) list += profile.toCaller(section.name) + '\0';
+        }
+        return copyNameList(list, lpReturnedString, nSize);
+    }
+    if (lpKeyName == nullptr) {
+        // Keys with a value, comments (';') left out.
+        string list;
+        Section* section = findSection(profile, trimmed(profile.fromCaller(lpAppName)));
+        if (section != nullptr) {
+            for (const Key& key : section->keys) {
+                if (key.hasValue && (key.name.empty() || key.name[0] != ';')) list += profile.toCaller(key.name) + '\0';
+            }
+        }
+        return copyNameList(list, lpReturnedString, nSize);
+    }
+    string value;
+    if (lookUp(profile, lpAppName, lpKeyName, &value)) return copyValue(value, lpReturnedString, nSize);
+    // The default loses its trailing blanks and, like a value, its quotes.
+    string_view fallback = lpDefault == nullptr ? string_view() : string_view(lpDefault);
+    while (!fallback.empty() && isBlank(static_cast<unsigned char>(fallback.back()))) fallback.remove_suffix(1);
+    return copyValue(fallback, lpReturnedString, nSize);
+}
+
+UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName) {
+    if (lpAppName == nullptr || lpKeyName == nullptr) return static_cast<UINT>(nDefault);
+    char text[INT_TEXT_CAPACITY];
+    if (GetPrivateProfileStringA(lpAppName, lpKeyName, "", text, sizeof text, lpFileName) == 0) {
+        return static_cast<UINT>(nDefault);
+    }
+    return static_cast<UINT>(parseInt(text));
+}
+
+DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
+    if (lpReturnedString == nullptr || nSize == 0) return 0;
+    Profile profile = load(lpFileName);
+    // This one looks the section up by its name exactly as given, blanks and all.
+    Section* section = lpAppName == nullptr ? nullptr : findSection(profile, profile.fromCaller(lpAppName));
+    string list;
+    if (section != nullptr) {
+        for (const Key& key : section->keys) {
+            if (!key.name.empty() && key.name[0] == ';') continue;
+            list += profile.toCaller(key.name);
+            if (key.hasValue) list += "=" + profile.toCaller(key.value);
+            list += '\0';
+        }
+    }
+    if (list.empty() || nSize == 1) {
+        lpReturnedString[0] = '\0';
+        if (nSize > 1) lpReturnedString[1] = '\0';
+        return 0;
+    }
+    if (list.size() + 1 < nSize) {
+        memcpy(lpReturnedString, list.data(), list.size());
+        lpReturnedString[list.size()] = '\0';
+        return static_cast<DWORD>(list.size());
+    }
+    // Too small: cut, closed with two zeros, and the answer is size - 2.
+    memcpy(lpReturnedString, list.data(), nSize - 2);
+    lpReturnedString[nSize - 2] = '\0';
+    lpReturnedString[nSize - 1] = '\0';
+    return nSize - 2;
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {
+    if (lpAppName == nullptr) return lpKeyName == nullptr && lpString == nullptr;  // a flush
+    if (lpFileName == nullptr) return FALSE;
+    size_t pathLength = strlen(lpFileName);
+    if (pathLength == LONGEST_PROFILE_PATH + 1) {
+        SetLastError(sim::files::ERROR_PATH_NOT_FOUND_);
+        return FALSE;
+    }
+    if (pathLength > LONGEST_PROFILE_PATH) return TRUE;  // the reference claims success and writes nothing
+    sim::files::Resolved where = sim::files::resolve(lpFileName);
+    if (!where.ok) {
+        SetLastError(where.error);
+        return FALSE;
+    }
+    Profile profile = load(lpFileName);
+
+    // Names are looked up trimmed, but a new one keeps its trailing blanks.
+    string sectionName = string(withoutLeadingBlanks(profile.fromCaller(lpAppName)));
+    Section* section = findSection(profile, trimmed(sectionName));
+    if (lpKeyName == nullptr) {
+        if (section == nullptr) return TRUE;
+        profile.sections.erase(profile.sections.begin() + (section - profile.sections.data()));
+        return save(profile, where);
+    }
+    string keyName = string(withoutLeadingBlanks(profile.fromCaller(lpKeyName)));
+    Key* key = findKey(section, trimmed(keyName));
+    if (lpString == nullptr) {
+        if (key == nullptr) return TRUE;
+        section->keys.erase(section->keys.begin() + (key - section->keys.data()));
+        return save(profile, where);
+    }
+    string value = string(withoutLeadingBlanks(profile.fromCaller(lpString)));
+    if (key != nullptr) {
+        if (key->hasValue && key->value == value) return TRUE;  // nothing changes, nothing is written
+        key->hasValue = true;
+        key->value = value;
+        return save(profile, where);
+    }
+    if (section == nullptr) {
+        profile.sections.push_back(Section{sectionName, {}});
+        section = &profile.sections.back();
+    }
+    section->keys.push_back(Key{keyName, true, value});
+    return save(profile, where);
+}
+
+}  // extern "C"
