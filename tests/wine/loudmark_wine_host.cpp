@@ -1,0 +1,592 @@
+// The end-to-end host: plays the player's part for the real gen_loudmark.dll (its 64-bit
+// build) under wine64, and checks what the plug-in did against the real platform: the
+// version check, the files the real profile functions wrote, song changes on real
+// timers, the tray icon, the hotkeys, the window hook, and a host that goes on running
+// after the plug-in has quit and been unloaded.
+//
+//   loudmark_wine_host.exe <gen_loudmark.dll> <work folder> [scenario]
+//
+// Prints one line per check and "N passed, N failed" last; exits non-zero on a failure.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host_player.h"
+#include "message_box_watcher.h"
+
+namespace {
+
+// The record as the host reads it: seven fields, pointer-sized in this build.
+struct PluginRecordView {
+    int version;
+    char* description;
+    int (*init)();
+    void (*config)();
+    void (*quit)();
+    HWND hwndParent;
+    HINSTANCE hDllInstance;
+};
+
+constexpr UINT TRAY_ICON_ID = 3021;
+constexpr UINT TRAY_CALLBACK = WM_USER + 27;
+constexpr WPARAM HOTKEY_UP = 1999;
+constexpr WPARAM HOTKEY_DOWN = 1998;
+constexpr WPARAM MAIN_TIMER_ID = 1998;  // the first identifier the tracker tries
+constexpr UINT VOLUME_DOWN_COMMAND = 40059;
+constexpr char SETTINGS_AFTER_DEFAULTS[] =
+    "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
+    "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
+
+std::string builtDll;
+std::string workFolder;
+HWND sideWindow = nullptr;  // the host's second window: "another program" holding hotkeys
+int passed = 0;
+int failed = 0;
+
+// ---------------------------------------------------------------------------
+// Reporting
+
+void check(bool ok, const std::string& what) {
+    if (ok) {
+        ++passed;
+        std::printf("  ok    %s\n", what.c_str());
+    } else {
+        ++failed;
+        std::printf("  FAIL  %s\n", what.c_str());
+    }
+    std::fflush(stdout);
+}
+
+void scenario(const char* title) {
+    std::printf("%s\n", title);
+    std::fflush(stdout);
+}
+
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+void checkEqual(const std::string& actual, const std::string& expected, const std::string& what) {
+    check(actual == expected, what + (actual == expected ? "" : ": got " + quoted(actual) + ", want " + quoted(expected)));
+}
+
+void checkEqual(long long actual, long long expected, const std::string& what) {
+    check(actual == expected,
+          what + (actual == expected ? "" : ": got " + std::to_string(actual) + ", want " + std::to_string(expected)));
+}
+
+// ---------------------------------------------------------------------------
+// Messages and time
+
+void pumpWaiting() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        pumpWaiting();
+        if (done()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void pumpFor(DWORD ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A plug-in folder of its own for every scenario, emptied of an earlier run's files.
+std::string freshFolder(const std::string& name) {
+    std::string folder = workFolder + "\\" + name;
+    CreateDirectoryA(workFolder.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* file : {"plugin.ini", "volume.ini", "volume.ini.new", "gen_loudmark.dll"}) {
+        DeleteFileA((folder + "\\" + file).c_str());
+    }
+    return folder;
+}
+
+// Real songs on disk: the plug-in knows a song by its name and size.
+std::string song(const std::string& name, int sizeBytes) {
+    std::string folder = workFolder + "\\music";
+    CreateDirectoryA(workFolder.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string path = folder + "\\" + name;
+    writeFile(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// The plug-in as the host loads it
+
+struct Plugin {
+    std::string folder;
+    std::string path;
+    HMODULE module = nullptr;
+    PluginRecordView* record = nullptr;
+};
+
+typedef PluginRecordView* (*GetPlugin)();
+
+GetPlugin findExport(HMODULE module) {
+    // Through a plain function pointer type: FARPROC's own signature says nothing.
+    return reinterpret_cast<GetPlugin>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "winampGetGeneralPurposePlugin")));
+}
+
+Plugin loadPlugin(const std::string& folder) {
+    Plugin plugin;
+    plugin.folder = folder;
+    plugin.path = folder + "\\gen_loudmark.dll";
+    if (!fileExists(plugin.path)) CopyFileA(builtDll.c_str(), plugin.path.c_str(), FALSE);
+    plugin.module = LoadLibraryA(plugin.path.c_str());
+    check(plugin.module != nullptr, "the module loads");
+    if (plugin.module == nullptr) return plugin;
+    GetPlugin getPlugin = findExport(plugin.module);
+    check(getPlugin != nullptr, "it exports winampGetGeneralPurposePlugin");
+    if (getPlugin == nullptr) return plugin;
+    plugin.record = getPlugin();
+    plugin.record->hwndParent = HostPlayer::window();
+    plugin.record->hDllInstance = plugin.module;
+    return plugin;
+}
+
+bool unloaded(const Plugin& plugin) { return GetModuleHandleA(plugin.path.c_str()) == nullptr; }
+
+// ---------------------------------------------------------------------------
+// What the plug-in has put in place, as another program on the machine sees it
+
+bool hookInstalled() {
+    return GetWindowLongPtrA(HostPlayer::window(), GWLP_WNDPROC) !=
+           reinterpret_cast<LONG_PTR>(HostPlayer::ownProcedure());
+}
+
+NOTIFYICONDATAA trayRecord() {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = HostPlayer::window();
+    record.uID = TRAY_ICON_ID;
+    return record;
+}
+
+// A modify that changes nothing succeeds only for an icon that is there.
+bool trayIconPresent() {
+    NOTIFYICONDATAA record = trayRecord();
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+void deleteTrayIcon() {
+    NOTIFYICONDATAA record = trayRecord();
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+// Held by someone else when our own registration of it is refused as taken.
+bool hotkeyTaken(UINT modifiers, UINT key) {
+    constexpr int PROBE_ID = 77;
+    if (RegisterHotKey(sideWindow, PROBE_ID, modifiers, key)) {
+        UnregisterHotKey(sideWindow, PROBE_ID);
+        return false;
+    }
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+// ---------------------------------------------------------------------------
+// The listener's hands on the keyboard
+
+void key(WORD vk, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    bool extended = vk == VK_RCONTROL || vk == VK_RMENU || vk == VK_UP || vk == VK_DOWN;
+    input.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (down ? 0 : KEYEVENTF_KEYUP);
+    SendInput(1, &input, sizeof input);
+}
+
+void holdCtrl(bool left, bool right) {
+    if (left) key(VK_LCONTROL, true);
+    if (right) key(VK_RCONTROL, true);
+}
+
+void releaseCtrl() {
+    key(VK_RCONTROL, false);
+    key(VK_LCONTROL, false);
+}
+
+void tap(WORD vk) {
+    key(vk, true);
+    key(vk, false);
+}
+
+int volumeDownCommands() { return HostPlayer::count(WM_COMMAND, VOLUME_DOWN_COMMAND, 0); }
+
+// ---------------------------------------------------------------------------
+// Scenarios
+
+void anOldHostIsWarnedAndLeftOff() {
+    scenario("An old host: the plug-in says so, with no owner, and stays off");
+    HostPlayer::setVersion(0x2004);
+    HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
+    Plugin plugin = loadPlugin(freshFolder("old-host"));
+    if (plugin.record == nullptr) return;
+    checkEqual(plugin.record->version, 0x10, "the record's version is 0x10");
+    checkEqual(plugin.record->description ? plugin.record->description : "(null)", "",
+               "the description is empty until init");
+
+    MessageBoxWatcher::clear();
+    checkEqual(plugin.record->init(), 0, "init answers 0");
+    const auto& boxes = MessageBoxWatcher::boxes();
+    checkEqual(static_cast<long long>(boxes.size()), 1, "one message box");
+    if (!boxes.empty()) {
+        checkEqual(boxes[0].text, "WinAmp Version 2.05 required.\nLoudmark not enabled.", "its text");
+        checkEqual(boxes[0].caption, "Warning", "its caption");
+        check(boxes[0].owner == nullptr, "it has no owner window");
+        check(boxes[0].hasOk && !boxes[0].hasCancel && !boxes[0].hasYes && !boxes[0].hasNo, "an OK button only");
+    }
+    checkEqual(plugin.record->description, "Tamsel Loudmark Plug-In v0.5 (gen_loudmark.dll)",
+               "the description names the module");
+    check(!hookInstalled(), "the host's window procedure is left alone");
+    check(!trayIconPresent(), "no tray icon");
+    check(!hotkeyTaken(MOD_CONTROL, VK_UP) && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "no hotkeys registered");
+
+    plugin.record->quit();
+    checkEqual(static_cast<long long>(GetPrivateProfileIntA("Tamsel Loudmark", "\"Enabled\"", -1,
+                                                            (plugin.folder + "\\plugin.ini").c_str())),
+               0, "quit saves \"Enabled\" as 0");
+    FreeLibrary(plugin.module);
+    check(unloaded(plugin), "FreeLibrary unloads the module");
+    HostPlayer::setVersion(HostPlayer::DEFAULT_VERSION);
+}
+
+void settingsThatSayDisabled() {
+    scenario("Settings that say disabled: nothing installed; quit still saves every setting");
+    HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
+    HostPlayer::play(0);
+    std::string folder = freshFolder("disabled");
+    writeFile(folder + "\\plugin.ini", "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n");
+    Plugin plugin = loadPlugin(folder);
+    if (plugin.record == nullptr) return;
+
+    HostPlayer::clearReceived();
+    MessageBoxWatcher::clear();
+    plugin.record->init();
+    check(MessageBoxWatcher::boxes().empty(), "no message");
+    check(!hookInstalled(), "no hook");
+    check(!trayIconPresent(), "no tray icon");
+    check(!hotkeyTaken(MOD_CONTROL, VK_UP) && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "no hotkeys");
+    pumpFor(1300);
+    checkEqual(HostPlayer::countRequests(104), 0, "no tracker asking the playing host anything for 1.3 s");
+
+    plugin.record->quit();
+    checkEqual(readFile(folder + "\\plugin.ini"),
+               "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n\"Trim\"=0\r\n"
+               "\"Hotkey\"=1\r\n\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n",
+               "quit writes all eight keys, the other section kept");
+    FreeLibrary(plugin.module);
+    check(unloaded(plugin), "unloaded");
+    HostPlayer::stop();
+}
+
+void hotkeysTrayAndHook() {
+    scenario("A fresh start: a taken hotkey is reported, the icon shows, the hook passes everything on");
+    HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
+    HostPlayer::setVolume(130);
+    // Another program holds Ctrl+Up already.
+    bool heldElsewhere = RegisterHotKey(sideWindow, 1, MOD_CONTROL, VK_UP) != FALSE;
+    check(heldElsewhere, "another window holds Ctrl+Up first");
+    Plugin plugin = loadPlugin(freshFolder("fresh"));
+    if (plugin.record == nullptr) return;
+
+    MessageBoxWatcher::clear();
+    plugin.record->init();
+    const auto& boxes = MessageBoxWatcher::boxes();
+    checkEqual(static_cast<long long>(boxes.size()), 1, "one message box");
+    if (!boxes.empty()) {
+        checkEqual(boxes[0].text, "Registration failed for hotkey UP", "the up hotkey's warning");
+        checkEqual(boxes[0].caption, "Warning", "its caption");
+        check(boxes[0].owner == HostPlayer::window(), "owned by the host's main window");
+        check(boxes[0].hasOk && !boxes[0].hasCancel && !boxes[0].hasYes, "an OK button only");
+        check(boxes[0].iconShown, "with its warning icon");
+    }
+    check(hookInstalled(), "our procedure is on the host's window");
+    check(trayIconPresent(), "the tray icon is there");
+    check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "Ctrl+Down is registered");
+
+    // Every message reaches the host with its parameters, and the host's answer comes back.
+    HostPlayer::clearReceived();
+    HWND host = HostPlayer::window();
+    checkEqual(SendMessageA(host, WM_APP + 7, 0x1234, 0x5678), HostPlayer::UNKNOWN_MESSAGE_ANSWER,
+               "the host's answer comes back through the hook");
+    SendMessageA(host, WM_TIMER, 4242, 0);
+    SendMessageA(host, WM_HOTKEY, 4242, 0);
+    SendMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_MOUSEMOVE);
+    PostMessageA(host, WM_APP + 8, 1, 2);
+    checkEqual(SendMessageA(host, WM_USER, 0, 0), HostPlayer::DEFAULT_VERSION, "a request the host answers");
+    pumpWaiting();
+    check(HostPlayer::count(WM_APP + 7, 0x1234, 0x5678) == 1 && HostPlayer::count(WM_TIMER, 4242, 0) == 1 &&
+              HostPlayer::count(WM_HOTKEY, 4242, 0) == 1 &&
+              HostPlayer::count(TRAY_CALLBACK, TRAY_ICON_ID, WM_MOUSEMOVE) == 1 &&
+              HostPlayer::count(WM_APP + 8, 1, 2) == 1,
+          "the host saw each message once, as sent");
+
+    // Both Ctrl keys and Down: eight steps down, and the host sees the hotkey too.
+    HostPlayer::clearReceived();
+    holdCtrl(true, true);
+    tap(VK_DOWN);
+    bool stepped = pumpUntil([] { return volumeDownCommands() >= 8; }, 2000);
+    pumpFor(100);
+    releaseCtrl();
+    check(stepped, "a press of both Ctrl keys and Down reaches the plug-in");
+    checkEqual(volumeDownCommands(), 8, "eight volume-down steps");
+    checkEqual(HostPlayer::volume(), 130 - 8 * HostPlayer::VOLUME_STEP, "the host's volume went down by them");
+    checkEqual(HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN), 1,
+               "the host saw the hotkey message");
+
+    // One Ctrl key only: the press arrives but the configured combination is both.
+    HostPlayer::clearReceived();
+    holdCtrl(true, false);
+    tap(VK_DOWN);
+    bool arrived = pumpUntil([] { return HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN) > 0; }, 2000);
+    pumpFor(100);
+    releaseCtrl();
+    check(arrived, "a press of left Ctrl and Down arrives");
+    checkEqual(volumeDownCommands(), 0, "and is ignored");
+
+    // Explorer restarted: the icon comes back on "TaskbarCreated".
+    deleteTrayIcon();
+    SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    check(trayIconPresent(), "the icon is added again after \"TaskbarCreated\"");
+
+    plugin.record->quit();
+    check(!hookInstalled(), "quit gives the host its own window procedure back");
+    check(!trayIconPresent(), "quit removes the tray icon");
+    check(!hotkeyTaken(MOD_CONTROL, VK_DOWN), "quit unregisters the hotkeys");
+    checkEqual(readFile(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS,
+               "the settings file as the profile functions wrote it");
+    FreeLibrary(plugin.module);
+    check(unloaded(plugin), "unloaded");
+    if (heldElsewhere) UnregisterHotKey(sideWindow, 1);
+}
+
+void songsOnRealTimers() {
+    scenario("Songs on real timers: a turned-down song is remembered and comes back at its volume");
+    std::string a = song("a.mp3", 1000);
+    std::string b = song("b.mp3", 2000);
+    HostPlayer::setPlaylist({{a, 3000}, {b, 2000}, {song("c.mp3", 3000), 2000}});
+    HostPlayer::setVolume(130);
+    HostPlayer::play(0);
+    Plugin plugin = loadPlugin(freshFolder("songs"));
+    if (plugin.record == nullptr) return;
+    std::string database = plugin.folder + "\\volume.ini";
+
+    HostPlayer::clearReceived();
+    plugin.record->init();
+    auto volumesSetReach = [](size_t n) { return [n] { return HostPlayer::volumesSet().size() >= n; }; };
+
+    check(pumpUntil(volumesSetReach(1), 3000), "the playing song is picked up within the first second");
+    if (HostPlayer::volumesSet().size() < 1) return;
+    checkEqual(HostPlayer::volumesSet()[0], 130, "a song with no record starts at the reference");
+    HostPlayer::setVolume(100);  // the listener turns a.mp3 down
+
+    check(pumpUntil(volumesSetReach(2), 5000), "the change to b.mp3 is noticed after a.mp3's end");
+    if (HostPlayer::volumesSet().size() < 2) return;
+    checkEqual(HostPlayer::position(), 1, "b.mp3 is playing");
+    checkEqual(HostPlayer::volumesSet()[1], 130, "b.mp3 starts at the reference");
+    checkEqual(readFile(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
+               "a.mp3 is recorded 30 below the reference, in the real profile format");
+    check(HostPlayer::count(WM_TIMER, MAIN_TIMER_ID, 0) >= 2, "the main timer's ticks reach the host too");
+
+    HostPlayer::play(0);  // the listener jumps back to a.mp3
+    check(pumpUntil(volumesSetReach(3), 4000), "the jump is noticed at b.mp3's scheduled tick");
+    if (HostPlayer::volumesSet().size() < 3) return;
+    checkEqual(HostPlayer::volumesSet()[2], 100, "a.mp3 comes back at its remembered volume");
+    checkEqual(readFile(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
+               "b.mp3 ended at the reference: nothing written for it");
+
+    // Double click at volume 90 makes it the reference; the right button starts over.
+    HostPlayer::setVolume(90);
+    HostPlayer::play(0);
+    PostMessageA(HostPlayer::window(), TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    PostMessageA(HostPlayer::window(), TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP);
+    check(pumpUntil(volumesSetReach(4), 2500), "after a right click the playing song is picked up afresh");
+    if (HostPlayer::volumesSet().size() >= 4) {
+        checkEqual(HostPlayer::volumesSet()[3], 60, "at its record relative to the new reference 90");
+    }
+
+    // Quit with the new-song animation still running, unload, and keep the host going.
+    plugin.record->quit();
+    check(!hookInstalled(), "quit gives the host its own window procedure back");
+    check(!trayIconPresent(), "quit removes the tray icon");
+    checkEqual(readFile(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS, "the settings file");
+    FreeLibrary(plugin.module);
+    check(unloaded(plugin), "unloaded");
+
+    HostPlayer::clearReceived();
+    HWND host = HostPlayer::window();
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    int rounds = 0;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2500) {
+        PostMessageA(host, WM_TIMER, MAIN_TIMER_ID, 0);
+        PostMessageA(host, WM_HOTKEY, HOTKEY_UP, MAKELPARAM(MOD_CONTROL, VK_UP));
+        PostMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
+        PostMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+        PostMessageA(host, taskbarCreated, 0, 0);
+        ++rounds;
+        pumpFor(100);
+    }
+    check(HostPlayer::countMessages(WM_TIMER, HostPlayer::PLAYBACK_TIMER_ID) >= 50,
+          "the host's own timer kept running for 2.5 s after the unload");
+    checkEqual(HostPlayer::count(WM_TIMER, MAIN_TIMER_ID, 0), rounds,
+               "no timer of the plug-in still fires: the host saw only the posted ticks");
+    checkEqual(HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN), rounds,
+               "every hotkey message reached the host");
+    check(HostPlayer::countRequests(104) == 0 && volumeDownCommands() == 0, "and nothing acted on them");
+    check(!trayIconPresent(), "no icon came back");
+    HostPlayer::stop();
+}
+
+// Another plug-in that subclasses the host's window after us and stays there.
+WNDPROC underOther = nullptr;
+int otherSaw = 0;
+LRESULT CALLBACK otherModuleProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ++otherSaw;
+    return CallWindowProcA(underOther, window, message, wParam, lParam);
+}
+
+void chainedOverThenReloaded() {
+    scenario("Another module chains over ours: quit keeps the module loaded; a reload works");
+    HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
+    HostPlayer::setVolume(130);
+    HostPlayer::stop();
+    Plugin plugin = loadPlugin(freshFolder("chained"));
+    if (plugin.record == nullptr) return;
+    HWND host = HostPlayer::window();
+    plugin.record->init();
+    underOther = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(otherModuleProcedure)));
+
+    plugin.record->quit();
+    check(GetWindowLongPtrA(host, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(otherModuleProcedure),
+          "quit leaves the other module's procedure in place");
+    check(!trayIconPresent(), "the tray icon is gone");
+    FreeLibrary(plugin.module);
+    check(!unloaded(plugin), "the module stays loaded after FreeLibrary");
+
+    HostPlayer::clearReceived();
+    otherSaw = 0;
+    checkEqual(SendMessageA(host, WM_APP + 7, 1, 2), HostPlayer::UNKNOWN_MESSAGE_ANSWER,
+               "messages still pass through both procedures to the host");
+    check(otherSaw == 1 && HostPlayer::count(WM_APP + 7, 1, 2) == 1, "each saw the message once");
+    holdCtrl(true, true);
+    SendMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
+    releaseCtrl();
+    SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP);
+    pumpFor(1300);
+    check(volumeDownCommands() == 0 && !trayIconPresent() && HostPlayer::countRequests(104) == 0,
+          "after quit nothing is acted on: no steps, no icon, no ticks");
+
+    // The host loads the plug-in again: the same module, still in the chain.
+    HMODULE again = LoadLibraryA(plugin.path.c_str());
+    check(again == plugin.module, "loading it again gives the same module");
+    GetPlugin getPlugin = findExport(again);
+    if (getPlugin == nullptr) return;
+    PluginRecordView* record = getPlugin();
+    record->hwndParent = host;
+    record->hDllInstance = again;
+    HostPlayer::clearReceived();
+    record->init();
+    check(GetWindowLongPtrA(host, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(otherModuleProcedure),
+          "init does not put our procedure in the chain a second time");
+    check(trayIconPresent(), "the icon is back");
+    check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "the hotkeys are registered again");
+    check(pumpUntil([] { return HostPlayer::countRequests(104) > 0; }, 1500), "the tracker ticks again");
+    holdCtrl(true, true);
+    SendMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
+    releaseCtrl();
+    checkEqual(volumeDownCommands(), 8, "a hotkey is acted on once: eight steps, not sixteen");
+
+    record->quit();
+    FreeLibrary(again);
+    check(!trayIconPresent() && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "the second quit cleans up too");
+}
+
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+
+const Scenario SCENARIOS[] = {
+    {"old-host", anOldHostIsWarnedAndLeftOff},
+    {"disabled", settingsThatSayDisabled},
+    {"fresh", hotkeysTrayAndHook},
+    {"songs", songsOnRealTimers},
+    // Last: it leaves the module pinned for the rest of the process.
+    {"chained", chainedOverThenReloaded},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::printf("usage: loudmark_wine_host <gen_loudmark.dll> <work folder> [scenario]\n");
+        return 2;
+    }
+    builtDll = argv[1];
+    workFolder = argv[2];
+    const char* only = argc > 3 ? argv[3] : nullptr;
+
+    HostPlayer::create();
+    sideWindow = CreateWindowExA(0, "STATIC", "another program", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    MessageBoxWatcher::start();
+    for (const Scenario& s : SCENARIOS) {
+        if (only == nullptr || std::strcmp(only, s.name) == 0) s.run();
+    }
+    MessageBoxWatcher::stop();
+
+    std::printf("%d passed, %d failed\n", passed, failed);
+    std::fflush(stdout);
+    return failed == 0 ? 0 : 1;
+}
