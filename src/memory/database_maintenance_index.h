@@ -1,0 +1,32 @@
+// The volume database read once into memory for a maintenance pass: every record of our
+// section, found by its key as the platform's profile functions would find it (letter
+// case of ASCII ignored, the first of equal keys wins, keys of a later section of the
+// same name not at all), with its value read as GetPrivateProfileIntA reads it.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace DatabaseIndex {
+
+struct Record {
+    const char* key;  // as the file spells it; points into the section text
+    uint32_t keyLength;
+    uint32_t hash;
+    int value;     // -1 (no record) for a line without '=' or with an empty value
+    bool written;  // already in the rebuild file
+};
+
+// Reads the section of `databasePath`. False when memory ran out: the pass must then
+// leave the database alone, since a record it could not read would be lost.
+bool load(const char* databasePath);
+// The record whose key equals `quotedKey` as the platform compares keys, or null.
+Record* find(const char* quotedKey);
+void release();
+
+// How GetPrivateProfileIntA turns a value as the section lists it into a number (with
+// -1 as its default): quotes dropped, the first 29 characters, then the platform's own
+// reading of digits.
+int valueOf(const char* text, size_t length);
+
+}  // namespace DatabaseIndex
