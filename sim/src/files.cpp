@@ -645,7 +645,8 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
             SetLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
         }
-        if (S_ISDIR(target.st_mode) || heldOpen(target)) {
+        // Replacing removes the old target: one that may not be deleted stays.
+        if (S_ISDIR(target.st_mode) || heldOpen(target) || fs().refusedDeletes.count(faultKeyOf(to.onDisk)) != 0) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
