@@ -7,6 +7,7 @@
 #include "host/profile_file.h"
 #include "host/settings_store.h"
 #include "memory/database_maintenance_index.h"
+#include "memory/database_maintenance_size.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
@@ -70,25 +71,6 @@ struct ScopedHandle {
         return closed != FALSE;
     }
 };
-
-// The size the song key's open would find (SongKey::fileSize), asked the cheap way
-// wherever that gives the same answer; the open costs some 135 us a file under Wine,
-// the attribute query some 8 us.
-int quickFileSize(const char* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
-        DWORD error = GetLastError();
-        // Nothing by that name: the open fails just the same.
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return -1;
-        // Device names and pipes have no attributes yet open fine: ask the open.
-        return SongKey::fileSize(path);
-    }
-    // A link reports its own size, not its target's, which the open reaches.
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return SongKey::fileSize(path);
-    // The open refuses a folder.
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
-    return static_cast<int>(data.nFileSizeLow);
-}
 
 // Every surviving record of the playlist, in the order of first appearance; false when
 // memory ran out.
