@@ -301,6 +301,11 @@ DWORD missingError(const std::string& linuxPath) {
     return isDirectory(parentOf(linuxPath)) ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND) : ERROR_PATH_NOT_FOUND_;
 }
 
+bool sharingAllowsOpen(const std::string& onDisk, DWORD access, DWORD share) {
+    struct stat st;
+    return stat(onDisk.c_str(), &st) != 0 || sharingAllows(st, access, share);
+}
+
 bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error) {
     bytes->clear();
     int fd = open(linuxPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -35,6 +35,10 @@ Resolved resolve(const char* windowsPath);
 // way is missing (or is a file).
 DWORD missingError(const std::string& linuxPath);
 
+// Whether the handles open on the file let another open with this access and sharing
+// in (true for a file that is not there).
+bool sharingAllowsOpen(const std::string& onDisk, DWORD access, DWORD share);
+
 // The whole file as bytes; false when it cannot be read (missing, a folder, ...), with
 // the platform's error in `error`.
 bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error);

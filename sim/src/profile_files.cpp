@@ -234,7 +234,12 @@ Profile load(const char* path) {
     sim::files::Resolved r = sim::files::resolve(path);
     string bytes;
     DWORD error = 0;
-    if (!r.ok || !sim::files::readWhole(r.onDisk, &bytes, &error)) return profile;
+    // The reference opens the file to read it as any program would: one that others
+    // hold without sharing reads as missing.
+    if (!r.ok || !sim::files::sharingAllowsOpen(r.onDisk, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE) ||
+        !sim::files::readWhole(r.onDisk, &bytes, &error)) {
+        return profile;
+    }
     return parse(bytes);
 }
 
@@ -339,6 +344,10 @@ bool lookUp(Profile& profile, const char* section, const char* key, string* valu
 }
 
 bool save(const Profile& profile, const sim::files::Resolved& where) {
+    if (!sim::files::sharingAllowsOpen(where.onDisk, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+        SetLastError(sim::files::ERROR_SHARING_VIOLATION_);
+        return false;
+    }
     DWORD error = 0;
     if (!sim::files::writeWhole(where.onDisk, serialize(profile), &error)) {
         SetLastError(error);

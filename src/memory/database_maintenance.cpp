@@ -72,6 +72,19 @@ struct ScopedHandle {
     }
 };
 
+// A database that is there but cannot be read now (another program holds it without
+// sharing) would look empty, and an empty database is deleted at the end.
+bool databaseReadable(const char* databasePath) {
+    HANDLE file = CreateFileA(databasePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // no database, nothing to lose
+}
+
 // Every surviving record of the playlist, in the order of first appearance; false when
 // memory ran out.
 bool collectSurvivors(bool forceTrim, Output* out, size_t* survivors) {
@@ -140,7 +153,7 @@ void rebuild(bool forceTrim) {
     // A leftover of an earlier pass contributes nothing.
     DeleteFileA(rebuildPath);
 
-    if (!DatabaseIndex::load(SettingsStore::databasePath)) return;
+    if (!databaseReadable(SettingsStore::databasePath) || !DatabaseIndex::load(SettingsStore::databasePath)) return;
     Output out;
     size_t survivors = 0;
     bool collected = collectSurvivors(forceTrim, &out, &survivors);
