@@ -285,6 +285,11 @@ void anOldHostIsWarnedAndLeftOff() {
     }
     checkEqual(plugin.record->description, "Tamsel Loudmark Plug-In v0.5 (gen_loudmark.dll)",
                "the description names the module");
+    int iconsLoaded = 0;
+    for (int id : {102, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114}) {
+        iconsLoaded += LoadIconA(plugin.module, MAKEINTRESOURCEA(id)) != nullptr;
+    }
+    checkEqual(iconsLoaded, 11, "the module's eleven icons load");
     check(!hookInstalled(), "the host's window procedure is left alone");
     check(!trayIconPresent(), "no tray icon");
     check(!hotkeyTaken(MOD_CONTROL, VK_UP) && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "no hotkeys registered");
