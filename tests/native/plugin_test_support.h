@@ -26,6 +26,20 @@ void freshMachine();
 // Real files for the player's playlist: "C:\Music\<name>" with `sizeBytes` bytes.
 sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeBytes = 1000);
 
+// Sends the host window's messages through the plug-in's hook, as a loaded plug-in does.
+void routeThroughPlugin();
+
+// Loads the icons from the resource script the DLL is built from and adds the tray icon.
+void showTrayIcon();
+
+// The tray icon as the listener sees it now: its resource number and its tip.
+struct TrayView {
+    bool present;
+    int resource;
+    std::string tip;
+};
+TrayView trayView();
+
 // The value stored under a song's key ("name[size]"), or -1.
 int storedValue(const std::string& fileName, int sizeBytes);
 
