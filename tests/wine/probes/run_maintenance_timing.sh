@@ -1,0 +1,43 @@
+#!/bin/sh
+# Times the fast maintenance pass (and, at small sizes, the per-key one) under wine64
+# against real files. Usage: run_maintenance_timing.sh [songs...]   (default 1000 5000 100000)
+# With BREAKDOWN=1 it also times the size queries and the section read alone.
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+src="$here/../../../src"
+out=${PROBE_BUILD:-/tmp/loudmark-probes}
+export WINEPREFIX=${WINEPREFIX:-/tmp/wineprefix-files} WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+mkdir -p "$out"
+x86_64-w64-mingw32-g++ -std=c++17 -O2 -static -I"$src" "$here/maintenance_timing_probe.cpp" \
+    "$src/memory/database_maintenance.cpp" "$src/memory/database_maintenance_index.cpp" \
+    "$src/memory/database_maintenance_size.cpp" "$src/memory/database_maintenance_literal.cpp" \
+    "$src/memory/song_key.cpp" "$src/memory/volume_database.cpp" "$src/memory/trim_band.cpp" \
+    "$src/host/host_link.cpp" "$src/host/profile_file.cpp" "$src/host/settings_store.cpp" \
+    "$src/common/bounded_text.cpp" -lwinmm -o "$out/maintenance_timing_probe.exe"
+[ -d "$WINEPREFIX/drive_c" ] || $wine cmd /c exit >/dev/null 2>&1 || true
+
+sizes=${*:-1000 5000 100000}
+largest=0
+for n in $sizes; do [ "$n" -gt "$largest" ] && largest=$n; done
+library="$WINEPREFIX/drive_c/loudmark-library"
+python3 - "$library" "$largest" <<'PY'
+import os, sys
+root, songs = sys.argv[1], int(sys.argv[2])
+for i in range(songs):
+    folder = os.path.join(root, str(i // 1000))
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "Track %d.mp3" % i)
+    size = 100 + i % 400
+    if not os.path.exists(path) or os.path.getsize(path) != size:
+        with open(path, "wb") as f:
+            f.write(b"x" * size)
+PY
+for n in $sizes; do
+    $wine "$out/maintenance_timing_probe.exe" "$n"
+    if [ "$n" -le 5000 ]; then $wine "$out/maintenance_timing_probe.exe" "$n" literal; fi
+done
+if [ -n "$BREAKDOWN" ]; then
+    $wine "$out/maintenance_timing_probe.exe" "$largest" sizes
+    $wine "$out/maintenance_timing_probe.exe" "$largest" section
+fi
