@@ -1,7 +1,9 @@
 // The simulated player: a Winamp 2.x host in miniature. Its main window answers the
 // host requests (WM_USER with the request code in lParam, and the two volume-step
 // commands), it plays through a playlist as the virtual clock runs, and its volume is
-// what device 0 reports as the wave-output volume.
+// what device 0 reports as the wave-output volume. As the real host, it answers -1 to
+// IPC_GETOUTPUTTIME (position or length) while stopped; a paused song still reports
+// both. An entry whose length is not positive plays until the listener moves on.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +29,9 @@ HWND start(int version = 0x2081);
 HWND window();
 
 // ---- the playlist ----
+// A new playlist stops the player at its first entry. Inserting or removing entries
+// above the current one moves its index and it plays on; removing the current entry
+// stops playback, and the entry that moves up into its place becomes current.
 void setPlaylist(const std::vector<Entry>& entries);
 void insertEntry(int index, const Entry& entry);
 void removeEntry(int index);
@@ -38,13 +43,15 @@ void play();          // from stopped: the current entry from its start; from pa
 void pause();         // toggles pause while playing
 void stop();
 void jumpTo(int index);  // makes `index` current and plays it from the start
+// The next entry (the first after the last): played from its start while playing or
+// paused, only made current while stopped.
 void next();
 void seekTo(int ms);
 void setVolume(int volume);  // the volume slider, 0..255
 int volume();
 bool playing();  // playing and not paused
 bool paused();
-int positionMs();
+int positionMs();  // 0 while stopped
 // When on, the player starts the playlist over after its last entry; off by default,
 // so playback stops at the end.
 void setRepeat(bool repeat);
@@ -65,7 +72,9 @@ struct Request {
     uint32_t atMs;
 };
 const std::vector<Request>& requests();  // every message the player's procedure saw
-std::vector<int> volumesSet();           // the values of every IPC_SETVOLUME request
+// The raw values of every IPC_SETVOLUME request (before the player clamps them), except
+// -666, which asks for the volume rather than setting it.
+std::vector<int> volumesSet();
 void clearLog();
 
 }  // namespace player

@@ -36,7 +36,9 @@ void pump();
 // Something that happens at a moment of the virtual clock besides timers (the player
 // uses it to start the next song exactly when one ends). Returns the next moment at
 // which the listener wants to be called, or UINT64_MAX for none; called with the clock
-// already moved to that moment.
+// already moved to that moment. It may also be called at other moments on the way (it
+// then does whatever is due by the moment given and tells its next moment again), and
+// at a moment it shares with a timer it is called before the timer is delivered.
 using ClockListener = std::function<uint64_t(uint64_t nowMs)>;
 void addClockListener(ClockListener listener);
 
@@ -76,6 +78,9 @@ struct MessageBoxRecord {
 // first button (IDOK, or IDYES for MB_YESNO).
 void answerNextMessageBox(int answer);
 // Called while a box is up (before it returns), e.g. to let the clock run meanwhile.
+// The action stays in force for every later box until replaced (an empty function
+// removes it). A scripted answer that is not one of the box's buttons gives the first
+// button.
 void whileMessageBoxOpen(std::function<void(const MessageBoxRecord&)> action);
 const std::vector<MessageBoxRecord>& messageBoxes();
 void clearMessageBoxes();
@@ -108,6 +113,7 @@ void holdHotkeyElsewhere(UINT modifiers, UINT vk);
 // Registry: which keys under HKEY_LOCAL_MACHINE open. Reset leaves the usual
 // "SOFTWARE\Microsoft\Windows NT\CurrentVersion" in place.
 void setRegistryKeyPresent(const std::string& localMachinePath, bool present);
+int openRegistryKeys();  // keys opened and not yet closed
 
 // ---------------------------------------------------------------------------
 // Notification area
@@ -143,8 +149,10 @@ void restartExplorer();
 void setModulePath(HINSTANCE instance, const std::string& windowsPath);
 HINSTANCE pluginInstance();  // a fixed handle that stands for the loaded plug-in
 // The resource script the module is built from (icons, dialogs). LoadIconA answers a
-// handle for an icon the script declares, and null otherwise.
-void loadResourceScript(const std::string& linuxPath);
+// handle for an icon the script declares, and null otherwise. A quoted #include is
+// looked for beside the including file, then in `includeFolders`, then in the script's
+// parent folder and that folder's subfolders.
+void loadResourceScript(const std::string& linuxPath, const std::vector<std::string>& includeFolders = {});
 int iconResourceNumber(HICON icon);  // 0 for a null or unknown handle
 bool modulePinned(HINSTANCE instance);
 

@@ -1,0 +1,51 @@
+// Hooks between the pieces of the simulated platform's core (clock, windows, timers,
+// keyboard, tray, modules, ...); never seen by tests or the plug-in.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+namespace core {
+
+// Clock: the virtual time in milliseconds, kept wider than GetTickCount's 32 bits.
+uint64_t clockNow();
+void resetClock();
+
+// Windows and messages.
+bool isLiveWindow(HWND window);
+// Calls the window's installed procedure; 0 for a window that is gone.
+LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+std::vector<HWND> liveWindows();  // in order of creation
+// Delivers every posted message waiting, including those posted meanwhile; false when
+// there was none.
+bool deliverPosted();
+void resetWindows();
+
+// Timers.
+// The earliest timer: its due moment; false when no timer is armed.
+bool earliestTimerDue(uint64_t* dueAtMs);
+// Delivers the earliest timer (due at or before `nowMs`) and schedules its next expiry.
+void fireEarliestTimer(uint64_t nowMs);
+void forgetTimers(HWND window);
+void resetTimers();
+
+// Hotkeys and the keyboard.
+void forgetHotkeys(HWND window);
+void resetKeyboard();
+
+void resetMessageBoxes();
+void resetRegistry();
+void resetTray();
+void resetModules();
+void resetWaveOut();
+void resetLastError();
+
+// Text compared regardless of letter case, as the platform compares names.
+std::string lowerCase(const std::string& text);
+
+}  // namespace core
+}  // namespace sim
