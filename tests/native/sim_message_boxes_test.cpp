@@ -17,12 +17,6 @@ protected:
     HWND owner = nullptr;
 };
 
-TEST_F(SimMessageBoxes, UnscriptedBoxesAnswerWithTheirFirstButton) {
-    EXPECT_EQ(MessageBoxA(owner, "a", "Done", MB_OK), IDOK);
-    EXPECT_EQ(MessageBoxA(owner, "b", "Warning", MB_YESNO | MB_ICONQUESTION), IDYES);
-    EXPECT_EQ(MessageBoxA(owner, "c", "x", MB_OKCANCEL), IDOK);
-}
-
 TEST_F(SimMessageBoxes, ScriptedAnswersAreUsedInOrderThenTheDefaultAgain) {
     sim::answerNextMessageBox(IDNO);
     sim::answerNextMessageBox(IDCANCEL);

@@ -149,15 +149,6 @@ TEST_F(SimTimers, KilledTimersStopAndUnknownOnesAreRefused) {
     EXPECT_FALSE(sim::findTimer(window, 1));
 }
 
-TEST_F(SimTimers, SameIdentifierOnTwoWindowsIsTwoTimers) {
-    HWND other = sim::createWindow(recordingProcedure, "other");
-    SetTimer(window, 1, 100, nullptr);
-    SetTimer(other, 1, 150, nullptr);
-    KillTimer(other, 1);
-    EXPECT_TRUE(sim::findTimer(window, 1));
-    EXPECT_FALSE(sim::findTimer(other, 1));
-}
-
 TEST_F(SimTimers, RefusedArmingAnswersZeroAndLeavesTheOldTimer) {
     sim::refuseTimerId(1998);
     EXPECT_EQ(SetTimer(window, 1998, 1000, nullptr), 0u);
@@ -210,16 +201,6 @@ TEST_F(SimTimers, ClockListenersActAtTheirMomentBeforeATimerDueThen) {
     SetTimer(window, 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) { log->push_back("timer@" + std::to_string(sim::now())); });
     sim::advance(1000);
     EXPECT_EQ(events, (std::vector<std::string>{"listener@1000", "timer@1000"}));
-}
-
-TEST_F(SimTimers, ResetForgetsTimersRefusalsAndTheClock) {
-    sim::refuseAllTimers(true);
-    sim::advance(5000);
-    sim::reset(::testing::TempDir() + "sim_timers");
-    EXPECT_EQ(sim::now(), 0u);
-    HWND fresh = sim::createWindow(recordingProcedure, "fresh");
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_NE(SetTimer(fresh, 1, 100, nullptr), 0u);
 }
 
 }  // namespace

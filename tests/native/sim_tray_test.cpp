@@ -105,15 +105,6 @@ TEST_F(SimTray, TheFirstFormOfTheRecordCarriesAtMost63TipCharacters) {
     EXPECT_EQ(icon.tip, longTip);
 }
 
-TEST_F(SimTray, WithoutANotificationAreaEveryCallFailsAndIsStillLogged) {
-    sim::refuseTray(true);
-    NOTIFYICONDATAA data = record("Reference Volume is 130");
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    EXPECT_FALSE(sim::findTrayIcon(window, ICON_ID));
-    EXPECT_EQ(sim::trayCalls().size(), 2u);
-}
-
 TEST_F(SimTray, ClicksOnTheIconSendItsCallbackMessageAtOnce) {
     NOTIFYICONDATAA data = record("tip");
     sim::trayMouse(window, ICON_ID, WM_LBUTTONDBLCLK);  // no icon: nothing to click

@@ -86,13 +86,4 @@ TEST_F(SimWindows, RegisteredMessagesAreStablePerNameRegardlessOfCase) {
     EXPECT_EQ(RegisterWindowMessageA(""), 0u);
 }
 
-TEST_F(SimWindows, WindowsGetDistinctHandlesAndOnlyTheProcedureIndexIsKnown) {
-    HWND other = sim::createWindow(host, "other");
-    EXPECT_NE(other, window);
-    EXPECT_TRUE(IsWindow(other));
-    EXPECT_FALSE(IsWindow(nullptr));
-    EXPECT_EQ(GetWindowLongPtrA(window, -21), 0);
-    EXPECT_EQ(GetLastError(), 1413u);
-}
-
 }  // namespace
