@@ -1,12 +1,113 @@
 #include "controls/hotkey_control.h"
 
-// Interim: the hotkeys come with the hotkey control itself.
+#include "controls/tray_indicator.h"
+#include "host/host_link.h"
+#include "host/settings_store.h"
+
 namespace HotkeyControl {
+
 State state;
-void detectWin95Mode() {}
-void registerHotkeys() {}
-void unregisterHotkeys() {}
-UINT toPlatformModifiers(int) { return 0; }
-int readLiveModifiers() { return 0; }
-void onHotkey(int) {}
+
+namespace {
+
+constexpr unsigned char DIRECTION_NONE = 0;
+constexpr unsigned char DIRECTION_UP = 1;
+constexpr unsigned char DIRECTION_DOWN = 2;
+constexpr int FULL_STEPS = 8;
+constexpr int REVERSAL_STEPS = 4;
+
+struct ModifierKey {
+    int vk;
+    int bits;
+};
+
+// Sided keys, for a keyboard interface that tells left from right.
+constexpr ModifierKey SIDED_KEYS[] = {
+    {VK_LCONTROL, LeftCtrl}, {VK_RCONTROL, RightCtrl}, {VK_LSHIFT, LeftShift},
+    {VK_RSHIFT, RightShift}, {VK_LMENU, LeftAlt},      {VK_RMENU, RightAlt},
+};
+// Without sides, a held modifier stands for both of its keys.
+constexpr ModifierKey SIDELESS_KEYS[] = {
+    {VK_CONTROL, LeftCtrl | RightCtrl},
+    {VK_SHIFT, LeftShift | RightShift},
+    {VK_MENU, LeftAlt | RightAlt},
+};
+
+bool held(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+void registerOne(int id, int mask, int key, const char* failureText) {
+    HWND host = HostLink::window();
+    if (!RegisterHotKey(host, id, toPlatformModifiers(mask), static_cast<UINT>(key))) {
+        MessageBoxA(host, failureText, "Warning", MB_ICONWARNING | MB_OK);
+    }
+}
+
+}  // namespace
+
+void detectWin95Mode() {
+    // Only the NT line reports left and right modifier keys apart; its key marks it.
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, KEY_QUERY_VALUE,
+                      &key) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        state.win95Mode = 0;
+    } else {
+        state.win95Mode = 1;
+    }
+}
+
+UINT toPlatformModifiers(int mask) {
+    int low = mask & 0xFF;
+    UINT flags = 0;
+    if (low & (LeftCtrl | RightCtrl)) flags |= MOD_CONTROL;
+    if (low & (LeftAlt | RightAlt)) flags |= MOD_ALT;
+    if (low & (LeftShift | RightShift)) flags |= MOD_SHIFT;
+    return flags;
+}
+
+void registerHotkeys() {
+    registerOne(HOTKEY_UP, settings.upMod, settings.upKey, "Registration failed for hotkey UP");
+    registerOne(HOTKEY_DOWN, settings.downMod, settings.downKey, "Registration failed for hotkey DOWN");
+}
+
+void unregisterHotkeys() {
+    HWND host = HostLink::window();
+    UnregisterHotKey(host, HOTKEY_DOWN);
+    UnregisterHotKey(host, HOTKEY_UP);
+}
+
+int readLiveModifiers() {
+    int mask = 0;
+    if (state.win95Mode) {
+        for (const ModifierKey& key : SIDELESS_KEYS) {
+            if (held(key.vk)) mask |= key.bits;
+        }
+    } else {
+        for (const ModifierKey& key : SIDED_KEYS) {
+            if (held(key.vk)) mask |= key.bits;
+        }
+    }
+    return mask;
+}
+
+void onHotkey(int id) {
+    if (id != HOTKEY_UP && id != HOTKEY_DOWN) return;
+    bool up = id == HOTKEY_UP;
+    // The platform matched only "some Ctrl"; the listener asked for particular keys.
+    if (readLiveModifiers() != (up ? settings.upMod : settings.downMod)) return;
+
+    if (state.lastDirection != DIRECTION_NONE) TrayIndicator::stopAnimationTimer();
+    unsigned char opposite = up ? DIRECTION_DOWN : DIRECTION_UP;
+    int steps = state.lastDirection == opposite ? REVERSAL_STEPS : FULL_STEPS;
+    for (int i = 0; i < steps; ++i) {
+        if (up) {
+            HostLink::volumeUpStep();
+        } else {
+            HostLink::volumeDownStep();
+        }
+    }
+    state.lastDirection = up ? DIRECTION_UP : DIRECTION_DOWN;
+    TrayIndicator::startAnimation(up ? AnimationKind::VolumeUp : AnimationKind::VolumeDown);
+}
+
 }  // namespace HotkeyControl

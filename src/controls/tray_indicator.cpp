@@ -1,12 +1,143 @@
 #include "controls/tray_indicator.h"
 
-// Interim: the icon and its animations come with the tray indicator itself.
+#include <shellapi.h>
+
+#include "common/bounded_text.h"
+#include "controls/hotkey_control.h"
+#include "controls/resource_ids.h"
+#include "host/host_link.h"
+#include "memory/song_tracker.h"
+
 namespace TrayIndicator {
-void loadIcons(HINSTANCE) {}
-void add() {}
-void remove() {}
-void startAnimation(AnimationKind) {}
-void stopAnimationTimer() {}
-void onTrayCallback(UINT) {}
-void onTaskbarCreated() {}
+
+State state;
+
+namespace {
+
+struct Animation {
+    int startingCount;
+    int mask;
+    const int* frameResources;
+    const char* tip;
+    TIMERPROC tickRoutine;
+};
+
+constexpr int REFERENCE_FRAMES[] = {ICON_DISC, ICON_LOGO};
+// Index by countdown AND 7 while the countdown runs down from 16: the logo turns
+// clockwise in 45-degree steps, twice.
+constexpr int NEW_SONG_FRAMES[] = {ICON_LOGO,     ICON_LOGO_315, ICON_LOGO_270, ICON_LOGO_225,
+                                   ICON_LOGO_180, ICON_LOGO_135, ICON_LOGO_90,  ICON_LOGO_45};
+constexpr int VOLUME_UP_FRAMES[] = {ICON_UP, ICON_DISC};
+constexpr int VOLUME_DOWN_FRAMES[] = {ICON_DOWN, ICON_DISC};
+
+constexpr int FIRST_ICON = ICON_LOGO;
+constexpr int LAST_ICON = ICON_DOWN;
+HICON icons[LAST_ICON - FIRST_ICON + 1];
+
+HICON icon(int resource) { return icons[resource - FIRST_ICON]; }
+
+void CALLBACK onReferenceAdjustedTick(HWND, UINT, UINT_PTR, DWORD);
+void CALLBACK onNewSongTick(HWND, UINT, UINT_PTR, DWORD);
+void CALLBACK onVolumeUpTick(HWND, UINT, UINT_PTR, DWORD);
+void CALLBACK onVolumeDownTick(HWND, UINT, UINT_PTR, DWORD);
+
+const Animation ANIMATIONS[] = {
+    {6, 1, REFERENCE_FRAMES, "Reference Volume Adjusted", onReferenceAdjustedTick},
+    {16, 7, NEW_SONG_FRAMES, "New Song Detected", onNewSongTick},
+    {4, 1, VOLUME_UP_FRAMES, "Volume Up", onVolumeUpTick},
+    {4, 1, VOLUME_DOWN_FRAMES, "Volume Down", onVolumeDownTick},
+};
+
+const Animation& animationOf(AnimationKind kind) { return ANIMATIONS[static_cast<int>(kind)]; }
+
+void notify(DWORD action, HICON image, const char* tip) {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = HostLink::window();
+    record.uID = TRAY_ICON_ID;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
+    record.hIcon = image;
+    BoundedText::copy(record.szTip, TIP_COPY_LIMIT, tip);
+    Shell_NotifyIconA(action, &record);
+}
+
+void onAnimationTick(AnimationKind kind) {
+    const Animation& animation = animationOf(kind);
+    if (state.animationCountdown != 0) {
+        notify(NIM_MODIFY, icon(animation.frameResources[state.animationCountdown & animation.mask]), animation.tip);
+        --state.animationCountdown;
+        return;
+    }
+    KillTimer(HostLink::window(), state.animationTimerId);
+    showRest(NIM_MODIFY);
+    if (kind == AnimationKind::VolumeUp || kind == AnimationKind::VolumeDown) {
+        HotkeyControl::state.lastDirection = 0;
+    }
+}
+
+void CALLBACK onReferenceAdjustedTick(HWND, UINT, UINT_PTR, DWORD) { onAnimationTick(AnimationKind::ReferenceAdjusted); }
+void CALLBACK onNewSongTick(HWND, UINT, UINT_PTR, DWORD) { onAnimationTick(AnimationKind::NewSong); }
+void CALLBACK onVolumeUpTick(HWND, UINT, UINT_PTR, DWORD) { onAnimationTick(AnimationKind::VolumeUp); }
+void CALLBACK onVolumeDownTick(HWND, UINT, UINT_PTR, DWORD) { onAnimationTick(AnimationKind::VolumeDown); }
+
+}  // namespace
+
+void loadIcons(HINSTANCE module) {
+    for (int resource = FIRST_ICON; resource <= LAST_ICON; ++resource) {
+        icons[resource - FIRST_ICON] = LoadIconA(module, MAKEINTRESOURCEA(resource));
+    }
+}
+
+void showRest(DWORD action) {
+    state.restTip[0] = '\0';
+    BoundedText::append(state.restTip, sizeof state.restTip, "Reference Volume is ");
+    BoundedText::appendInt(state.restTip, sizeof state.restTip, SongTracker::state.referenceVolume);
+    notify(action, icon(ICON_LOGO), state.restTip);
+}
+
+void add() { showRest(NIM_ADD); }
+
+void remove() {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = HostLink::window();
+    record.uID = TRAY_ICON_ID;
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+void startAnimation(AnimationKind kind) {
+    const Animation& animation = animationOf(kind);
+    state.animationCountdown = animation.startingCount;
+    // Re-arming an identifier that already has a timer replaces it, routine and all, so
+    // a running animation simply stops where it is.
+    for (UINT_PTR id = FIRST_ANIMATION_TIMER_ID; id < FIRST_ANIMATION_TIMER_ID + ANIMATION_TIMER_SEARCH_LIMIT; ++id) {
+        state.animationTimerId = id;
+        if (SetTimer(HostLink::window(), id, ANIMATION_PERIOD_MS, animation.tickRoutine) != 0) return;
+    }
+    // No timer to be had: the animation is skipped and the icon keeps what it shows.
+    state.animationCountdown = 0;
+}
+
+void stopAnimationTimer() { KillTimer(HostLink::window(), state.animationTimerId); }
+
+void onTrayCallback(UINT event) {
+    switch (event) {
+        case WM_LBUTTONDBLCLK: {
+            int volume = HostLink::readCurrentVolume();
+            if (volume == HostLink::VOLUME_UNKNOWN) return;  // nothing sensible to adopt
+            SongTracker::setReferenceVolume(volume);
+            startAnimation(AnimationKind::ReferenceAdjusted);
+            return;
+        }
+        case WM_RBUTTONUP:
+            SongTracker::resync();
+            return;
+        default:
+            return;
+    }
+}
+
+void onTaskbarCreated() { add(); }
+
 }  // namespace TrayIndicator

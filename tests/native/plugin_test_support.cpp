@@ -1,0 +1,87 @@
+#include "plugin_test_support.h"
+
+#include <filesystem>
+
+#include <windows.h>
+
+#include "controls/hotkey_control.h"
+#include "controls/tray_indicator.h"
+#include "host/plugin_record.h"
+#include "host/settings_store.h"
+#include "memory/song_tracker.h"
+
+namespace testsupport {
+
+std::string freshFolder() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "no-test";
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "loudmark" / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+void freshMachine() {
+    sim::reset(freshFolder());
+    sim::setModulePath(sim::pluginInstance(), PLUGIN_PATH);
+    sim::writeFile(PLUGIN_PATH, "MZ");  // the plug-in's folder exists: the module is in it
+    HWND host = sim::player::start();
+    pluginRecord.hwndParent = host;
+    pluginRecord.hDllInstance = sim::pluginInstance();
+    settings = DEFAULT_SETTINGS;
+    snprintf(SettingsStore::settingsPath, MAX_PATH, "%s", SETTINGS_PATH);
+    snprintf(SettingsStore::databasePath, MAX_PATH, "%s", DATABASE_PATH);
+    SongTracker::state = SongTracker::State();
+    HotkeyControl::state = HotkeyControl::State();
+    TrayIndicator::state = TrayIndicator::State();
+}
+
+sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeBytes) {
+    std::string path = "C:\\Music\\" + name;
+    sim::writeFile(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
+    return {path, lengthSeconds};
+}
+
+int storedValue(const std::string& fileName, int sizeBytes) {
+    std::string key = "\"" + fileName + "[" + std::to_string(sizeBytes) + "]\"";
+    return static_cast<int>(GetPrivateProfileIntA("Tamsel Loudmark", key.c_str(), -1, DATABASE_PATH));
+}
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+namespace {
+WNDPROC hostProcedure = nullptr;
+
+LRESULT CALLBACK routingHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (settings.enabled) {
+        if (message == WM_TIMER && wParam == SongTracker::state.timerId) SongTracker::onTick();
+        if (message == WM_HOTKEY) HotkeyControl::onHotkey(static_cast<int>(wParam));
+        if (message == TRAY_CALLBACK_MESSAGE) TrayIndicator::onTrayCallback(LOWORD(lParam));
+    }
+    return CallWindowProcA(hostProcedure, window, message, wParam, lParam);
+}
+}  // namespace
+
+void routeThroughPlugin() {
+    hostProcedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(sim::player::window(), GWLP_WNDPROC));
+    SetWindowLongPtrA(sim::player::window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&routingHook));
+}
+
+void showTrayIcon() {
+    sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);
+    TrayIndicator::loadIcons(sim::pluginInstance());
+    TrayIndicator::add();
+}
+
+TrayView trayView() {
+    sim::TrayIcon icon;
+    if (!sim::findTrayIcon(sim::player::window(), TRAY_ICON_ID, &icon)) return {false, 0, ""};
+    return {true, sim::iconResourceNumber(icon.icon), icon.tip};
+}
+
+}  // namespace testsupport
