@@ -1,6 +1,7 @@
 #include "host/plugin_lifecycle.h"
 
 #include "common/bounded_text.h"
+#include "controls/config_dialog.h"
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
 #include "host/host_link.h"
@@ -74,8 +75,7 @@ int init() {
     return 0;
 }
 
-// The configuration dialog is not built yet: nothing to open.
-void config() {}
+void config() { ConfigDialog::run(); }
 
 void quit() {
     // The host may unload us as soon as we return, so nothing of ours may be left to be
