@@ -1,0 +1,206 @@
+// The fast pass must leave exactly the file the step-by-step pass leaves, whatever the
+// database holds: both run over the same odd files and playlists, and the resulting
+// database is compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "common/bounded_text.h"
+#include "host/plugin_record.h"
+#include "host/settings_store.h"
+#include "memory/database_maintenance.h"
+#include "memory/database_maintenance_literal.h"
+#include "player/simulated_player.h"
+#include "sim/platform.h"
+
+namespace {
+
+constexpr char DATABASE[] = "C:\\Plugins\\volume.ini";
+constexpr char REBUILD[] = "C:\\Plugins\\volume.ini.new";
+
+struct Outcome {
+    std::optional<std::string> database;
+    bool leftover;
+};
+
+bool operator==(const Outcome& a, const Outcome& b) { return a.database == b.database && a.leftover == b.leftover; }
+
+std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    out << (o.database ? "\"" + *o.database + "\"" : std::string("<no database>"));
+    return out << (o.leftover ? " with a rebuild file left" : "");
+}
+
+// Songs on the drive, and the keys they give (a missing file, a folder and a long path
+// give size -1; a link gives its target's size).
+const char* const A = "C:\\Music\\a.mp3";             // "a.mp3[10]"
+const char* const B = "C:\\Music\\b.mp3";             // "b.mp3[20]"
+const char* const A_ELSEWHERE = "C:\\Other\\a.mp3";   // "a.mp3[10]"
+const char* const A_UPPER = "C:\\Pop\\A.MP3";         // "A.MP3[10]"
+const char* const A_UMLAUT = "C:\\Music\\\xC4.mp3";   // "\xC4.mp3[5]"
+const char* const FOLDER = "C:\\Music\\folder.mp3";   // "folder.mp3[-1]"
+const char* const LINK = "C:\\Music\\link.mp3";       // "link.mp3[10]"
+const char* const GONE = "C:\\Music\\gone.mp3";       // "gone.mp3[-1]"
+const char* const EQUALS = "C:\\Music\\a=b.mp3";      // no key: '=' cannot stand in one
+const char* const SLASHED = "C:/Music/b.mp3";         // "C:/Music/b.mp3[20]"
+
+std::string longPath() { return "C:\\" + std::string(200, 'd') + "\\" + std::string(200, 'e') + "\\long.mp3"; }
+std::string tooLongPath() { return "C:\\" + std::string(600, 'z') + "\\x.mp3"; }
+
+class MaintenanceParity : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string folder = ::testing::TempDir() + "loudmark-parity-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+        sim::reset(folder);
+        pluginRecord.hwndParent = sim::player::start();
+        BoundedText::copy(SettingsStore::databasePath, MAX_PATH, DATABASE);
+        settings = DEFAULT_SETTINGS;
+
+        sim::writeFile(A, std::string(10, 'a'));
+        sim::writeFile(B, std::string(20, 'b'));
+        sim::writeFile(A_ELSEWHERE, std::string(10, 'a'));
+        sim::writeFile(A_UPPER, std::string(10, 'a'));
+        sim::writeFile(A_UMLAUT, std::string(5, 'u'));
+        sim::writeFile(EQUALS, "eq");
+        sim::writeFile("C:\\Plugins\\gen_loudmark.dll", "MZ");
+        mkdir(sim::linuxPath(FOLDER).c_str(), 0755);
+        ASSERT_EQ(symlink("a.mp3", sim::linuxPath(LINK).c_str()), 0);
+    }
+
+    static void playlist(const std::vector<std::string>& paths) {
+        std::vector<sim::player::Entry> entries;
+        for (const std::string& path : paths) entries.push_back({path, 200});
+        sim::player::setPlaylist(entries);
+    }
+
+    static Outcome run(void (*pass)(bool), const std::optional<std::string>& database, bool forceTrim) {
+        DeleteFileA(DATABASE);
+        DeleteFileA(REBUILD);
+        if (database) sim::writeFile(DATABASE, *database);
+        pass(forceTrim);
+        Outcome out{std::nullopt, sim::fileExists(REBUILD)};
+        if (sim::fileExists(DATABASE)) out.database = sim::readFile(DATABASE);
+        return out;
+    }
+
+    // Runs both passes over the same database and returns what the reference left.
+    static Outcome expectSameResult(const std::optional<std::string>& database, bool forceTrim) {
+        Outcome reference = run(DatabaseMaintenance::rebuildLiteral, database, forceTrim);
+        Outcome fast = run(DatabaseMaintenance::rebuild, database, forceTrim);
+        EXPECT_EQ(fast, reference) << "database before: " << (database ? *database : "<none>")
+                                   << "\ntrim " << settings.trim << ", trimTo " << settings.trimTo << ", forced "
+                                   << forceTrim;
+        return reference;
+    }
+};
+
+const std::vector<std::string> EVERY_KIND = {A,    B,    A_ELSEWHERE, A_UPPER, A_UMLAUT,   FOLDER, LINK,
+                                             GONE, EQUALS, SLASHED,   A,       longPath(), tooLongPath()};
+
+// Records for every key the playlist gives, with values around and inside the bands.
+const std::string PLAIN =
+    "[Tamsel Loudmark]\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=100\r\n\"\xC4.mp3[5]\"=130\r\n"
+    "\"folder.mp3[-1]\"=400\r\n\"link.mp3[10]\"=98\r\n\"gone.mp3[-1]\"=162\r\n\"C:/Music/b.mp3[20]\"=70\r\n"
+    "\"long.mp3[-1]\"=190\r\n\"x.mp3[-1]\"=5\r\n\"other.mp3[1]\"=300\r\n";
+
+const std::vector<std::optional<std::string>> ODD_DATABASES = {
+    std::nullopt,
+    std::string(),
+    PLAIN,
+    // letter case, blanks, and the first of equal keys
+    "[Tamsel Loudmark]\r\n  \"A.MP3[10]\"   =   250  \r\n\"a.mp3[10]\"=300\r\n\"B.mp3[20]\"=\t99\t\r\n"
+    "\"\xE4.mp3[5]\"=301\r\n\"\xC4.MP3[5]\"=302\r\n",
+    // lines without '=', comments, nameless lines, a later section of the same name
+    "[Tamsel Loudmark]\r\n\"a.mp3[10]\"\r\n\"a.mp3[10]\"=300\r\n;\"b.mp3[20]\"=5\r\n=1\r\n=2\r\n"
+    "\"link.mp3[10]\"=260\r\n[Other]\r\n\"b.mp3[20]\"=200\r\n[TAMSEL LOUDMARK]\r\n\"gone.mp3[-1]\"=222\r\n",
+    // values the platform reads its own way
+    "[Tamsel Loudmark]\r\n\"a.mp3[10]\"=0x12C\r\n\"b.mp3[20]\"=\"400\"\r\n\"\xC4.mp3[5]\"='140'\r\n"
+    "\"folder.mp3[-1]\"=300abc\r\n\"link.mp3[10]\"=12.7\r\n\"gone.mp3[-1]\"=\r\n\"C:/Music/b.mp3[20]\"=abc\r\n"
+    "\"long.mp3[-1]\"=0000000000000000000000000000300\r\n",
+    "[Tamsel Loudmark]\r\n\"a.mp3[10]\"=-1\r\n\"b.mp3[20]\"=4294967295\r\n\"\xC4.mp3[5]\"=99999999999\r\n"
+    "\"folder.mp3[-1]\"=-0x10\r\n\"link.mp3[10]\"=+7\r\n\"gone.mp3[-1]\"=0b10000000\r\n\"C:/Music/b.mp3[20]\"=0X1f\r\n"
+    "\"long.mp3[-1]\"=\"\"\r\n",
+    // other line ends, no final line end, keys before any header, a header with blanks
+    "\"a.mp3[10]\"=1\n[ tamsel loudmark ]  junk\n\"a.mp3[10]\"=300\n\"b.mp3[20]\"=260",
+    "[Tamsel Loudmark]\r\"a.mp3[10]\"=300\r\"b.mp3[20]\"=260\r",
+    // a byte-order mark makes the file UTF-8
+    "\xEF\xBB\xBF[Tamsel Loudmark]\r\n\"\xC3\x84.mp3[5]\"=300\r\n\"a.mp3[10]\"=\xC3\xA4\r\n\"b.mp3[20]\"=210\r\n",
+    // only other sections
+    "[Other]\r\n\"a.mp3[10]\"=300\r\n",
+};
+
+TEST_F(MaintenanceParity, OddDatabasesGiveTheSameFileEitherWay) {
+    playlist(EVERY_KIND);
+    int nonEmpty = 0;
+    for (const std::optional<std::string>& database : ODD_DATABASES) {
+        for (int trimTo : {-1, 2, 3}) {
+            for (int alwaysTrim : {0, 1}) {
+                settings.trimTo = trimTo;
+                settings.trim = alwaysTrim;
+                for (bool forceTrim : {false, true}) {
+                    Outcome reference = expectSameResult(database, forceTrim);
+                    if (reference.database) ++nonEmpty;
+                }
+            }
+        }
+    }
+    EXPECT_GT(nonEmpty, 50) << "most runs should keep something to compare";
+}
+
+TEST_F(MaintenanceParity, PlaylistsThatKeepNothingGiveNoDatabaseEitherWay) {
+    for (const std::vector<std::string>& paths :
+         {std::vector<std::string>{}, std::vector<std::string>{GONE, EQUALS}, std::vector<std::string>{tooLongPath()}}) {
+        playlist(paths);
+        Outcome reference = expectSameResult(std::string("[Tamsel Loudmark]\r\n\"a.mp3[10]\"=300\r\n"), false);
+        EXPECT_FALSE(reference.database.has_value());
+    }
+}
+
+TEST_F(MaintenanceParity, AHostReportingMoreEntriesThanItHas) {
+    playlist({A, B});
+    sim::player::overrideReportedListLength(5);
+    Outcome reference = expectSameResult(PLAIN, false);
+    EXPECT_EQ(reference.database, "[Tamsel Loudmark]\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=100\r\n");
+}
+
+// Random databases built from the keys the playlist gives, spelled and valued in every
+// odd way, against random playlists.
+TEST_F(MaintenanceParity, RandomDatabasesGiveTheSameFileEitherWay) {
+    const std::vector<std::string> keys = {"\"a.mp3[10]\"", "\"b.mp3[20]\"",      "\"\xC4.mp3[5]\"", "\"folder.mp3[-1]\"",
+                                           "\"link.mp3[10]\"", "\"gone.mp3[-1]\"", "\"A.MP3[10]\"",   "\"a.mp3[11]\""};
+    const std::vector<std::string> values = {"300", "130", "98",  "99",   "161", "162",   "255",   "-1",   "0x100",
+                                             "'200'", "\"7\"", "",  "abc", "12x", "-0x10", "0b111", " 140 ", "+260"};
+    const std::vector<std::string> headers = {"[Tamsel Loudmark]", "[tamsel LOUDMARK]", "[Other]", "  [ Tamsel Loudmark ]"};
+    std::mt19937 random(20261208);
+    auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
+
+    for (int round = 0; round < 150; ++round) {
+        std::string database = headers[pick(2)] + "\r\n";
+        size_t lines = 1 + pick(14);
+        for (size_t i = 0; i < lines; ++i) {
+            switch (pick(10)) {
+                case 0: database += headers[pick(headers.size())] + "\r\n"; break;
+                case 1: database += ";" + keys[pick(keys.size())] + "=1\r\n"; break;
+                case 2: database += keys[pick(keys.size())] + "\r\n"; break;
+                case 3: database += "  " + keys[pick(keys.size())] + " = " + values[pick(values.size())] + "\n"; break;
+                default: database += keys[pick(keys.size())] + "=" + values[pick(values.size())] + "\r\n"; break;
+            }
+        }
+        std::vector<std::string> paths;
+        size_t entries = pick(9);
+        for (size_t i = 0; i < entries; ++i) paths.push_back(EVERY_KIND[pick(EVERY_KIND.size())]);
+        playlist(paths);
+        settings.trim = static_cast<int>(pick(2));
+        settings.trimTo = static_cast<int>(pick(5)) - 1;
+        expectSameResult(database, pick(2) == 1);
+        if (HasFailure()) break;  // one counterexample is enough to read
+    }
+}
+
+}  // namespace

@@ -1,0 +1,234 @@
+// The Clean and Trim passes against the player's playlist: what survives, in which order,
+// and that no fault of the platform ever costs the listener a record.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "common/bounded_text.h"
+#include "host/plugin_record.h"
+#include "host/settings_store.h"
+#include "memory/database_maintenance.h"
+#include "player/simulated_player.h"
+#include "sim/platform.h"
+
+namespace {
+
+constexpr char DATABASE[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini";
+constexpr char REBUILD[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini.new";
+const std::string HEADER = "[Tamsel Loudmark]\r\n";
+
+class DatabaseMaintenanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string folder = ::testing::TempDir() + "loudmark-maintenance-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+        sim::reset(folder);
+        pluginRecord.hwndParent = sim::player::start();
+        useDatabase(DATABASE);
+        settings = DEFAULT_SETTINGS;
+    }
+
+    static void useDatabase(const std::string& path) {
+        BoundedText::copy(SettingsStore::databasePath, MAX_PATH, path.c_str());
+    }
+
+    // A real file of `size` bytes on the simulated drive, as a playlist entry.
+    static sim::player::Entry song(const std::string& name, int size, const std::string& folder = "C:\\Music\\") {
+        sim::writeFile(folder + name, std::string(static_cast<size_t>(size), 'x'));
+        return sim::player::Entry{folder + name, 180};
+    }
+
+    static void database(const std::string& records) { sim::writeFile(DATABASE, HEADER + records); }
+
+    static std::string databaseText() { return sim::fileExists(DATABASE) ? sim::readFile(DATABASE) : "<none>"; }
+};
+
+TEST_F(DatabaseMaintenanceTest, AnEmptyPlaylistLeavesNoDatabase) {
+    database("\"a.mp3[10]\"=300\r\n");
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), "<none>");
+
+    database("\"a.mp3[10]\"=300\r\n");
+    DatabaseMaintenance::trim();
+    EXPECT_EQ(databaseText(), "<none>");
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(DatabaseMaintenanceTest, KeepsOnlyRecordsOfSongsOnThePlaylistInPlaylistOrder) {
+    sim::player::setPlaylist({song("c.mp3", 30), song("missing-record.mp3", 5), song("a.mp3", 10)});
+    database(
+        "\"a.mp3[10]\"=300\r\n"
+        "\"b.mp3[20]\"=200\r\n"   // not on the playlist
+        "\"c.mp3[30]\"=100\r\n"
+        "\"c.mp3[31]\"=400\r\n");  // the same name, another size
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"c.mp3[30]\"=100\r\n\"a.mp3[10]\"=300\r\n");
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(DatabaseMaintenanceTest, ASongWhoseSizeChangedLosesItsRecord) {
+    sim::player::Entry entry = song("a.mp3", 10);
+    database("\"a.mp3[10]\"=300\r\n");
+    song("a.mp3", 11);  // re-tagged since
+    sim::player::setPlaylist({entry});
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), "<none>");
+}
+
+TEST_F(DatabaseMaintenanceTest, OneFileOrTwoAlikeGiveOneRecordSpelledAsFirstMet) {
+    sim::player::setPlaylist({song("a.mp3", 10, "C:\\Rock\\"), song("A.MP3", 10, "C:\\Pop\\"),
+                              song("a.mp3", 10, "C:\\Rock\\"), song("b.mp3", 20)});
+    database("\"B.MP3[20]\"=260\r\n\"a.mp3[10]\"=300\r\n");
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=260\r\n");
+}
+
+TEST_F(DatabaseMaintenanceTest, ValuesAreWrittenAgainAsPlainDecimals) {
+    sim::player::setPlaylist({song("a.mp3", 1), song("b.mp3", 2), song("c.mp3", 3), song("d.mp3", 4)});
+    database(
+        "  \"a.mp3[1]\"  =  0x12c  \r\n"
+        "\"b.mp3[2]\"=\"400\"\r\n"
+        "\"c.mp3[3]\"=-1\r\n"  // reads as no record
+        "\"d.mp3[4]\"=-0x10\r\n");
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[1]\"=300\r\n\"b.mp3[2]\"=400\r\n\"d.mp3[4]\"=-16\r\n");
+}
+
+TEST_F(DatabaseMaintenanceTest, TheTrimBandIsTestedOnTheStoredValue) {
+    sim::player::setPlaylist({song("v98.mp3", 1), song("v99.mp3", 1), song("v130.mp3", 1), song("v161.mp3", 1),
+                              song("v162.mp3", 1), song("v255.mp3", 1)});
+    const std::string all =
+        "\"v98.mp3[1]\"=98\r\n\"v99.mp3[1]\"=99\r\n\"v130.mp3[1]\"=130\r\n\"v161.mp3[1]\"=161\r\n"
+        "\"v162.mp3[1]\"=162\r\n\"v255.mp3[1]\"=255\r\n";
+    const std::string outsideBand = "\"v98.mp3[1]\"=98\r\n\"v162.mp3[1]\"=162\r\n\"v255.mp3[1]\"=255\r\n";
+
+    settings.trimTo = 1;
+    database(all);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + all) << "Clean keeps 130 while Always trim is off";
+
+    DatabaseMaintenance::trim();
+    EXPECT_EQ(databaseText(), HEADER + outsideBand);
+
+    settings.trim = 1;
+    database(all);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + outsideBand) << "with Always trim on, Clean trims as well";
+}
+
+TEST_F(DatabaseMaintenanceTest, TrimChoicesOutsideOneToThreeUseTheNarrowestBand) {
+    sim::player::setPlaylist({song("v90.mp3", 1), song("v100.mp3", 1), song("v200.mp3", 1)});
+    const std::string all = "\"v90.mp3[1]\"=90\r\n\"v100.mp3[1]\"=100\r\n\"v200.mp3[1]\"=200\r\n";
+    for (int choice : {7, -1, 0}) {
+        settings.trimTo = choice;
+        database(all);
+        DatabaseMaintenance::trim();
+        EXPECT_EQ(databaseText(), HEADER + "\"v90.mp3[1]\"=90\r\n\"v200.mp3[1]\"=200\r\n") << "choice " << choice;
+    }
+    settings.trimTo = 3;
+    database(all);
+    DatabaseMaintenance::trim();
+    EXPECT_EQ(databaseText(), HEADER + "\"v200.mp3[1]\"=200\r\n");
+}
+
+TEST_F(DatabaseMaintenanceTest, ALeftoverRebuildFileContributesNothing) {
+    sim::player::setPlaylist({song("a.mp3", 10), song("b.mp3", 20)});
+    database("\"a.mp3[10]\"=300\r\n");
+    sim::writeFile(REBUILD, HEADER + "\"b.mp3[20]\"=200\r\n");
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n");
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(DatabaseMaintenanceTest, FoldersAndLinksGetTheKeyTheirOpenGives) {
+    mkdir(sim::linuxPath("C:\\Music\\folder.mp3").c_str(), 0755);
+    song("target.mp3", 5);
+    ASSERT_EQ(symlink("target.mp3", sim::linuxPath("C:\\Music\\link.mp3").c_str()), 0);
+    sim::player::setPlaylist({{"C:\\Music\\folder.mp3", 1}, {"C:\\Music\\link.mp3", 1}, {"C:\\Music\\gone.mp3", 1}});
+    database("\"folder.mp3[-1]\"=301\r\n\"link.mp3[5]\"=302\r\n\"gone.mp3[-1]\"=303\r\n\"link.mp3[10]\"=304\r\n");
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"folder.mp3[-1]\"=301\r\n\"link.mp3[5]\"=302\r\n\"gone.mp3[-1]\"=303\r\n");
+}
+
+// ---- faults: the database is never left with fewer records than it had
+
+class MaintenanceFaults : public DatabaseMaintenanceTest {
+protected:
+    void SetUp() override {
+        DatabaseMaintenanceTest::SetUp();
+        sim::player::setPlaylist({song("a.mp3", 10), song("b.mp3", 20)});
+        database(before);
+    }
+    const std::string before = "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=140\r\n\"c.mp3[30]\"=200\r\n";
+};
+
+TEST_F(MaintenanceFaults, ARebuildFileThatCouldNotBeWrittenWholeReplacesNothing) {
+    sim::failWritesAfter(REBUILD, 25);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(MaintenanceFaults, ARefusedRenameLeavesTheOldDatabaseWhole) {
+    sim::refuseRename(REBUILD);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(MaintenanceFaults, ADatabaseThatCannotBeRemovedStaysAsItWas) {
+    sim::refuseDelete(DATABASE);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + before) << "it cannot be replaced either";
+
+    sim::player::setPlaylist({});
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + before);
+}
+
+TEST_F(MaintenanceFaults, ADatabaseHeldOpenElsewhereStaysAsItWas) {
+    HANDLE reader = CreateFileA(DATABASE, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DatabaseMaintenance::clean();
+    CloseHandle(reader);
+    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_FALSE(sim::fileExists(REBUILD));
+}
+
+TEST_F(MaintenanceFaults, ADatabaseOthersKeepFromBeingReadIsLeftAlone) {
+    // Reading fails while this handle is open, deleting does not: a pass that took the
+    // unreadable file for an empty one would delete every record.
+    HANDLE holder = CreateFileA(DATABASE, GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(static_cast<int>(GetPrivateProfileIntA("Tamsel Loudmark", "\"a.mp3[10]\"", -1, DATABASE)), -1);
+    DatabaseMaintenance::clean();
+    CloseHandle(holder);
+    EXPECT_EQ(databaseText(), HEADER + before);
+}
+
+TEST_F(MaintenanceFaults, ALeftoverThatCannotBeDeletedIsOverwritten) {
+    sim::writeFile(REBUILD, HEADER + "\"c.mp3[30]\"=200\r\n");
+    sim::refuseDelete(REBUILD);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=140\r\n");
+}
+
+TEST_F(MaintenanceFaults, ARebuildPathBeyondTheLimitLeavesTheDatabaseAlone) {
+    // 256 characters: the database fits, its name with ".new" would not.
+    std::string folder = "C:\\" + std::string(120, 'f') + "\\" + std::string(120, 'g') + "\\";
+    std::string longDatabase = folder + std::string(256 - folder.size() - 4, 'v') + ".ini";
+    ASSERT_EQ(longDatabase.size(), 256u);
+    sim::writeFile(longDatabase, HEADER + before);
+    useDatabase(longDatabase);
+    DatabaseMaintenance::clean();
+    EXPECT_EQ(sim::readFile(longDatabase), HEADER + before);
+
+    sim::player::setPlaylist({});
+    DatabaseMaintenance::trim();
+    EXPECT_EQ(sim::readFile(longDatabase), HEADER + before) << "not even deleted when nothing would survive";
+}
+
+}  // namespace
