@@ -271,7 +271,7 @@ DWORD copyValue(string_view value, char* out, DWORD size) {
     size_t copied = value.size() < size - 1 ? value.size() : size - 1;
     // The closing quote goes only when the copy reached it (or the buffer was one short).
     if (quote != 0 && size >= value.size() && copied > 0) --copied;
-    memcpy(out, value.data(), copied);
+    if (copied > 0) memcpy(out, value.data(), copied);
     out[copied] = '\0';
     return static_cast<DWORD>(copied);
 }
