@@ -5,6 +5,7 @@
 // where the two disagree, the simulated platform is wrong.
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
