@@ -5,9 +5,9 @@
 # something is missing.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth)
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth zip nsis)
 # A command each package brings; present means nothing to install.
-commands=(i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64 Xvfb xauth)
+commands=(i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64 Xvfb xauth zip makensis)
 
 missing=()
 for i in "${!packages[@]}"; do

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The release: builds the 32-bit product DLL and makes, in dist/,
+#   loudmark-0.5.zip        gen_loudmark.dll and README-listeners.txt (CRLF line ends)
+#   loudmark-0.5-setup.exe  the NSIS installer (dist/installer/loudmark.nsi)
+# Installs zip and nsis first when they are missing (scripts/install-deps.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+version=0.5
+dll=$root/build/win32/gen_loudmark.dll
+zip_out=$root/dist/loudmark-$version.zip
+setup_out=$root/dist/loudmark-$version-setup.exe
+
+bash scripts/install-deps.sh
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j2 >/dev/null
+[ -f "$dll" ] || { echo "package: no DLL at $dll" >&2; exit 1; }
+
+# The zip: the two files at its top level, nothing else. zip -l turns the read-me's LF
+# into CRLF for Notepad; -X leaves out Unix owners and times of the extra fields.
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+cp "$dll" "$staging/gen_loudmark.dll"
+cp dist/README-listeners.txt "$staging/README-listeners.txt"
+rm -f "$zip_out"
+(cd "$staging" && zip -q -X "$zip_out" gen_loudmark.dll && zip -q -X -l "$zip_out" README-listeners.txt)
+
+# The installer; -WX: a warning fails the build.
+rm -f "$setup_out"
+makensis -WX -V2 -DDLL="$dll" -DOUTFILE="$setup_out" dist/installer/loudmark.nsi
+
+echo "DLL:       $dll ($(stat -c %s "$dll") bytes)"
+echo "zip:       $zip_out ($(stat -c %s "$zip_out") bytes)"
+echo "installer: $setup_out ($(stat -c %s "$setup_out") bytes)"

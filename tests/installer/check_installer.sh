@@ -1,0 +1,283 @@
+#!/usr/bin/env bash
+# Checks the release: scripts/package.sh builds the zip and the 32-bit installer, and
+# both are inspected (contents, the DLL inside them, no makensis warnings). A 32-bit
+# installer cannot run on this machine, so the same installer script is also compiled
+# for amd64 (around the win64 build of the DLL) and that copy is run under wine64:
+# silent installs into a fake player folder given with /D= and found through the
+# registry, the uninstaller with and without /PURGE, and the refusals (no winamp.exe in
+# the folder, the player running).
+#
+#   tests/installer/check_installer.sh
+#
+# Prints "N passed, N failed" and exits non-zero when a check failed. Keeps its Wine
+# prefix under build/installer-check/ (the first run creates it, about 20 s).
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+started=$(date +%s)
+
+work=$root/build/installer-check
+prefix=$work/prefix
+drive=$prefix/drive_c
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+dll32=$root/build/win32/gen_loudmark.dll
+dll64=$root/build/win64/gen_loudmark.dll
+zip_out=$root/dist/loudmark-0.5.zip
+setup32=$root/dist/loudmark-0.5-setup.exe
+setup64=$work/loudmark-0.5-setup-amd64.exe
+arp_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loudmark'
+
+passed=0
+failed=0
+skipped=0
+check() {  # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
+finish() {
+    echo "installer check: $(( $(date +%s) - started )) s"
+    if [ "$skipped" -gt 0 ]; then
+        echo "$passed passed, $failed failed, $skipped skipped"
+    else
+        echo "$passed passed, $failed failed"
+    fi
+    [ "$failed" -eq 0 ]
+    exit $?
+}
+absent() { [ ! -e "$1" ]; }
+same_file() { cmp -s "$1" "$2"; }
+
+mkdir -p "$work"
+
+# ---------------------------------------------------------------------------------------
+# The release as scripts/package.sh makes it
+
+echo "== scripts/package.sh"
+if ! bash scripts/package.sh >"$work/package.log" 2>&1; then
+    cat "$work/package.log"
+    check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX)" false
+    finish
+fi
+check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX: no warnings)" true
+
+echo "== the zip"
+zip_names=$(unzip -Z1 "$zip_out" | sort | tr '\n' ' ')
+check "the zip holds gen_loudmark.dll and README-listeners.txt only (got: $zip_names)" \
+    test "$zip_names" = "README-listeners.txt gen_loudmark.dll "
+unzip -o -q "$zip_out" -d "$work/zip"
+check "the zip's DLL is the win32 build" same_file "$work/zip/gen_loudmark.dll" "$dll32"
+check "the zip's DLL is a 32-bit PE (pei-i386)" \
+    bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/gen_loudmark.dll"
+crlf_only() { ! grep -q $'[^\r]$' "$1" && ! grep -qx '' "$1"; }
+check "the zip's read-me has CRLF line ends throughout" crlf_only "$work/zip/README-listeners.txt"
+check "the zip's read-me is dist/README-listeners.txt" \
+    bash -c 'tr -d "\r" <"$1" | cmp -s - "$2"' _ "$work/zip/README-listeners.txt" "$root/dist/README-listeners.txt"
+
+echo "== the 32-bit installer"
+check "the installer is a 32-bit PE (pei-i386)" \
+    bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$setup32"
+if command -v 7z >/dev/null 2>&1; then
+    listing=$(7z l -slt "$setup32" 2>&1)
+    names=$(sed -n 's/^Path = //p' <<<"$listing" | tail -n +2 | sort | tr '\n' ' ')
+    check "the installer holds Plugins/gen_loudmark.dll and Plugins/uninstall-loudmark.exe only (got: $names)" \
+        test "$names" = "Plugins/gen_loudmark.dll Plugins/uninstall-loudmark.exe "
+    check "the installer is an x86 ANSI NSIS 3 installer" grep -qx 'SubType = NSIS-3' <<<"$listing"
+    rm -rf "$work/setup32"
+    7z x -y -o"$work/setup32" "$setup32" 'Plugins/gen_loudmark.dll' >/dev/null 2>&1
+    check "the installer's DLL is the win32 build" same_file "$work/setup32/Plugins/gen_loudmark.dll" "$dll32"
+else
+    echo "skipped: no 7z (p7zip-full) to list the installer"
+    skipped=$((skipped + 3))
+fi
+
+# ---------------------------------------------------------------------------------------
+# The 64-bit copy of the installer under wine64
+
+echo "== the amd64 test copy"
+cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target gen_loudmark >/dev/null
+check "the win64 DLL is built" test -f "$dll64"
+rm -f "$setup64"
+check "the installer script compiles for amd64-unicode without warnings" \
+    makensis -WX -V2 -DTARGET=amd64-unicode -DDLL="$dll64" -DOUTFILE="$setup64" "$root/dist/installer/loudmark.nsi"
+check "the test copy is a 64-bit PE (pei-x86-64)" \
+    bash -c 'x86_64-w64-mingw32-objdump -f "$1" | grep -q "file format pei-x86-64"' _ "$setup64"
+x86_64-w64-mingw32-gcc -O1 -Wall -Werror -mwindows -o "$work/fake_player_window.exe" \
+    "$root/tests/installer/fake_player_window.c"
+check "the fake player window builds" test -f "$work/fake_player_window.exe"
+[ -f "$setup64" ] && [ -f "$dll64" ] || finish
+
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+# Wine's null graphics driver: windows without a display (nothing here is shown).
+unset DISPLAY
+trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+
+if [ ! -f "$prefix/.installer-check-ready" ]; then
+    echo "creating the Wine prefix in $prefix"
+    rm -rf "$prefix"
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    "$wineserver" -w
+    touch "$prefix/.installer-check-ready"
+fi
+
+# Runs a Windows program; its exit status is the program's.
+run() { timeout 120 "$wine" "$@" >>"$work/wine.log" 2>&1; }
+# The uninstaller copies itself to the temporary folder, starts the copy and returns at
+# once; the work is done when every process of the prefix has ended.
+run_uninstaller() { run "$@"; "$wineserver" -w; }
+reg_value() {  # reg_value <key> <value name>: the data, or nothing
+    "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -nE "s/^ +$2 +REG_[A-Z]+ +//p"
+}
+reg_default() {
+    "$wine" reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -nE 's/^ +\(Default\) +REG_[A-Z]+ +//p'
+}
+key_absent() { ! "$wine" reg query "$1" >/dev/null 2>&1; }
+reg_import() {  # reg_import <lines of a REGEDIT4 file>
+    printf 'REGEDIT4\r\n\r\n%s\r\n' "$1" >"$work/state.reg"
+    "$wine" reg import "Z:${work//\//\\}\\state.reg" >/dev/null 2>&1
+}
+fake_player() {  # fake_player <folder under C:\>: winamp.exe and a Plugins folder
+    mkdir -p "$drive/$1/Plugins"
+    echo "not a real player" >"$drive/$1/winamp.exe"
+}
+
+# A clean start: no player folders, no registry entries from an earlier run.
+rm -rf "$drive/Program Files/Winamp" "$drive/Players"
+: >"$work/wine.log"
+reg_import '[-HKEY_CURRENT_USER\Software\Winamp]
+[-HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp]
+[-HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loudmark]'
+
+echo "== silent install into the folder given with /D="
+pf="$drive/Program Files/Winamp"
+fake_player "Program Files/Winamp"
+echo "another plug-in" >"$pf/Plugins/gen_other.dll"
+run "$setup64" /S '/D=C:\Program Files\Winamp'
+check "the installer exits with 0" test $? -eq 0
+check "gen_loudmark.dll lands in Plugins, the win64 build byte for byte" same_file "$pf/Plugins/gen_loudmark.dll" "$dll64"
+check "the uninstaller is written beside it" test -f "$pf/Plugins/uninstall-loudmark.exe"
+check "nothing is put into the player's folder itself" \
+    test "$(cd "$pf" && ls | sort | tr '\n' ' ')" = "Plugins winamp.exe "
+check "Add/Remove Programs names Loudmark 0.5" test "$(reg_value "$arp_key" DisplayName)" = "Loudmark 0.5 (Winamp plug-in)"
+uninstall_string=$(reg_value "$arp_key" UninstallString)
+check "its UninstallString is the uninstaller in Plugins (got: $uninstall_string)" \
+    test "$uninstall_string" = '"C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe"'
+check "its QuietUninstallString adds /S" \
+    test "$(reg_value "$arp_key" QuietUninstallString)" = "$uninstall_string /S"
+check "its InstallLocation is the Plugins folder" \
+    test "$(reg_value "$arp_key" InstallLocation)" = 'C:\Program Files\Winamp\Plugins'
+
+echo "== silent uninstall keeps the listener's files"
+# What a season of listening leaves beside the DLL.
+printf '[Tamsel Loudmark]\r\n"Enabled"=1\r\n"Trim"=0\r\n' >"$pf/Plugins/plugin.ini"
+printf '[Tamsel Loudmark]\r\n"song.mp3[4123456]"=225\r\n' >"$pf/Plugins/volume.ini"
+cp "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"
+cp "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
+run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S
+check "the DLL is gone" absent "$pf/Plugins/gen_loudmark.dll"
+check "the uninstaller is gone" absent "$pf/Plugins/uninstall-loudmark.exe"
+check "the Add/Remove Programs entry is gone" key_absent "$arp_key"
+check "plugin.ini is kept unchanged" same_file "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"
+check "volume.ini is kept unchanged" same_file "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
+check "another plug-in, the Plugins folder and winamp.exe stay" \
+    test -f "$pf/Plugins/gen_other.dll" -a -f "$pf/winamp.exe"
+
+echo "== reinstall over the kept files, then uninstall with /PURGE"
+run "$setup64" /S '/D=C:\Program Files\Winamp'
+check "the reinstall exits with 0 and puts the DLL back" \
+    bash -c 'test "$1" -eq 0 && cmp -s "$2" "$3"' _ $? "$pf/Plugins/gen_loudmark.dll" "$dll64"
+check "the reinstall leaves volume.ini as it was" same_file "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
+printf '[Tamsel Loudmark]\r\n' >"$pf/Plugins/volume.ini.new"
+run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S /PURGE
+check "/PURGE: the DLL and the uninstaller are gone" \
+    bash -c '! test -e "$1" && ! test -e "$2"' _ "$pf/Plugins/gen_loudmark.dll" "$pf/Plugins/uninstall-loudmark.exe"
+check "/PURGE: plugin.ini, volume.ini and a leftover volume.ini.new are gone" \
+    bash -c '! test -e "$1/plugin.ini" && ! test -e "$1/volume.ini" && ! test -e "$1/volume.ini.new"' _ "$pf/Plugins"
+check "/PURGE: another plug-in and the Plugins folder stay" test -f "$pf/Plugins/gen_other.dll"
+
+echo "== the player's folder found through the registry"
+rm -rf "$pf"
+fake_player "Players/Winamp A"
+reg_import '[HKEY_CURRENT_USER\Software\Winamp]
+@="C:\\Players\\Winamp A"'
+run "$setup64" /S
+check "from HKCU\\Software\\Winamp: the DLL lands in C:\\Players\\Winamp A\\Plugins" \
+    bash -c 'test "$1" -eq 0 && cmp -s "$2" "$3"' _ $? "$drive/Players/Winamp A/Plugins/gen_loudmark.dll" "$dll64"
+check "and nothing is made under Program Files" absent "$pf"
+run_uninstaller 'C:\Players\Winamp A\Plugins\uninstall-loudmark.exe' /S
+check "its uninstaller removes it again" absent "$drive/Players/Winamp A/Plugins/gen_loudmark.dll"
+
+fake_player "Players/Winamp B"
+reg_import '[-HKEY_CURRENT_USER\Software\Winamp]
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp]
+"UninstallString"="\"C:\\Players\\Winamp B\\UninstWA.exe\""'
+run "$setup64" /S
+check "from the player's UninstallString (quoted): the DLL lands in C:\\Players\\Winamp B\\Plugins" \
+    bash -c 'test "$1" -eq 0 && cmp -s "$2" "$3"' _ $? "$drive/Players/Winamp B/Plugins/gen_loudmark.dll" "$dll64"
+run_uninstaller 'C:\Players\Winamp B\Plugins\uninstall-loudmark.exe' /S
+
+echo "== a stale registry entry falls back to Program Files\\Winamp"
+rm -rf "$drive/Players/Winamp B"
+fake_player "Program Files/Winamp"
+reg_import '[HKEY_CURRENT_USER\Software\Winamp]
+@="C:\\Players\\Winamp B"'
+run "$setup64" /S
+check "no winamp.exe where the registry points: the DLL lands in C:\\Program Files\\Winamp\\Plugins" \
+    bash -c 'test "$1" -eq 0 && cmp -s "$2" "$3"' _ $? "$pf/Plugins/gen_loudmark.dll" "$dll64"
+check "and no folder is made where the registry pointed" absent "$drive/Players/Winamp B"
+run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S
+reg_import '[-HKEY_CURRENT_USER\Software\Winamp]
+[-HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp]'
+
+echo "== refusals"
+mkdir -p "$drive/Players/Empty"
+run "$setup64" /S '/D=C:\Players\Empty'
+status=$?
+check "/D= a folder without winamp.exe: the installer fails (exit status $status)" test "$status" -ne 0
+check "and writes nothing there" test -z "$(ls -A "$drive/Players/Empty")"
+check "and makes no Add/Remove Programs entry" key_absent "$arp_key"
+
+rm -f "$work/player-ready" "$work/player-stop"
+"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" \
+    >>"$work/wine.log" 2>&1 &
+player_pid=$!
+for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.1; done
+check "the fake player window is up" test -e "$work/player-ready"
+run "$setup64" /S '/D=C:\Program Files\Winamp'
+status=$?
+check "the player running: the installer fails (exit status $status)" test "$status" -ne 0
+check "and does not install the DLL" absent "$pf/Plugins/gen_loudmark.dll"
+touch "$work/player-stop"
+wait "$player_pid" 2>/dev/null
+
+# The uninstaller's _?= must stand unquoted at the end of its command line, and wine
+# quotes an argument with a blank: this player lives in a folder without one.
+fake_player "Players/WinampC"
+run "$setup64" /S '/D=C:\Players\WinampC'
+check "the player closed: the installer succeeds" test -f "$drive/Players/WinampC/Plugins/gen_loudmark.dll"
+rm -f "$work/player-ready" "$work/player-stop"
+"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" \
+    >>"$work/wine.log" 2>&1 &
+player_pid=$!
+for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.1; done
+# _?= runs the uninstaller in place, so its exit status is its own.
+run 'C:\Players\WinampC\Plugins\uninstall-loudmark.exe' /S '_?=C:\Players\WinampC\Plugins'
+status=$?
+check "the player running: the uninstaller fails (exit status $status)" test "$status" -ne 0
+check "and leaves the DLL and the Add/Remove Programs entry" \
+    bash -c 'test -f "$1" && test -n "$2"' _ "$drive/Players/WinampC/Plugins/gen_loudmark.dll" "$(reg_value "$arp_key" DisplayName)"
+touch "$work/player-stop"
+wait "$player_pid" 2>/dev/null
+run_uninstaller 'C:\Players\WinampC\Plugins\uninstall-loudmark.exe' /S
+check "the player closed: the uninstaller removes the DLL and itself" \
+    bash -c '! test -e "$1/gen_loudmark.dll" && ! test -e "$1/uninstall-loudmark.exe"' _ "$drive/Players/WinampC/Plugins"
+
+finish
