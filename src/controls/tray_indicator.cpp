@@ -112,6 +112,9 @@ void startAnimation(AnimationKind kind) {
     // Re-arming an identifier that already has a timer replaces it, routine and all, so
     // a running animation simply stops where it is.
     for (UINT_PTR id = FIRST_ANIMATION_TIMER_ID; id < FIRST_ANIMATION_TIMER_ID + ANIMATION_TIMER_SEARCH_LIMIT; ++id) {
+        // The main timer may sit on one of our identifiers (its own first one refused):
+        // arming that identifier would replace it, and the animation's end would kill it.
+        if (id == SongTracker::state.timerId) continue;
         state.animationTimerId = id;
         if (SetTimer(HostLink::window(), id, ANIMATION_PERIOD_MS, animation.tickRoutine) != 0) return;
     }
@@ -119,7 +122,10 @@ void startAnimation(AnimationKind kind) {
     state.animationCountdown = 0;
 }
 
-void stopAnimationTimer() { KillTimer(HostLink::window(), state.animationTimerId); }
+void stopAnimationTimer() {
+    // The main timer may have taken this identifier since the animation last ran.
+    if (state.animationTimerId != SongTracker::state.timerId) KillTimer(HostLink::window(), state.animationTimerId);
+}
 
 void onTrayCallback(UINT event) {
     switch (event) {
