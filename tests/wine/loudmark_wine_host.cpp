@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_scenarios.h"
 #include "host_player.h"
 #include "message_box_watcher.h"
 
@@ -557,6 +558,11 @@ void chainedOverThenReloaded() {
     check(!trayIconPresent() && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "the second quit cleans up too");
 }
 
+void configurationDialog() {
+    scenario("The configuration dialog: every control as the template says; a session clicked through; OK saves");
+    DialogScenarios::session(check, builtDll, freshFolder("dialog"));
+}
+
 struct Scenario {
     const char* name;
     void (*run)();
@@ -567,6 +573,7 @@ const Scenario SCENARIOS[] = {
     {"disabled", settingsThatSayDisabled},
     {"fresh", hotkeysTrayAndHook},
     {"songs", songsOnRealTimers},
+    {"dialog", configurationDialog},
     // Last: it leaves the module pinned for the rest of the process.
     {"chained", chainedOverThenReloaded},
 };

@@ -1,0 +1,499 @@
+#include "dialog_scenarios.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "host_player.h"
+#include "message_box_watcher.h"
+
+namespace DialogScenarios {
+
+namespace {
+
+// The record as the host reads it, pointer-sized fields in this build.
+struct PluginRecordView {
+    int version;
+    char* description;
+    int (*init)();
+    void (*config)();
+    void (*quit)();
+    HWND hwndParent;
+    HINSTANCE hDllInstance;
+};
+typedef PluginRecordView* (*GetPlugin)();
+
+constexpr int IDD_CONFIG = 2;
+constexpr char CAPTION[] = "Configure Loudmark";
+constexpr DWORD DIALOG_STYLE =
+    WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER | DS_SETFOREGROUND | DS_SYSMODAL;
+constexpr UINT STEP_MS = 200;
+// Before the first look at the dialog: time for a screenshot of it untouched.
+constexpr int IDLE_STEPS_FIRST = 5;
+constexpr int IDLE_STEPS_AT_END = 10;
+
+enum Id {
+    ENABLE = 1501, CLEAN = 1601, TRIM = 1602, ALWAYS_TRIM = 1011, BAND_12 = 1040, BAND_18 = 1041,
+    BAND_24 = 1042, HOTKEY = 1502, KEYS_ARROWS = 1027, KEYS_PAGE = 1028, KEYS_HOME_END = 1029,
+    KEYS_INS_DEL = 1030, KEYS_NUMPAD = 1031, MOD_LCTRL = 2001, MOD_RCTRL = 2002, MOD_LSHIFT = 2003,
+    MOD_RSHIFT = 2004, MOD_LALT = 2005, MOD_RALT = 2006, TEXT_TRIM = 1012, TEXT_CLEAN = 1003, LOGO = 1008,
+    GROUP_DATABASE = 1013, GROUP_HOTKEYS = 1014, WIN95 = 1048,
+};
+
+struct ControlRow {
+    int id;
+    const char* windowClass;
+    const char* text;  // null: the logo's icon
+    short x, y, width, height;
+    DWORD style;  // besides WS_CHILD | WS_VISIBLE
+    DWORD exStyle;
+};
+
+constexpr DWORD FLAT_CHECK_BOX = WS_TABSTOP | BS_AUTOCHECKBOX | BS_FLAT;
+constexpr DWORD DATABASE_BUTTON = WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE | BS_FLAT | BS_CENTER | BS_VCENTER;
+constexpr DWORD KEY_PRESET = WS_TABSTOP | BS_AUTORADIOBUTTON | BS_NOTIFY;
+
+const ControlRow CONTROLS[] = {
+    {IDOK, "Button", "OK", 125, 5, 45, 14, WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+    {ENABLE, "Button", "Enable Loudmark", 25, 5, 89, 14, FLAT_CHECK_BOX | BS_LEFT | BS_VCENTER, 0},
+    {CLEAN, "Button", "Clean Volume Database", 10, 30, 54, 25, DATABASE_BUTTON, WS_EX_CLIENTEDGE},
+    {TRIM, "Button", "Trim Volume Database", 10, 60, 54, 25, DATABASE_BUTTON, WS_EX_CLIENTEDGE},
+    {ALWAYS_TRIM, "Button", "Always trim", 70, 77, 50, 10, FLAT_CHECK_BOX, 0},
+    {BAND_12, "Button", "12%", 130, 59, 25, 10, WS_GROUP | BS_AUTORADIOBUTTON | BS_FLAT, 0},
+    {BAND_18, "Button", "18%", 130, 69, 25, 10, BS_AUTORADIOBUTTON | BS_FLAT, 0},
+    {BAND_24, "Button", "24%", 130, 79, 25, 10, BS_AUTORADIOBUTTON | BS_FLAT, 0},
+    {HOTKEY, "Button", "HotKey", 10, 95, 35, 10, FLAT_CHECK_BOX | BS_LEFTTEXT | BS_LEFT | BS_VCENTER,
+     WS_EX_TRANSPARENT},
+    {KEYS_ARROWS, "Button", "Up, Down", 10, 105, 47, 10, WS_GROUP | KEY_PRESET, 0},
+    {KEYS_PAGE, "Button", "PgUp, PgDn", 10, 115, 54, 10, KEY_PRESET, 0},
+    {KEYS_HOME_END, "Button", "Home, End", 10, 125, 51, 10, KEY_PRESET, 0},
+    {KEYS_INS_DEL, "Button", "Ins, Del", 10, 135, 42, 10, KEY_PRESET, 0},
+    {KEYS_NUMPAD, "Button", "Num+, Num-", 10, 145, 58, 10, KEY_PRESET, 0},
+    {MOD_LCTRL, "Button", "L-Ctrl", 90, 125, 35, 10, FLAT_CHECK_BOX, 0},
+    {MOD_LSHIFT, "Button", "L-Shift", 90, 136, 35, 10, FLAT_CHECK_BOX, 0},
+    {MOD_LALT, "Button", "L-Alt", 90, 146, 35, 10, FLAT_CHECK_BOX, 0},
+    {MOD_RCTRL, "Button", "R-Ctrl", 125, 125, 35, 10, FLAT_CHECK_BOX, 0},
+    {MOD_RSHIFT, "Button", "R-Shift", 125, 136, 35, 10, FLAT_CHECK_BOX, 0},
+    {MOD_RALT, "Button", "R-Alt", 125, 146, 35, 10, FLAT_CHECK_BOX, 0},
+    {TEXT_TRIM, "Static", "Delete volume records within middle", 70, 60, 55, 15, SS_LEFT, 0},
+    {TEXT_CLEAN, "Static", "Check against the current playlist and remove absent entries in volume database", 70,
+     30, 95, 26, SS_LEFT, 0},
+    {LOGO, "Static", nullptr, 1, 0, 20, 20, SS_ICON | SS_NOTIFY, 0},
+    {GROUP_DATABASE, "Button", "Database", 5, 20, 165, 70, BS_GROUPBOX, 0},
+    {GROUP_HOTKEYS, "Button", "", 5, 95, 165, 65, BS_GROUPBOX, 0},
+    {WIN95, "Button", "Win95 Mode", 90, 110, 50, 10, FLAT_CHECK_BOX, 0},
+};
+constexpr size_t CONTROL_COUNT = sizeof CONTROLS / sizeof CONTROLS[0];
+
+Check check = nullptr;
+
+void checkEqual(long long actual, long long expected, const std::string& what) {
+    check(actual == expected,
+          what + (actual == expected ? "" : ": got " + std::to_string(actual) + ", want " + std::to_string(expected)));
+}
+
+void checkEqual(const std::string& actual, const std::string& expected, const std::string& what) {
+    check(actual == expected, what + (actual == expected ? "" : ": got \"" + actual + "\", want \"" + expected + "\""));
+}
+
+std::string lower(std::string text) {
+    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// ---------------------------------------------------------------------------
+// The compiled template, read from the module's resources as the platform reads it
+
+struct TemplateReader {
+    const BYTE* at;
+    const BYTE* end;
+    bool overrun = false;
+
+    template <typename T>
+    T take() {
+        T value{};
+        if (at + sizeof(T) > end) {
+            overrun = true;
+            return value;
+        }
+        CopyMemory(&value, at, sizeof(T));
+        at += sizeof(T);
+        return value;
+    }
+    // A string, or an ordinal written "#n".
+    std::string nameOrOrdinal() {
+        if (at + 2 <= end && at[0] == 0xFF && at[1] == 0xFF) {
+            at += 2;
+            return "#" + std::to_string(take<WORD>());
+        }
+        std::string text;
+        for (WCHAR c = take<WCHAR>(); c != 0 && !overrun; c = take<WCHAR>()) text += static_cast<char>(c);
+        return text;
+    }
+    void alignToDword(const BYTE* base) {
+        while ((at - base) % 4 != 0) ++at;
+    }
+};
+
+// The class as the template names it: an atom of the system classes or a name.
+std::string className(const std::string& raw) {
+    if (raw == "#128") return "button";
+    if (raw == "#130") return "static";
+    return lower(raw);
+}
+
+void checkCompiledTemplate(HMODULE module) {
+    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_CONFIG),
+                                  MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    check(found != nullptr, "dialog resource 2 is there in English (United States)");
+    if (found == nullptr) return;
+    const BYTE* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    TemplateReader r{base, base + SizeofResource(module, found)};
+    checkEqual(r.take<WORD>(), 1, "an extended template");
+    checkEqual(r.take<WORD>(), 0xFFFF, "its signature");
+    checkEqual(r.take<DWORD>(), 0, "help id 0");
+    checkEqual(r.take<DWORD>(), 0, "no extended styles");
+    checkEqual(r.take<DWORD>(), DIALOG_STYLE, "the dialog's styles, WS_SYSMENU not among them");
+    const WORD count = r.take<WORD>();
+    checkEqual(count, static_cast<long long>(CONTROL_COUNT), "26 controls");
+    r.take<short>();
+    r.take<short>();
+    const short width = r.take<short>();
+    const short height = r.take<short>();
+    check(width == 175 && height == 166, "175 x 166 dialog units");
+    checkEqual(r.nameOrOrdinal(), "", "no menu");
+    checkEqual(r.nameOrOrdinal(), "", "the default dialog class");
+    checkEqual(r.nameOrOrdinal(), CAPTION, "the caption");
+    checkEqual(r.take<WORD>(), 8, "8 point");
+    checkEqual(r.take<WORD>(), 0, "weight 0");
+    checkEqual(r.take<BYTE>(), 0, "not italic");
+    checkEqual(r.take<BYTE>(), DEFAULT_CHARSET, "DEFAULT_CHARSET");
+    checkEqual(r.nameOrOrdinal(), "Verdana", "Verdana");
+
+    int exact = 0;
+    for (size_t i = 0; i < count && i < CONTROL_COUNT && !r.overrun; ++i) {
+        const ControlRow& want = CONTROLS[i];
+        r.alignToDword(base);
+        DWORD helpId = r.take<DWORD>();
+        DWORD exStyle = r.take<DWORD>();
+        DWORD style = r.take<DWORD>();
+        short x = r.take<short>(), y = r.take<short>(), cx = r.take<short>(), cy = r.take<short>();
+        DWORD id = r.take<DWORD>();
+        std::string windowClass = className(r.nameOrOrdinal());
+        std::string text = r.nameOrOrdinal();
+        WORD extra = r.take<WORD>();
+        r.at += extra;
+        std::string wantText = want.text ? want.text : "#102";
+        bool same = helpId == 0 && exStyle == want.exStyle && style == (WS_CHILD | WS_VISIBLE | want.style) &&
+                    x == want.x && y == want.y && cx == want.width && cy == want.height &&
+                    id == static_cast<DWORD>(want.id) && windowClass == lower(want.windowClass) &&
+                    text == wantText && extra == 0;
+        if (!same) check(false, "template control " + std::to_string(i + 1) + " (" + wantText + ") as the table says");
+        exact += same;
+    }
+    checkEqual(exact, static_cast<long long>(CONTROL_COUNT), "every control in the template exactly as the table says");
+}
+
+// ---------------------------------------------------------------------------
+// The live dialog
+
+std::string windowText(HWND window) {
+    char buffer[256] = "";
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+void checkLiveControls(HWND dialog) {
+    checkEqual(windowText(dialog), CAPTION, "the dialog's caption");
+    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    check((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU), "a caption and no system menu");
+
+    // Children in creation order, which is template order.
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    checkEqual(static_cast<long long>(children.size()), static_cast<long long>(CONTROL_COUNT), "26 controls on screen");
+    int matching = 0;
+    for (size_t i = 0; i < children.size() && i < CONTROL_COUNT; ++i) {
+        const ControlRow& want = CONTROLS[i];
+        HWND child = children[i];
+        char windowClass[64] = "";
+        GetClassNameA(child, windowClass, sizeof windowClass);
+        // The platform moves WS_TABSTOP with a radio button's check, and the dialog
+        // manager gives every control WS_EX_NOPARENTNOTIFY.
+        DWORD wantStyle = WS_CHILD | WS_VISIBLE | want.style;
+        DWORD gotStyle = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE));
+        if ((want.style & 0xF) == BS_AUTORADIOBUTTON && lower(want.windowClass) == "button") {
+            wantStyle &= ~WS_TABSTOP;
+            gotStyle &= ~WS_TABSTOP;
+        }
+        DWORD gotEx = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_EXSTYLE)) & ~WS_EX_NOPARENTNOTIFY;
+        bool textOk = want.text ? windowText(child) == want.text
+                                : SendMessageA(child, STM_GETICON, 0, 0) != 0;  // the logo shows an icon
+        bool same = GetDlgCtrlID(child) == want.id && lower(windowClass) == lower(want.windowClass) && textOk &&
+                    gotStyle == wantStyle && gotEx == want.exStyle;
+        if (!same) {
+            check(false, "control " + std::to_string(i + 1) + " (id " + std::to_string(GetDlgCtrlID(child)) + ", " +
+                             windowClass + ", \"" + windowText(child) + "\", style " + std::to_string(gotStyle) +
+                             ", ex " + std::to_string(gotEx) + ") as the table says");
+        }
+        matching += same;
+    }
+    checkEqual(matching, static_cast<long long>(CONTROL_COUNT),
+               "every control on screen with its identifier, class, text and style");
+}
+
+std::vector<int> checkedBoxes(HWND dialog) {
+    std::vector<int> ids;
+    for (const ControlRow& row : CONTROLS) {
+        if (IsDlgButtonChecked(dialog, row.id) == BST_CHECKED) ids.push_back(row.id);
+    }
+    return ids;
+}
+
+std::string idList(const std::vector<int>& ids) {
+    std::string out;
+    for (int id : ids) out += (out.empty() ? "" : " ") + std::to_string(id);
+    return out;
+}
+
+// The listener's mouse, through the dialog's own modal loop.
+void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void clickStatic(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageA(control, WM_LBUTTONUP, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes: read and answered here, as the scenario scripts them
+
+struct Box {
+    HWND owner;
+    std::string caption;
+    std::string text;
+    bool yesNo;
+};
+
+HHOOK boxHook = nullptr;
+std::vector<Box> boxes;
+std::deque<int> answers;  // for the boxes to come; the first button when none is left
+
+// Read once the box has finished its WM_INITDIALOG: a system-modal box is activated
+// before its text and buttons are in place.
+LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPRETSTRUCT* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_INITDIALOG) {
+        HWND box = sent->hwnd;
+        char windowClass[32] = "";
+        GetClassNameA(box, windowClass, sizeof windowClass);
+        HWND text = GetDlgItem(box, 0xFFFF);
+        if (lstrcmpA(windowClass, "#32770") == 0 && text != nullptr) {
+            HWND yes = GetDlgItem(box, IDYES);
+            // The box itself is not shown yet: its own style bit says whether Yes will be.
+            bool yesNo = yes != nullptr && (GetWindowLongPtrA(yes, GWL_STYLE) & WS_VISIBLE) != 0;
+            boxes.push_back({GetWindow(box, GW_OWNER), windowText(box), windowText(text), yesNo});
+            int answer = yesNo ? IDYES : IDOK;
+            if (!answers.empty()) {
+                answer = answers.front();
+                answers.pop_front();
+            }
+            // Picked up by the box's own loop once it runs.
+            PostMessageA(box, WM_COMMAND, answer, 0);
+        }
+    }
+    return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------
+// The session, one step per tick of a timer that runs inside the dialog's modal loop
+
+std::vector<std::function<void(HWND)>> steps;
+size_t nextStep = 0;
+int idleTicks = 0;
+HWND seenDialog = nullptr;
+std::string markerPath;
+std::string settingsPath;
+
+void CALLBACK onStep(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowA("#32770", CAPTION);
+    if (dialog == nullptr) return;
+    if (seenDialog == nullptr) {
+        seenDialog = dialog;
+        // Tells a screenshot taker outside that the dialog is up and untouched.
+        writeFile(markerPath, "open\r\n");
+    }
+    if (idleTicks < IDLE_STEPS_FIRST) {
+        ++idleTicks;
+        return;
+    }
+    if (nextStep < steps.size()) {
+        steps[nextStep++](dialog);
+        return;
+    }
+    if (++idleTicks > IDLE_STEPS_FIRST + IDLE_STEPS_AT_END) {
+        check(false, "the dialog closed after the last OK");
+        EndDialog(dialog, -1);
+    }
+}
+
+}  // namespace
+
+void session(Check checkFunction, const std::string& builtDll, const std::string& folder) {
+    check = checkFunction;
+    markerPath = folder + "\\dialog-open";
+    DeleteFileA(markerPath.c_str());
+    settingsPath = folder + "\\plugin.ini";
+    const std::string databasePath = folder + "\\volume.ini";
+
+    // The player's playlist, and a database that remembers one song no longer on it.
+    const std::string music = folder + "\\music";
+    CreateDirectoryA(music.c_str(), nullptr);
+    writeFile(music + "\\kept.mp3", std::string(1000, 'x'));
+    HostPlayer::setPlaylist({{music + "\\kept.mp3", 60000}});
+    writeFile(databasePath, "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n\"gone.mp3[1000]\"=300\r\n");
+
+    const std::string path = folder + "\\gen_loudmark.dll";
+    CopyFileA(builtDll.c_str(), path.c_str(), FALSE);
+    HMODULE module = LoadLibraryA(path.c_str());
+    check(module != nullptr, "the module loads");
+    if (module == nullptr) return;
+    checkCompiledTemplate(module);
+
+    GetPlugin getPlugin = reinterpret_cast<GetPlugin>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "winampGetGeneralPurposePlugin")));
+    PluginRecordView* record = getPlugin ? getPlugin() : nullptr;
+    check(record != nullptr, "the record");
+    if (record == nullptr) return;
+    record->hwndParent = HostPlayer::window();
+    record->hDllInstance = module;
+    record->init();  // no settings file: the defaults, hotkeys on Ctrl+Up and Ctrl+Down
+
+    steps = {
+        [](HWND dialog) {
+            checkLiveControls(dialog);
+            checkEqual(idList(checkedBoxes(dialog)),
+                       idList({ENABLE, BAND_12, HOTKEY, KEYS_ARROWS, MOD_LCTRL, MOD_RCTRL}),
+                       "the defaults shown: 12%, \"Up, Down\", both Ctrl keys");
+            click(dialog, KEYS_PAGE);
+        },
+        [](HWND dialog) { click(dialog, BAND_18); },
+        [](HWND dialog) {
+            check(IsDlgButtonChecked(dialog, KEYS_PAGE) && !IsDlgButtonChecked(dialog, KEYS_ARROWS),
+                  "a click selects \"PgUp, PgDn\" and clears \"Up, Down\"");
+            check(IsDlgButtonChecked(dialog, BAND_18) && !IsDlgButtonChecked(dialog, BAND_12) &&
+                      IsDlgButtonChecked(dialog, KEYS_PAGE),
+                  "\"18%\" selected in its own group, the key presets left alone");
+            click(dialog, MOD_RCTRL);
+        },
+        [](HWND dialog) {
+            check(IsDlgButtonChecked(dialog, MOD_LCTRL) && !IsDlgButtonChecked(dialog, MOD_RCTRL),
+                  "without Win95 mode R-Ctrl clears alone");
+            click(dialog, WIN95);
+        },
+        [](HWND dialog) {
+            check(IsDlgButtonChecked(dialog, WIN95) && IsDlgButtonChecked(dialog, MOD_RCTRL),
+                  "Win95 mode on ticks R-Ctrl beside L-Ctrl");
+            click(dialog, MOD_LCTRL);
+        },
+        [](HWND dialog) {
+            check(!IsDlgButtonChecked(dialog, MOD_LCTRL) && !IsDlgButtonChecked(dialog, MOD_RCTRL),
+                  "in Win95 mode clearing L-Ctrl clears R-Ctrl");
+            PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        [](HWND dialog) {
+            check(IsWindowVisible(dialog) != FALSE, "Escape leaves the dialog open");
+            click(dialog, CLEAN);
+        },
+        [](HWND dialog) { clickStatic(dialog, LOGO); },
+        [](HWND dialog) {
+            answers.push_back(IDNO);
+            click(dialog, IDOK);
+        },
+        [](HWND dialog) {
+            check(IsWindowVisible(dialog) != FALSE, "after No to the question the dialog is still open");
+            check(!fileExists(settingsPath), "and nothing has been saved");
+            click(dialog, MOD_RALT);
+        },
+        [](HWND dialog) {
+            check(IsDlgButtonChecked(dialog, MOD_LALT) != 0, "R-Alt ticks L-Alt too");
+            click(dialog, IDOK);
+        },
+    };
+    nextStep = 0;
+    idleTicks = 0;
+    seenDialog = nullptr;
+    boxes.clear();
+    answers.clear();
+
+    // Our own box watcher answers as this session wants; the host's goes quiet meanwhile.
+    MessageBoxWatcher::stop();
+    boxHook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
+    UINT_PTR timer = SetTimer(nullptr, 0, STEP_MS, onStep);
+    record->config();
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(boxHook);
+    MessageBoxWatcher::start();
+
+    check(seenDialog != nullptr, "config opened the dialog");
+    checkEqual(static_cast<long long>(nextStep), static_cast<long long>(steps.size()), "every step of the session ran");
+    check(!IsWindow(seenDialog), "config returned with the dialog closed");
+    checkEqual(static_cast<long long>(boxes.size()), 3, "three message boxes");
+    if (boxes.size() == 3) {
+        checkEqual(boxes[0].text, "Volume database cleaned.", "the Clean notice");
+        checkEqual(boxes[0].caption, "Done", "its caption");
+        check(boxes[0].owner == seenDialog && !boxes[0].yesNo, "owned by the dialog, one OK button");
+        checkEqual(boxes[1].caption, "About", "the logo's About box");
+        const std::string& about = boxes[1].text;
+        check(about.size() > 8 && about.compare(about.size() - 7, 7, "Thanks!") == 0 &&
+                  about.find('<') != std::string::npos && about.find("Loudmark") != std::string::npos,
+              "the credit names Loudmark, a contact in angle brackets, and ends \"Thanks!\"");
+        checkEqual(boxes[2].text, "No modifiers specified.\nAre you sure you want to proceed?", "the question");
+        checkEqual(boxes[2].caption, "Warning", "its caption");
+        check(boxes[2].owner == seenDialog && boxes[2].yesNo, "owned by the dialog, Yes and No");
+    }
+    checkEqual(readFile(databasePath), "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n",
+               "Clean kept the record of the song on the playlist only");
+    checkEqual(readFile(settingsPath),
+               "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=2\r\n\"Hotkey\"=1\r\n\"UpMod\"=48\r\n"
+               "\"UpKey\"=33\r\n\"DownMod\"=48\r\n\"DownKey\"=34\r\n",
+               "OK saved all eight settings through the real profile functions");
+
+    // Alt+PgUp is ours now, Ctrl+Up free again.
+    check(!RegisterHotKey(nullptr, 77, MOD_ALT, VK_PRIOR) && GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED,
+          "the new up hotkey is registered");
+    bool ctrlUpFree = RegisterHotKey(nullptr, 78, MOD_CONTROL, VK_UP) != FALSE;
+    if (ctrlUpFree) UnregisterHotKey(nullptr, 78);
+    check(ctrlUpFree, "the old one is not");
+
+    record->quit();
+    FreeLibrary(module);
+    HostPlayer::stop();
+}
+
+}  // namespace DialogScenarios
