@@ -8,6 +8,13 @@ if(LOUDMARK_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(LOUDMARK_FUZZ)
+  # Coverage from the plug-in and the simulated platform too, not only from the targets:
+  # without it libFuzzer cannot tell which inputs reach new code in them.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
+
 file(GLOB_RECURSE SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/src/*.cpp ${CMAKE_SOURCE_DIR}/sim/player/*.cpp)
 add_library(loudmark_sim STATIC ${SIM_SOURCES})
 target_include_directories(loudmark_sim PUBLIC ${CMAKE_SOURCE_DIR}/sim/include ${CMAKE_SOURCE_DIR}/sim)
