@@ -143,11 +143,13 @@ TEST_F(HostileInput, NamesWithProfileSyntaxAndHighBytesRoundTripExceptAnEqualsSi
     const std::string highBytes = "caf\xE9 \x80\x9D\xFF.mp3";
     player::setPlaylist({song("a=b.mp3", 10), {"C:\\Music\\say \"hi\".mp3", 10}, song("; not a comment.mp3", 10),
                          song("[Tamsel Loudmark].mp3", 10), song("x]y[z.mp3", 10), song(highBytes, 10),
-                         song("end.mp3", 10)});
-    playAtVolumes({100, 101, 102, 103, 104, 105});
+                         {"C:\\Music\\line\r\nbreak.mp3", 10}, song("end.mp3", 10)});
+    playAtVolumes({100, 101, 102, 103, 104, 105, 106});
 
-    // A name holding '=' would be cut at it when read back: it is never written.
+    // A name holding '=' would be cut at it when read back, one holding a line break
+    // would end its line: neither is ever written.
     EXPECT_EQ(sim::readFile(DATABASE_PATH).find("a=b"), std::string::npos);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH).find("break"), std::string::npos);
     // A quote is not allowed in a file name, so that file cannot exist: size -1.
     EXPECT_EQ(recordUnder("\"say \"hi\".mp3[-1]\""), 101 - 130 + 255);
     EXPECT_EQ(recordUnder("\"; not a comment.mp3[1000]\""), 102 - 130 + 255);
@@ -181,14 +183,26 @@ TEST_F(HostileInput, AModulePathTooLongForTheFilePathsTouchesNeitherFile) {
 // ---------------------------------------------------------------------------
 // Database and settings files
 
-TEST_F(HostileInput, AHugeDatabaseIsReadAndExtendedByTheRules) {
+TEST_F(HostileInput, HugeFilesAreReadAndExtendedByTheRules) {
     std::string database = SECTION;
-    for (int i = 0; i < 60000; ++i) database += "\"filler " + std::to_string(i) + ".mp3[4000000]\"=" + std::to_string(i % 511) + "\r\n";
+    std::string settingsFile = SECTION;
+    for (int i = 0; i < 60000; ++i) {
+        database += "\"filler " + std::to_string(i) + ".mp3[4000000]\"=" + std::to_string(i % 511) + "\r\n";
+        settingsFile += "\"Other" + std::to_string(i) + "\"=" + std::to_string(i) + "\r\n";
+    }
     database += "\"a.mp3[1000]\"=300\r\n";
     sim::writeFile(DATABASE_PATH, database);
+    sim::writeFile(SETTINGS_PATH, settingsFile + "\"TrimTo\"=2\r\n");
     player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
 
     playAtVolumes({90});
+    EXPECT_EQ(settings.trimTo, 2);
+    record->quit();
+    loaded = false;
+    // The eight keys are written over and after the listener's own lines, which stay.
+    EXPECT_EQ(sim::readFile(SETTINGS_PATH), settingsFile + "\"TrimTo\"=2\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n"
+                                            "\"Hotkey\"=1\r\n\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n"
+                                            "\"DownKey\"=40\r\n");
 
     EXPECT_EQ(player::volumesSet().front(), 175);
     EXPECT_EQ(sim::readFile(DATABASE_PATH), database.substr(0, database.size() - 6) + "=215\r\n");
