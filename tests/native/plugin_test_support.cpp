@@ -6,6 +6,7 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
+#include "host/host_window_hook.h"
 #include "host/plugin_record.h"
 #include "host/settings_store.h"
 #include "memory/song_tracker.h"
@@ -37,6 +38,7 @@ void freshMachine() {
     SongTracker::state = SongTracker::State();
     HotkeyControl::state = HotkeyControl::State();
     TrayIndicator::state = TrayIndicator::State();
+    HostWindowHook::state = HostWindowHook::State();
 }
 
 sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeBytes) {
