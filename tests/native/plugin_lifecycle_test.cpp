@@ -8,7 +8,6 @@
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
 #include "host/host_link.h"
-#include "host/host_window_hook.h"
 #include "host/plugin_lifecycle.h"
 #include "host/plugin_record.h"
 #include "host/settings_store.h"
@@ -28,7 +27,6 @@ class PluginLifecycleTest : public PluginScenario {
 protected:
     void SetUp() override {
         PluginScenario::SetUp();
-        HostWindowHook::state = HostWindowHook::State();  // a new load of the module
         host = sim::player::window();
         hostProcedure = GetWindowLongPtrA(host, GWLP_WNDPROC);
         pluginRecord.hwndParent = host;
