@@ -177,15 +177,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The file as the platform writes it: one more key changes nothing else, and taking
-    // it away again restores the bytes.
-    std::string rewritten = sim::readFile(FILE_PATH);
-    // Only for a key the section does not hold in any form (a bare name counts).
+    // it away again restores the bytes. Only for a key the section does not hold in any
+    // form (a bare name counts).
     DWORD listed = 0;
     std::string listing = readList(section.c_str(), LARGE, true, &listed);
     for (const std::string& line : splitList(listing.c_str(), listed)) {
         std::string name = line.substr(0, line.find('='));
         if (strcasecmp(name.c_str(), key2.c_str()) == 0) return 0;
     }
+    // One rewrite may not be the last word: the lines of a nameless "[]" section join
+    // the section before it once its header is gone, and a nameless line that then
+    // follows another is dropped at the next read. A second rewrite settles the file.
+    WritePrivateProfileStringA(section.c_str(), key2.c_str(), "5", FILE_PATH);
+    WritePrivateProfileStringA(section.c_str(), key2.c_str(), nullptr, FILE_PATH);
+    if (readValue(section, key, LARGE) != text) fail("settling the file lost the written key", key);
+    std::string rewritten = sim::readFile(FILE_PATH);
     std::map<std::string, std::string> before = snapshot();
     WritePrivateProfileStringA(section.c_str(), key2.c_str(), "5", FILE_PATH);
     if (readValue(section, key2, LARGE) != "5") fail("a second key does not read back", key2);
