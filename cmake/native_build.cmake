@@ -32,7 +32,7 @@ find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 if(NATIVE_TEST_SOURCES)
   add_executable(loudmark_tests ${NATIVE_TEST_SOURCES})
-  target_link_libraries(loudmark_tests PRIVATE loudmark_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(loudmark_tests PRIVATE loudmark_core GTest::gtest)
   target_include_directories(loudmark_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
   target_compile_definitions(loudmark_tests PRIVATE
     LOUDMARK_RESOURCE_SCRIPT="${LOUDMARK_RESOURCE_SCRIPT}"
