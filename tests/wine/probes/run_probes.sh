@@ -30,9 +30,13 @@ mkfifo "$d/fifo.mp3"
 x=$(printf '%230s' '' | tr ' ' x)
 mkdir -p "$d/$x" && printf 123 > "$d/$x/f.mp3"
 
+# Every probe runs in a scratch folder: over-long paths can make the platform write
+# under a mangled relative name, which must not land in the working tree.
+scratch="$out/scratch"
+rm -rf "$scratch" && mkdir -p "$scratch"
 status=0
-$wine "$out/file_functions_probe.exe"
+(cd "$scratch" && $wine "$out/file_functions_probe.exe")
 (cd "$d" && $wine "$out/file_size_query_probe.exe") || status=1
-$wine "$out/profile_table_probe.exe" || status=1
-$wine "$out/record_index_probe.exe" | tail -3 || status=1
+(cd "$scratch" && $wine "$out/profile_table_probe.exe") || status=1
+(cd "$scratch" && $wine "$out/record_index_probe.exe" | tail -3) || status=1
 exit $status
