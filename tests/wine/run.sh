@@ -69,6 +69,15 @@ status=$?
 set -e
 cat "$log"
 
+# The profile-rules table the native suite asserts, confirmed against the real functions.
+table_status=0
+if [ $# -eq 0 ]; then
+    echo "profile-rules table under wine64:"
+    (cd "$work" && timeout 120 "$wine" "$host_dir/profile_table_probe.exe" >"$build/profile-table.log" 2>&1) \
+        || table_status=1
+    tr -d '\r' <"$build/profile-table.log" | tail -n 5
+fi
+
 echo "wine stage: $(( $(date +%s) - started )) s"
 # The host writes through the C runtime in text mode: CRLF line ends.
 summary=$(tail -n 1 "$log" | tr -d '\r')
@@ -76,4 +85,5 @@ if ! [[ $summary =~ ^[0-9]+\ passed,\ [0-9]+\ failed$ ]]; then
     echo "the host did not finish (exit status $status)"
     exit 1
 fi
+[ "$table_status" -eq 0 ] || { echo "the real profile functions disagree with the table"; exit 1; }
 exit "$status"
