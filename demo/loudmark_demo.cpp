@@ -2,6 +2,7 @@
 // virtual time with Loudmark loaded, the listener adjusts a few songs, and the second
 // time round the remembered volumes come back. It prints what happened as it happens.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,12 +11,13 @@
 
 #include <windows.h>
 
+#include "controls/resource_ids.h"
 #include "controls/tray_indicator.h"
 #include "host/plugin_record.h"
 #include "host/settings_store.h"
-#include "memory/database_maintenance.h"
 #include "memory/song_tracker.h"
 #include "player/simulated_player.h"
+#include "sim/dialogs.h"
 #include "sim/platform.h"
 
 extern "C" PluginRecord* winampGetGeneralPurposePlugin();
@@ -47,13 +49,42 @@ std::string clock() {
     return text;
 }
 
-void say(const char* format, const std::string& detail = "") {
-    std::printf("[%s] %s%s\n", clock().c_str(), format, detail.c_str());
+void say(const std::string& what, const std::string& detail = "") {
+    std::printf("[%s] %s%s\n", clock().c_str(), what.c_str(), detail.c_str());
 }
 
 std::string songName(int index) {
     if (index < 0 || index >= SONG_COUNT) return "(none)";
     return SONGS[index].name;
+}
+
+// Songs started over the whole story: both passes through the playlist.
+constexpr int STORY_SONGS = 2 * SONG_COUNT;
+
+std::string progressBar(int songsStarted) {
+    constexpr int WIDTH = 16;
+    int filled = songsStarted * WIDTH / STORY_SONGS;
+    std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') +
+                      std::string(static_cast<size_t>(WIDTH - filled), '.') + "] ";
+    return bar + std::to_string(songsStarted * 100 / STORY_SONGS) + "%";
+}
+
+// What a frame of the tray icon shows, for the account of an animation.
+const char* frameName(int icon) {
+    switch (icon) {
+        case ICON_LOGO: return "logo";
+        case ICON_DISC: return "disc";
+        case ICON_UP: return "up";
+        case ICON_DOWN: return "down";
+        case ICON_LOGO_45: return "45";
+        case ICON_LOGO_90: return "90";
+        case ICON_LOGO_135: return "135";
+        case ICON_LOGO_180: return "180";
+        case ICON_LOGO_225: return "225";
+        case ICON_LOGO_270: return "270";
+        case ICON_LOGO_315: return "315";
+        default: return "?";
+    }
 }
 
 // Watches what the listener would notice and reports each change once.
@@ -62,6 +93,10 @@ struct Observer {
     std::string tip;
     std::string database;
     int position = -1;
+    int songsStarted = 0;
+    int icon = 0;
+    std::string frames;  // of the animation playing, as the icon showed them
+    int frameCount = 0;
 
     void look() {
         const auto& requests = player::requests();
@@ -74,20 +109,44 @@ struct Observer {
         }
         if (player::position() != position && player::playing()) {
             position = player::position();
-            say("the player starts ", "\"" + songName(position) + "\"  [song " + std::to_string(position + 1) + "/" +
-                                         std::to_string(SONG_COUNT) + "]");
+            ++songsStarted;
+            say("the player starts ", "\"" + songName(position) + "\"  (song " + std::to_string(position + 1) + "/" +
+                                         std::to_string(SONG_COUNT) + ")  " + progressBar(songsStarted));
         }
-        sim::TrayIcon icon;
-        std::string nowTip = sim::findTrayIcon(player::window(), TRAY_ICON_ID, &icon) ? icon.tip : "(no icon)";
+        sim::TrayIcon shown;
+        bool present = sim::findTrayIcon(player::window(), TRAY_ICON_ID, &shown);
+        std::string nowTip = present ? shown.tip : "(no icon)";
+        int nowIcon = present ? sim::iconResourceNumber(shown.icon) : 0;
+        bool resting = nowTip.rfind("Reference Volume is", 0) == 0;
+        if (nowIcon != icon && !resting) {
+            frames += (frames.empty() ? "" : " ") + std::string(frameName(nowIcon));
+            ++frameCount;
+        }
+        icon = nowIcon;
         if (nowTip != tip) {
+            if (resting && frameCount > 0) {
+                say("tray animation ended: ", std::to_string(frameCount) + " frames shown (" + frames + ")");
+                frames.clear();
+                frameCount = 0;
+            }
             tip = nowTip;
-            say("tray icon: ", "\"" + tip + "\"");
+            say(resting ? "tray icon at rest: " : "tray animation: ", "\"" + tip + "\"");
         }
         std::string nowDatabase = sim::readFile(SettingsStore::databasePath);
         if (nowDatabase != database) {
             reportRecords(database, nowDatabase);
             database = nowDatabase;
         }
+    }
+
+    // Records hold the song's distance from the reference volume, plus 255.
+    static std::string describeOffset(const std::string& line) {
+        size_t equals = line.rfind('=');
+        if (equals == std::string::npos) return "";
+        int offset = std::atoi(line.c_str() + equals + 1) - 255;
+        if (offset == 0) return "  (at the reference volume)";
+        return "  (" + std::to_string(offset < 0 ? -offset : offset) + (offset < 0 ? " below" : " above") +
+               " the reference volume)";
     }
 
     static void reportRecords(const std::string& before, const std::string& after) {
@@ -98,7 +157,7 @@ struct Observer {
             std::string line = after.substr(start, end - start);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (!line.empty() && line[0] == '"' && before.find(line) == std::string::npos) {
-                say("record written: ", line);
+                say("record written: ", line + describeOffset(line));
             }
             start = end + 1;
         }
@@ -194,8 +253,18 @@ int main(int argc, char** argv) {
                                                     "\"Old Song No Longer Here.mp3[1234]\"=300\r\n");
     observer.database = sim::readFile(SettingsStore::databasePath);
     say("a record of a song that left the playlist long ago is in the database");
-    DatabaseMaintenance::clean();
-    listener("presses \"Clean Volume Database\" in the configuration dialog");
+    listener("opens the configuration dialog, presses \"Clean Volume Database\", then OK");
+    size_t boxesBefore = sim::messageBoxes().size();
+    sim::whileDialogOpen([](HWND dialog) {
+        sim::click(dialog, IDC_CLEAN_DATABASE);
+        observer.look();
+        sim::click(dialog, IDOK);
+    });
+    record->config();
+    for (size_t i = boxesBefore; i < sim::messageBoxes().size(); ++i) {
+        say("notice \"" + sim::messageBoxes()[i].caption + "\": ", sim::messageBoxes()[i].text);
+    }
+    for (const auto& problem : sim::dialogErrors()) say("dialog trouble: ", problem);
     observer.look();
     printFile("volume database after Clean", SettingsStore::databasePath);
 
@@ -211,7 +280,11 @@ int main(int argc, char** argv) {
 
     printFile("volume database", SettingsStore::databasePath);
     printFile("settings", SettingsStore::settingsPath);
-    std::printf("\nThe real plug-in is build/win32/gen_loudmark.dll (scripts/build-dll.sh builds it).\n");
-    std::printf("Install it by copying it into Winamp's Plugins folder, e.g. C:\\Program Files\\Winamp\\Plugins\\.\n");
+    std::printf("\nThe real plug-in is build/win32/gen_loudmark.dll: build it with\n"
+                "    cmake --preset win32 && cmake --build --preset win32\n"
+                "or make the zip and the installer in dist/ with scripts/package.sh.\n");
+    std::printf("Install it by copying it into Winamp's Plugins folder (e.g. C:\\Program Files\\Winamp\\Plugins)\n"
+                "and restarting Winamp, or run dist/loudmark-0.5-setup.exe. The same story with the\n"
+                "real DLL under Wine: scripts/demo.sh --wine\n");
     return 0;
 }
