@@ -522,17 +522,31 @@ DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     return static_cast<DWORD>(size);
 }
 
-BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead, LPOVERLAPPED) {
-    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
-    OpenFile* file = fileOf(hFile);
+}  // extern "C"
+
+namespace {
+// The open file behind a handle when it was opened with the access asked for; null, with
+// the platform's error, when not.
+OpenFile* fileOpenedFor(HANDLE handle, DWORD access) {
+    OpenFile* file = fileOf(handle);
     if (file == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE_);
-        return FALSE;
+        return nullptr;
     }
-    if (!(file->access & GENERIC_READ)) {
+    if (!(file->access & access)) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        return nullptr;
     }
+    return file;
+}
+}  // namespace
+
+extern "C" {
+
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead, LPOVERLAPPED) {
+    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+    OpenFile* file = fileOpenedFor(hFile, GENERIC_READ);
+    if (file == nullptr) return FALSE;
     DWORD got = 0;
     char* out = static_cast<char*>(lpBuffer);
     while (got < nNumberOfBytesToRead) {
@@ -552,15 +566,8 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                LPOVERLAPPED) {
     if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
-    OpenFile* file = fileOf(hFile);
-    if (file == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE_);
-        return FALSE;
-    }
-    if (!(file->access & GENERIC_WRITE)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    OpenFile* file = fileOpenedFor(hFile, GENERIC_WRITE);
+    if (file == nullptr) return FALSE;
     size_t written = 0;
     DWORD error = 0;
     bool ok = faultAwareWrite(file->fd, file->faultKey, static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite,
