@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # What the Windows builds and the end-to-end stage need beyond g++, cmake, GoogleTest
 # and Google Benchmark: the two mingw-w64 cross compilers (the -win32 thread model, so
-# the DLL needs no winpthread), wine64 and a virtual display. Runs apt only when
-# something is missing.
+# the DLL needs no winpthread), wine64 and a virtual display, and for the release zip,
+# NSIS and 7-Zip (to look inside the installer). Runs apt only when something is missing.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth zip nsis)
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth zip nsis p7zip-full)
 # A command each package brings; present means nothing to install.
-commands=(i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64 Xvfb xauth zip makensis)
+commands=(i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64 Xvfb xauth zip makensis 7z)
 
 missing=()
 for i in "${!packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: the native suite, the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the built 32-bit DLL inspected, and the 64-bit build of the
-# same code run end to end under wine64. Installs what it needs first.
+# same code run end to end under wine64, the release checked, and a short fuzzing run.
+# Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,6 +30,9 @@ stage "win64: the same code end to end under wine64"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
 if [ -f tests/wine/run.sh ]; then bash tests/wine/run.sh; fi
+
+stage "the release: the zip and the installer, a 64-bit copy of it run under wine64"
+bash tests/installer/check_installer.sh
 
 if [ -f scripts/fuzz-smoke.sh ]; then
   stage "fuzzing, a short run over the kept corpus"
