@@ -2,34 +2,21 @@
 
 #include <windows.h>
 
-#include <deque>
-#include <functional>
 #include <vector>
 
+#include "dialog_driver.h"
+#include "host_files.h"
 #include "host_player.h"
-#include "message_box_watcher.h"
+#include "plugin_record_view.h"
 
 namespace DialogScenarios {
 
 namespace {
 
-// The record as the host reads it, pointer-sized fields in this build.
-struct PluginRecordView {
-    int version;
-    char* description;
-    int (*init)();
-    void (*config)();
-    void (*quit)();
-    HWND hwndParent;
-    HINSTANCE hDllInstance;
-};
-typedef PluginRecordView* (*GetPlugin)();
-
 constexpr int IDD_CONFIG = 2;
 constexpr char CAPTION[] = "Configure Loudmark";
 constexpr DWORD DIALOG_STYLE =
     WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER | DS_SETFOREGROUND | DS_SYSMODAL;
-constexpr UINT STEP_MS = 200;
 // Before the first look at the dialog: time for a screenshot of it untouched.
 constexpr int IDLE_STEPS_FIRST = 5;
 constexpr int IDLE_STEPS_AT_END = 10;
@@ -102,27 +89,6 @@ std::string lower(std::string text) {
     CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
-
-std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // ---------------------------------------------------------------------------
 // The compiled template, read from the module's resources as the platform reads it
@@ -281,92 +247,16 @@ std::string idList(const std::vector<int>& ids) {
     return out;
 }
 
-// The listener's mouse, through the dialog's own modal loop.
-void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+using DialogDriver::click;
+using DialogDriver::clickStatic;
 
-void clickStatic(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    PostMessageA(control, WM_LBUTTONUP, 0, 0);
-}
-
-// ---------------------------------------------------------------------------
-// Message boxes: read and answered here, as the scenario scripts them
-
-struct Box {
-    HWND owner;
-    std::string caption;
-    std::string text;
-    bool yesNo;
-};
-
-HHOOK boxHook = nullptr;
-std::vector<Box> boxes;
-std::deque<int> answers;  // for the boxes to come; the first button when none is left
-
-// Read once the box has finished its WM_INITDIALOG: a system-modal box is activated
-// before its text and buttons are in place.
-LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
-    const CWPRETSTRUCT* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == WM_INITDIALOG) {
-        HWND box = sent->hwnd;
-        char windowClass[32] = "";
-        GetClassNameA(box, windowClass, sizeof windowClass);
-        HWND text = GetDlgItem(box, 0xFFFF);
-        if (lstrcmpA(windowClass, "#32770") == 0 && text != nullptr) {
-            HWND yes = GetDlgItem(box, IDYES);
-            // The box itself is not shown yet: its own style bit says whether Yes will be.
-            bool yesNo = yes != nullptr && (GetWindowLongPtrA(yes, GWL_STYLE) & WS_VISIBLE) != 0;
-            boxes.push_back({GetWindow(box, GW_OWNER), windowText(box), windowText(text), yesNo});
-            int answer = yesNo ? IDYES : IDOK;
-            if (!answers.empty()) {
-                answer = answers.front();
-                answers.pop_front();
-            }
-            // Picked up by the box's own loop once it runs.
-            PostMessageA(box, WM_COMMAND, answer, 0);
-        }
-    }
-    return CallNextHookEx(boxHook, code, wParam, lParam);
-}
-
-// ---------------------------------------------------------------------------
-// The session, one step per tick of a timer that runs inside the dialog's modal loop
-
-std::vector<std::function<void(HWND)>> steps;
-size_t nextStep = 0;
-int idleTicks = 0;
-HWND seenDialog = nullptr;
-std::string markerPath;
 std::string settingsPath;
-
-void CALLBACK onStep(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = FindWindowA("#32770", CAPTION);
-    if (dialog == nullptr) return;
-    if (seenDialog == nullptr) {
-        seenDialog = dialog;
-        // Tells a screenshot taker outside that the dialog is up and untouched.
-        writeFile(markerPath, "open\r\n");
-    }
-    if (idleTicks < IDLE_STEPS_FIRST) {
-        ++idleTicks;
-        return;
-    }
-    if (nextStep < steps.size()) {
-        steps[nextStep++](dialog);
-        return;
-    }
-    if (++idleTicks > IDLE_STEPS_FIRST + IDLE_STEPS_AT_END) {
-        check(false, "the dialog closed after the last OK");
-        EndDialog(dialog, -1);
-    }
-}
 
 }  // namespace
 
 void session(Check checkFunction, const std::string& builtDll, const std::string& folder) {
     check = checkFunction;
-    markerPath = folder + "\\dialog-open";
+    const std::string markerPath = folder + "\\dialog-open";
     DeleteFileA(markerPath.c_str());
     settingsPath = folder + "\\plugin.ini";
     const std::string databasePath = folder + "\\volume.ini";
@@ -374,9 +264,9 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
     // The player's playlist, and a database that remembers one song no longer on it.
     const std::string music = folder + "\\music";
     CreateDirectoryA(music.c_str(), nullptr);
-    writeFile(music + "\\kept.mp3", std::string(1000, 'x'));
+    HostFiles::write(music + "\\kept.mp3", std::string(1000, 'x'));
     HostPlayer::setPlaylist({{music + "\\kept.mp3", 60000}});
-    writeFile(databasePath, "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n\"gone.mp3[1000]\"=300\r\n");
+    HostFiles::write(databasePath, "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n\"gone.mp3[1000]\"=300\r\n");
 
     const std::string path = folder + "\\gen_loudmark.dll";
     CopyFileA(builtDll.c_str(), path.c_str(), FALSE);
@@ -385,8 +275,7 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
     if (module == nullptr) return;
     checkCompiledTemplate(module);
 
-    GetPlugin getPlugin = reinterpret_cast<GetPlugin>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "winampGetGeneralPurposePlugin")));
+    GetPluginRecord getPlugin = findPluginExport(module);
     PluginRecordView* record = getPlugin ? getPlugin() : nullptr;
     check(record != nullptr, "the record");
     if (record == nullptr) return;
@@ -394,7 +283,13 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
     record->hDllInstance = module;
     record->init();  // no settings file: the defaults, hotkeys on Ctrl+Up and Ctrl+Down
 
-    steps = {
+    DialogDriver::Session listener;
+    listener.caption = CAPTION;
+    listener.idleTicksFirst = IDLE_STEPS_FIRST;
+    listener.idleTicksAtEnd = IDLE_STEPS_AT_END;
+    // Tells a screenshot taker outside that the dialog is up and untouched.
+    listener.onOpen = [markerPath](HWND) { HostFiles::write(markerPath, "open\r\n"); };
+    listener.steps = {
         [](HWND dialog) {
             checkLiveControls(dialog);
             checkEqual(idList(checkedBoxes(dialog)),
@@ -432,12 +327,12 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
         },
         [](HWND dialog) { clickStatic(dialog, LOGO); },
         [](HWND dialog) {
-            answers.push_back(IDNO);
+            DialogDriver::answerNextBox(IDNO);
             click(dialog, IDOK);
         },
         [](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "after No to the question the dialog is still open");
-            check(!fileExists(settingsPath), "and nothing has been saved");
+            check(!HostFiles::exists(settingsPath), "and nothing has been saved");
             click(dialog, MOD_RALT);
         },
         [](HWND dialog) {
@@ -445,23 +340,14 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
             click(dialog, IDOK);
         },
     };
-    nextStep = 0;
-    idleTicks = 0;
-    seenDialog = nullptr;
-    boxes.clear();
-    answers.clear();
-
-    // Our own box watcher answers as this session wants; the host's goes quiet meanwhile.
-    MessageBoxWatcher::stop();
-    boxHook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
-    UINT_PTR timer = SetTimer(nullptr, 0, STEP_MS, onStep);
-    record->config();
-    KillTimer(nullptr, timer);
-    UnhookWindowsHookEx(boxHook);
-    MessageBoxWatcher::start();
+    const DialogDriver::Outcome outcome = DialogDriver::run(listener, [record] { record->config(); });
+    const HWND seenDialog = outcome.dialog;
+    const std::vector<DialogDriver::Box>& boxes = outcome.boxes;
 
     check(seenDialog != nullptr, "config opened the dialog");
-    checkEqual(static_cast<long long>(nextStep), static_cast<long long>(steps.size()), "every step of the session ran");
+    checkEqual(static_cast<long long>(outcome.stepsRun), static_cast<long long>(listener.steps.size()),
+               "every step of the session ran");
+    if (outcome.closedByDriver) check(false, "the dialog closed after the last OK");
     check(!IsWindow(seenDialog), "config returned with the dialog closed");
     checkEqual(static_cast<long long>(boxes.size()), 3, "three message boxes");
     if (boxes.size() == 3) {
@@ -477,9 +363,9 @@ void session(Check checkFunction, const std::string& builtDll, const std::string
         checkEqual(boxes[2].caption, "Warning", "its caption");
         check(boxes[2].owner == seenDialog && boxes[2].yesNo, "owned by the dialog, Yes and No");
     }
-    checkEqual(readFile(databasePath), "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n",
+    checkEqual(HostFiles::read(databasePath), "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n",
                "Clean kept the record of the song on the playlist only");
-    checkEqual(readFile(settingsPath),
+    checkEqual(HostFiles::read(settingsPath),
                "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=2\r\n\"Hotkey\"=1\r\n\"UpMod\"=48\r\n"
                "\"UpKey\"=33\r\n\"DownMod\"=48\r\n\"DownKey\"=34\r\n",
                "OK saved all eight settings through the real profile functions");

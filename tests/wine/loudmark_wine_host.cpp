@@ -17,21 +17,15 @@
 #include <vector>
 
 #include "dialog_scenarios.h"
+#include "host_files.h"
 #include "host_player.h"
+#include "keyboard_input.h"
 #include "message_box_watcher.h"
+#include "message_pump.h"
+#include "plugin_record_view.h"
+#include "tray_spy.h"
 
 namespace {
-
-// The record as the host reads it: seven fields, pointer-sized in this build.
-struct PluginRecordView {
-    int version;
-    char* description;
-    int (*init)();
-    void (*config)();
-    void (*quit)();
-    HWND hwndParent;
-    HINSTANCE hDllInstance;
-};
 
 constexpr UINT TRAY_ICON_ID = 3021;
 constexpr UINT TRAY_CALLBACK = WM_USER + 27;
@@ -88,53 +82,7 @@ void checkEqual(long long actual, long long expected, const std::string& what) {
 }
 
 // ---------------------------------------------------------------------------
-// Messages and time
-
-void pumpWaiting() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        pumpWaiting();
-        if (done()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void pumpFor(DWORD ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-// ---------------------------------------------------------------------------
 // Files
-
-std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 // A plug-in folder of its own for every scenario, emptied of an earlier run's files.
 std::string freshFolder(const std::string& name) {
@@ -153,7 +101,7 @@ std::string song(const std::string& name, int sizeBytes) {
     CreateDirectoryA(workFolder.c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string path = folder + "\\" + name;
-    writeFile(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
+    HostFiles::write(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
     return path;
 }
 
@@ -167,23 +115,15 @@ struct Plugin {
     PluginRecordView* record = nullptr;
 };
 
-typedef PluginRecordView* (*GetPlugin)();
-
-GetPlugin findExport(HMODULE module) {
-    // Through a plain function pointer type: FARPROC's own signature says nothing.
-    return reinterpret_cast<GetPlugin>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "winampGetGeneralPurposePlugin")));
-}
-
 Plugin loadPlugin(const std::string& folder) {
     Plugin plugin;
     plugin.folder = folder;
     plugin.path = folder + "\\gen_loudmark.dll";
-    if (!fileExists(plugin.path)) CopyFileA(builtDll.c_str(), plugin.path.c_str(), FALSE);
+    if (!HostFiles::exists(plugin.path)) CopyFileA(builtDll.c_str(), plugin.path.c_str(), FALSE);
     plugin.module = LoadLibraryA(plugin.path.c_str());
     check(plugin.module != nullptr, "the module loads");
     if (plugin.module == nullptr) return plugin;
-    GetPlugin getPlugin = findExport(plugin.module);
+    GetPluginRecord getPlugin = findPluginExport(plugin.module);
     check(getPlugin != nullptr, "it exports winampGetGeneralPurposePlugin");
     if (getPlugin == nullptr) return plugin;
     plugin.record = getPlugin();
@@ -234,29 +174,16 @@ bool hotkeyTaken(UINT modifiers, UINT key) {
 // ---------------------------------------------------------------------------
 // The listener's hands on the keyboard
 
-void key(WORD vk, bool down) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    bool extended = vk == VK_RCONTROL || vk == VK_RMENU || vk == VK_UP || vk == VK_DOWN;
-    input.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (down ? 0 : KEYEVENTF_KEYUP);
-    SendInput(1, &input, sizeof input);
-}
+using KeyboardInput::holdCtrl;
+using KeyboardInput::releaseCtrl;
+using KeyboardInput::tap;
 
-void holdCtrl(bool left, bool right) {
-    if (left) key(VK_LCONTROL, true);
-    if (right) key(VK_RCONTROL, true);
-}
-
-void releaseCtrl() {
-    key(VK_RCONTROL, false);
-    key(VK_LCONTROL, false);
-}
-
-void tap(WORD vk) {
-    key(vk, true);
-    key(vk, false);
+// Whether the plug-in passed this tip to the notification area and it was taken.
+bool tipPassed(const std::string& tip) {
+    for (const TraySpy::Call& call : TraySpy::calls()) {
+        if (call.answer && call.tip == tip) return true;
+    }
+    return false;
 }
 
 int volumeDownCommands() { return HostPlayer::count(WM_COMMAND, VOLUME_DOWN_COMMAND, 0); }
@@ -309,7 +236,7 @@ void settingsThatSayDisabled() {
     HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
     HostPlayer::play(0);
     std::string folder = freshFolder("disabled");
-    writeFile(folder + "\\plugin.ini", "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n");
+    HostFiles::write(folder + "\\plugin.ini", "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n");
     Plugin plugin = loadPlugin(folder);
     if (plugin.record == nullptr) return;
 
@@ -320,11 +247,11 @@ void settingsThatSayDisabled() {
     check(!hookInstalled(), "no hook");
     check(!trayIconPresent(), "no tray icon");
     check(!hotkeyTaken(MOD_CONTROL, VK_UP) && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "no hotkeys");
-    pumpFor(1300);
+    MessagePump::forMs(1300);
     checkEqual(HostPlayer::countRequests(104), 0, "no tracker asking the playing host anything for 1.3 s");
 
     plugin.record->quit();
-    checkEqual(readFile(folder + "\\plugin.ini"),
+    checkEqual(HostFiles::read(folder + "\\plugin.ini"),
                "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n\"Trim\"=0\r\n"
                "\"Hotkey\"=1\r\n\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n",
                "quit writes all eight keys, the other section kept");
@@ -343,6 +270,9 @@ void hotkeysTrayAndHook() {
     Plugin plugin = loadPlugin(freshFolder("fresh"));
     if (plugin.record == nullptr) return;
 
+    TraySpy::clear();
+    check(TraySpy::watch(plugin.module), "the module's tray calls can be watched");
+
     MessageBoxWatcher::clear();
     plugin.record->init();
     const auto& boxes = MessageBoxWatcher::boxes();
@@ -356,6 +286,7 @@ void hotkeysTrayAndHook() {
     }
     check(hookInstalled(), "our procedure is on the host's window");
     check(trayIconPresent(), "the tray icon is there");
+    checkEqual(TraySpy::currentTip(), "Reference Volume is 130", "its tip at rest names the reference volume");
     check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "Ctrl+Down is registered");
 
     // Every message reaches the host with its parameters, and the host's answer comes back.
@@ -368,7 +299,7 @@ void hotkeysTrayAndHook() {
     SendMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_MOUSEMOVE);
     PostMessageA(host, WM_APP + 8, 1, 2);
     checkEqual(SendMessageA(host, WM_USER, 0, 0), HostPlayer::DEFAULT_VERSION, "a request the host answers");
-    pumpWaiting();
+    MessagePump::dispatchWaiting();
     check(HostPlayer::count(WM_APP + 7, 0x1234, 0x5678) == 1 && HostPlayer::count(WM_TIMER, 4242, 0) == 1 &&
               HostPlayer::count(WM_HOTKEY, 4242, 0) == 1 &&
               HostPlayer::count(TRAY_CALLBACK, TRAY_ICON_ID, WM_MOUSEMOVE) == 1 &&
@@ -379,8 +310,8 @@ void hotkeysTrayAndHook() {
     HostPlayer::clearReceived();
     holdCtrl(true, true);
     tap(VK_DOWN);
-    bool stepped = pumpUntil([] { return volumeDownCommands() >= 8; }, 2000);
-    pumpFor(100);
+    bool stepped = MessagePump::until([] { return volumeDownCommands() >= 8; }, 2000);
+    MessagePump::forMs(100);
     releaseCtrl();
     check(stepped, "a press of both Ctrl keys and Down reaches the plug-in");
     checkEqual(volumeDownCommands(), 8, "eight volume-down steps");
@@ -392,22 +323,34 @@ void hotkeysTrayAndHook() {
     HostPlayer::clearReceived();
     holdCtrl(true, false);
     tap(VK_DOWN);
-    bool arrived = pumpUntil([] { return HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN) > 0; }, 2000);
-    pumpFor(100);
+    bool arrived = MessagePump::until([] { return HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN) > 0; }, 2000);
+    MessagePump::forMs(100);
     releaseCtrl();
     check(arrived, "a press of left Ctrl and Down arrives");
     checkEqual(volumeDownCommands(), 0, "and is ignored");
+
+    check(MessagePump::until([] { return tipPassed("Volume Down"); }, 1000),
+          "the icon's tip said \"Volume Down\" while the steps' animation ran");
+
+    // A double click makes the current volume the reference: the tip at rest says so.
+    PostMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    const std::string newRest = "Reference Volume is " + std::to_string(HostPlayer::volume());
+    check(MessagePump::until([&newRest] { return TraySpy::currentTip() == newRest; }, 3000) &&
+              tipPassed("Reference Volume Adjusted"),
+          "after a double click's animation the tip names the volume of the moment as the reference");
 
     // Explorer restarted: the icon comes back on "TaskbarCreated".
     deleteTrayIcon();
     SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     check(trayIconPresent(), "the icon is added again after \"TaskbarCreated\"");
+    checkEqual(TraySpy::calls().empty() ? std::string() : TraySpy::calls().back().tip, newRest,
+               "with the current reference in its tip");
 
     plugin.record->quit();
     check(!hookInstalled(), "quit gives the host its own window procedure back");
     check(!trayIconPresent(), "quit removes the tray icon");
     check(!hotkeyTaken(MOD_CONTROL, VK_DOWN), "quit unregisters the hotkeys");
-    checkEqual(readFile(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS,
+    checkEqual(HostFiles::read(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS,
                "the settings file as the profile functions wrote it");
     FreeLibrary(plugin.module);
     check(unloaded(plugin), "unloaded");
@@ -429,24 +372,24 @@ void songsOnRealTimers() {
     plugin.record->init();
     auto volumesSetReach = [](size_t n) { return [n] { return HostPlayer::volumesSet().size() >= n; }; };
 
-    check(pumpUntil(volumesSetReach(1), 3000), "the playing song is picked up within the first second");
+    check(MessagePump::until(volumesSetReach(1), 3000), "the playing song is picked up within the first second");
     if (HostPlayer::volumesSet().size() < 1) return;
     checkEqual(HostPlayer::volumesSet()[0], 130, "a song with no record starts at the reference");
     HostPlayer::setVolume(100);  // the listener turns a.mp3 down
 
-    check(pumpUntil(volumesSetReach(2), 5000), "the change to b.mp3 is noticed after a.mp3's end");
+    check(MessagePump::until(volumesSetReach(2), 5000), "the change to b.mp3 is noticed after a.mp3's end");
     if (HostPlayer::volumesSet().size() < 2) return;
     checkEqual(HostPlayer::position(), 1, "b.mp3 is playing");
     checkEqual(HostPlayer::volumesSet()[1], 130, "b.mp3 starts at the reference");
-    checkEqual(readFile(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
+    checkEqual(HostFiles::read(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
                "a.mp3 is recorded 30 below the reference, in the real profile format");
     check(HostPlayer::count(WM_TIMER, MAIN_TIMER_ID, 0) >= 2, "the main timer's ticks reach the host too");
 
     HostPlayer::play(0);  // the listener jumps back to a.mp3
-    check(pumpUntil(volumesSetReach(3), 4000), "the jump is noticed at b.mp3's scheduled tick");
+    check(MessagePump::until(volumesSetReach(3), 4000), "the jump is noticed at b.mp3's scheduled tick");
     if (HostPlayer::volumesSet().size() < 3) return;
     checkEqual(HostPlayer::volumesSet()[2], 100, "a.mp3 comes back at its remembered volume");
-    checkEqual(readFile(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
+    checkEqual(HostFiles::read(database), "[Tamsel Loudmark]\r\n\"a.mp3[1000]\"=225\r\n",
                "b.mp3 ended at the reference: nothing written for it");
 
     // Double click at volume 90 makes it the reference; the right button starts over.
@@ -454,7 +397,7 @@ void songsOnRealTimers() {
     HostPlayer::play(0);
     PostMessageA(HostPlayer::window(), TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
     PostMessageA(HostPlayer::window(), TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP);
-    check(pumpUntil(volumesSetReach(4), 2500), "after a right click the playing song is picked up afresh");
+    check(MessagePump::until(volumesSetReach(4), 2500), "after a right click the playing song is picked up afresh");
     if (HostPlayer::volumesSet().size() >= 4) {
         checkEqual(HostPlayer::volumesSet()[3], 60, "at its record relative to the new reference 90");
     }
@@ -463,7 +406,7 @@ void songsOnRealTimers() {
     plugin.record->quit();
     check(!hookInstalled(), "quit gives the host its own window procedure back");
     check(!trayIconPresent(), "quit removes the tray icon");
-    checkEqual(readFile(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS, "the settings file");
+    checkEqual(HostFiles::read(plugin.folder + "\\plugin.ini"), SETTINGS_AFTER_DEFAULTS, "the settings file");
     FreeLibrary(plugin.module);
     check(unloaded(plugin), "unloaded");
 
@@ -479,7 +422,7 @@ void songsOnRealTimers() {
         PostMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
         PostMessageA(host, taskbarCreated, 0, 0);
         ++rounds;
-        pumpFor(100);
+        MessagePump::forMs(100);
     }
     check(HostPlayer::countMessages(WM_TIMER, HostPlayer::PLAYBACK_TIMER_ID) >= 50,
           "the host's own timer kept running for 2.5 s after the unload");
@@ -529,14 +472,14 @@ void chainedOverThenReloaded() {
     releaseCtrl();
     SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     SendMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP);
-    pumpFor(1300);
+    MessagePump::forMs(1300);
     check(volumeDownCommands() == 0 && !trayIconPresent() && HostPlayer::countRequests(104) == 0,
           "after quit nothing is acted on: no steps, no icon, no ticks");
 
     // The host loads the plug-in again: the same module, still in the chain.
     HMODULE again = LoadLibraryA(plugin.path.c_str());
     check(again == plugin.module, "loading it again gives the same module");
-    GetPlugin getPlugin = findExport(again);
+    GetPluginRecord getPlugin = findPluginExport(again);
     if (getPlugin == nullptr) return;
     PluginRecordView* record = getPlugin();
     record->hwndParent = host;
@@ -547,7 +490,7 @@ void chainedOverThenReloaded() {
           "init does not put our procedure in the chain a second time");
     check(trayIconPresent(), "the icon is back");
     check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "the hotkeys are registered again");
-    check(pumpUntil([] { return HostPlayer::countRequests(104) > 0; }, 1500), "the tracker ticks again");
+    check(MessagePump::until([] { return HostPlayer::countRequests(104) > 0; }, 1500), "the tracker ticks again");
     holdCtrl(true, true);
     SendMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
     releaseCtrl();

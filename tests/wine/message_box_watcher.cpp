@@ -56,6 +56,8 @@ void stop() {
     hook = nullptr;
 }
 
+bool running() { return hook != nullptr; }
+
 const std::vector<Box>& boxes() { return seen; }
 void clear() { seen.clear(); }
 

@@ -20,6 +20,7 @@ struct Box {
 
 void start();  // on the calling thread
 void stop();
+bool running();
 const std::vector<Box>& boxes();
 void clear();
 

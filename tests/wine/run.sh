@@ -8,8 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 build=$root/build/win64
 host_dir=$build/tests/wine
 started=$(date +%s)
@@ -17,43 +15,9 @@ started=$(date +%s)
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j2 >/dev/null
 
-export WINEPREFIX=$build/wine-prefix
-export WINEARCH=win64
-export WINEDEBUG=-all
+. tests/wine/wine_env.sh
+wine_env_start "$build/wine-prefix"
 
-xvfb_pid=""
-cleanup() {
-    "$wineserver" -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-# A display nobody else uses.
-display=""
-for n in $(seq 91 160); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    sleep 0.05
-done
-export DISPLAY=":$display"
-
-if [ ! -f "$WINEPREFIX/.loudmark-ready" ]; then
-    echo "creating the Wine prefix in $WINEPREFIX"
-    # No Mono or Gecko installers: nothing here needs them.
-    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-    # Without a window manager, destroying a shown window waits for one that never answers.
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    "$wineserver" -w
-    touch "$WINEPREFIX/.loudmark-ready"
-fi
-"$wineserver" -p
-
-windows_path() { echo "Z:${1//\//\\}"; }
 work=$build/wine-work
 mkdir -p "$work"
 
