@@ -20,4 +20,7 @@ target_link_libraries(gen_loudmark PRIVATE user32 shell32 advapi32 winmm kernel3
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/demo/wine/CMakeLists.txt)
+    add_subdirectory(demo/wine)
+  endif()
 endif()
