@@ -4,7 +4,7 @@
 // Trim passes, all at random from a fixed seed. A small model of its own says what the
 // database must hold; every tick of the tracker and every pass is checked against it.
 //
-// LOUDMARK_SOAK_CHANGES sets how many song changes to run (a few thousand by default);
+// LOUDMARK_SOAK_CHANGES sets how many song changes to run (10,000 by default);
 // LOUDMARK_SOAK_SEED picks another session.
 #include <gtest/gtest.h>
 
@@ -304,7 +304,7 @@ protected:
 Soak* Soak::self = nullptr;
 
 TEST_F(Soak, EveryRecordAndEveryAppliedVolumeMatchesTheModelThroughALongSession) {
-    const long changes = environmentNumber("LOUDMARK_SOAK_CHANGES", 2500);
+    const long changes = environmentNumber("LOUDMARK_SOAK_CHANGES", 10000);
     std::mt19937 random(static_cast<uint32_t>(environmentNumber("LOUDMARK_SOAK_SEED", 20261208)));
     makeFiles(random);
     std::vector<player::Entry> entries;
