@@ -118,31 +118,33 @@ void destroyWindow(HWND window) {
 
 using sim::core::find;
 
+namespace {
+// The window behind the handle when the slot asked for is one we keep (only the window
+// procedure); null, with the platform's error, when not.
+sim::core::Window* windowWithSlot(HWND window, int index) {
+    sim::core::Window* w = find(window);
+    if (!w) {
+        SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
+        return nullptr;
+    }
+    if (index != GWLP_WNDPROC) {
+        SetLastError(sim::core::ERROR_INVALID_INDEX_);
+        return nullptr;
+    }
+    return w;
+}
+}  // namespace
+
 extern "C" {
 
 LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
-    sim::core::Window* w = find(hWnd);
-    if (!w) {
-        SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
-        return 0;
-    }
-    if (nIndex != GWLP_WNDPROC) {
-        SetLastError(sim::core::ERROR_INVALID_INDEX_);
-        return 0;
-    }
-    return reinterpret_cast<LONG_PTR>(w->procedure);
+    sim::core::Window* w = windowWithSlot(hWnd, nIndex);
+    return w ? reinterpret_cast<LONG_PTR>(w->procedure) : 0;
 }
 
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    sim::core::Window* w = find(hWnd);
-    if (!w) {
-        SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
-        return 0;
-    }
-    if (nIndex != GWLP_WNDPROC) {
-        SetLastError(sim::core::ERROR_INVALID_INDEX_);
-        return 0;
-    }
+    sim::core::Window* w = windowWithSlot(hWnd, nIndex);
+    if (!w) return 0;
     LONG_PTR previous = reinterpret_cast<LONG_PTR>(w->procedure);
     w->procedure = reinterpret_cast<WNDPROC>(dwNewLong);
     return previous;
