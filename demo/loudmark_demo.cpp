@@ -118,7 +118,7 @@ struct Observer {
         std::string nowTip = present ? shown.tip : "(no icon)";
         int nowIcon = present ? sim::iconResourceNumber(shown.icon) : 0;
         bool resting = nowTip.rfind("Reference Volume is", 0) == 0;
-        if (nowIcon != icon && !resting) {
+        if (!resting && (nowIcon != icon || frameCount == 0)) {
             frames += (frames.empty() ? "" : " ") + std::string(frameName(nowIcon));
             ++frameCount;
         }
