@@ -2,7 +2,6 @@
 // virtual time with Loudmark loaded, the listener adjusts a few songs, and the second
 // time round the remembered volumes come back. It prints what happened as it happens.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,8 @@
 #include "player/simulated_player.h"
 #include "sim/dialogs.h"
 #include "sim/platform.h"
+
+#include "demo_records.h"
 
 extern "C" PluginRecord* winampGetGeneralPurposePlugin();
 
@@ -139,27 +140,9 @@ struct Observer {
         }
     }
 
-    // Records hold the song's distance from the reference volume, plus 255.
-    static std::string describeOffset(const std::string& line) {
-        size_t equals = line.rfind('=');
-        if (equals == std::string::npos) return "";
-        int offset = std::atoi(line.c_str() + equals + 1) - 255;
-        if (offset == 0) return "  (at the reference volume)";
-        return "  (" + std::to_string(offset < 0 ? -offset : offset) + (offset < 0 ? " below" : " above") +
-               " the reference volume)";
-    }
-
     static void reportRecords(const std::string& before, const std::string& after) {
-        size_t start = 0;
-        while (start < after.size()) {
-            size_t end = after.find('\n', start);
-            if (end == std::string::npos) end = after.size();
-            std::string line = after.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty() && line[0] == '"' && before.find(line) == std::string::npos) {
-                say("record written: ", line + describeOffset(line));
-            }
-            start = end + 1;
+        for (const std::string& line : DemoRecords::newRecordLines(before, after)) {
+            say("record written: ", line + DemoRecords::describeOffset(line));
         }
         if (after.empty() && !before.empty()) say("the volume database is now empty");
     }

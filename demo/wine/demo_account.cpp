@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "../demo_records.h"
 #include "host_files.h"
 #include "host_player.h"
 #include "message_pump.h"
@@ -124,14 +125,8 @@ void lookAtTray() {
 }
 
 void reportNewRecords(const std::string& before, const std::string& after) {
-    size_t start = 0;
-    while (start < after.size()) {
-        size_t end = after.find('\n', start);
-        if (end == std::string::npos) end = after.size();
-        std::string line = after.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '"' && before.find(line) == std::string::npos) say("record written: " + line);
-        start = end + 1;
+    for (const std::string& line : DemoRecords::newRecordLines(before, after)) {
+        say("record written: " + line + DemoRecords::describeOffset(line));
     }
     if (after.empty() && !before.empty()) say("the volume database is now empty");
 }
