@@ -1,60 +1,32 @@
 // The simulated player. Its model is a playlist, a current entry, a play state and a
 // volume; the clock listener moves it on from song to song at the exact moment a song
-// ends, and the main window's procedure answers the host requests from the model.
+// ends. The main window (host_window.cpp) answers the host requests from the model; the
+// 5.x host's additions are in modern_host.cpp. Every start of an entry is noted, and the
+// 5.x host announces the starts from its own routines only: the listener's actions and
+// the clock listener, never from inside the answer to a request.
 #include "player/simulated_player.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 
+#include "player/player_model.h"
 #include "sim/platform.h"
 
 namespace sim {
 namespace player {
 
-namespace {
-
-// The host's request codes (WM_USER with the code in lParam) and commands.
-constexpr LPARAM IPC_GETVERSION = 0;
-constexpr LPARAM IPC_ISPLAYING = 104;
-constexpr LPARAM IPC_GETOUTPUTTIME = 105;
-constexpr LPARAM IPC_SETVOLUME = 122;
-constexpr LPARAM IPC_GETLISTLENGTH = 124;
-constexpr LPARAM IPC_GETLISTPOS = 125;
-constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
-constexpr WORD WINAMP_VOLUMEUP = 40058;
-constexpr WORD WINAMP_VOLUMEDOWN = 40059;
-// IPC_SETVOLUME with this value asks for the volume instead of setting it.
-constexpr int VOLUME_QUERY = -666;
-
-enum class State { Stopped, Playing, Paused };
-
-struct Model {
-    HWND window = nullptr;
-    int version = 0x2081;
-    std::vector<Entry> playlist;
-    int current = 0;
-    State state = State::Stopped;
-    int64_t songStartMs = 0;  // while playing: the moment position 0 was (or would have been)
-    int pausedAtMs = 0;        // while paused: the position
-    int volume = 130;
-    bool repeat = false;
-    int reportedLength = INT32_MIN;
-    int reportedListLength = INT32_MIN;
-    std::vector<Request> log;
-    // The answer to the last IPC_GETPLAYLISTFILE: freed at the next request, so a caller
-    // that keeps the pointer longer than the host promises reads freed memory (which the
-    // sanitizer build reports) rather than silently getting lucky.
-    std::unique_ptr<char[]> fileAnswer;
-    unsigned generation = 0;
-};
+namespace detail {
 
 Model model;
+
+namespace {
 unsigned generations = 0;
+}  // namespace
 
 bool hasEntry(int index) { return index >= 0 && index < static_cast<int>(model.playlist.size()); }
+
+namespace {
 
 // Entries of no positive length are streams: they play until the listener moves on.
 uint64_t endOf(int index, int64_t startMs) {
@@ -67,9 +39,13 @@ void startEntry(int index, int64_t atMs) {
     model.current = index;
     model.state = State::Playing;
     model.songStartMs = atMs;
+    noteStart(index);
 }
 
-// Moves from song to song up to `nowMs`; answers the moment the playing song ends.
+int64_t clockMs() { return sim::now(); }
+
+}  // namespace
+
 uint64_t catchUp(uint64_t nowMs) {
     int songsPlayed = 0;
     const int count = static_cast<int>(model.playlist.size());
@@ -94,8 +70,6 @@ uint64_t catchUp(uint64_t nowMs) {
     return UINT64_MAX;
 }
 
-int64_t clockMs() { return sim::now(); }
-
 int currentPositionMs() {
     catchUp(clockMs());
     switch (model.state) {
@@ -110,77 +84,31 @@ int reportedLengthSeconds() {
     return hasEntry(model.current) ? model.playlist[model.current].lengthSeconds : -1;
 }
 
-LRESULT answerFile(WPARAM wParam) {
-    int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-    if (!hasEntry(index)) return 0;
-    const std::string& path = model.playlist[index].path;
-    model.fileAnswer.reset(new char[path.size() + 1]);
-    std::memcpy(model.fileAnswer.get(), path.c_str(), path.size() + 1);
-    return reinterpret_cast<LRESULT>(model.fileAnswer.get());
-}
+namespace {
 
-LRESULT answerRequest(WPARAM wParam, LPARAM code) {
-    catchUp(clockMs());
-    switch (code) {
-        case IPC_GETVERSION: return model.version;
-        case IPC_ISPLAYING:
-            return model.state == State::Playing ? 1 : model.state == State::Paused ? 3 : 0;
-        case IPC_GETOUTPUTTIME:
-            // As the real host: -1 for either question while nothing is playing.
-            if (model.state == State::Stopped) return -1;
-            if (wParam == 0) return currentPositionMs();
-            if (wParam == 1) return reportedLengthSeconds();
-            return -1;
-        case IPC_SETVOLUME: {
-            int requested = static_cast<int>(static_cast<INT_PTR>(wParam));
-            if (requested == VOLUME_QUERY) return model.volume;
-            model.volume = std::clamp(requested, 0, 255);
-            return 0;
-        }
-        case IPC_GETLISTLENGTH:
-            return model.reportedListLength != INT32_MIN ? model.reportedListLength
-                                                         : static_cast<LRESULT>(model.playlist.size());
-        case IPC_GETLISTPOS: return model.current;
-        case IPC_GETPLAYLISTFILE: return answerFile(wParam);
-        default: return 0;
-    }
-}
-
-LRESULT CALLBACK playerProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    model.log.push_back(Request{message, wParam, lParam, sim::now()});
-    if (!(message == WM_USER && lParam == IPC_GETPLAYLISTFILE)) model.fileAnswer.reset();
-    if (message == WM_USER) return answerRequest(wParam, lParam);
-    if (message == WM_COMMAND) {
-        if (LOWORD(wParam) == WINAMP_VOLUMEUP) {
-            model.volume = std::min(255, model.volume + VOLUME_STEP);
-            return 0;
-        }
-        if (LOWORD(wParam) == WINAMP_VOLUMEDOWN) {
-            model.volume = std::max(0, model.volume - VOLUME_STEP);
-            return 0;
-        }
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-// The wave-output volume as device 0 reports it: the 0..255 volume in the lowest bits of
-// the left channel's word, and the same for the right channel in the high word.
+// The wave-output volume as device 0 reports it: the 2.x host moves it with its slider
+// (the 0..255 volume in the lowest bits of the left channel's word, and the same for the
+// right channel in the high word); the 5.x host never touches it.
 DWORD waveOutVolume() {
+    if (model.modern) return 0xFFFFFFFF;
     DWORD v = static_cast<DWORD>(model.volume) & 0xFF;
     return v | (v << 16);
 }
 
-}  // namespace
-
-HWND start(int version) {
+HWND begin(int version, bool modern) {
     model = Model{};
     model.version = version;
+    model.modern = modern;
     model.generation = ++generations;
-    model.window = sim::createWindow(playerProcedure, "Winamp v1.x");
+    model.window = modern ? sim::createUnicodeWindow(unicodeProcedure, "Winamp v1.x")
+                          : sim::createWindow(ansiProcedure, "Winamp v1.x");
+    if (modern) makeIniDirectory();
     const unsigned generation = model.generation;
     // A listener left from an earlier start (without a reset in between) steps aside.
     sim::addClockListener([generation](uint64_t nowMs) -> uint64_t {
         if (generation != model.generation) return UINT64_MAX;
+        catchUp(nowMs);
+        announcePending();
         return catchUp(nowMs);
     });
     sim::setWaveOutVolumeSource([generation]() -> DWORD {
@@ -189,15 +117,33 @@ HWND start(int version) {
     return model.window;
 }
 
+}  // namespace
+}  // namespace detail
+
+using namespace detail;
+
+HWND start(int version) { return begin(version, false); }
+HWND startModern(int version) { return begin(version, true); }
+
 HWND window() { return model.window; }
 
+namespace {
+// Announces, on the way out of a listener's action, the starts it (or a request answered
+// since the last action) made.
+struct Announcer {
+    ~Announcer() { announcePending(); }
+};
+}  // namespace
+
 void setPlaylist(const std::vector<Entry>& entries) {
+    Announcer announcer;
     model.playlist = entries;
     model.current = 0;
     model.state = State::Stopped;
 }
 
 void insertEntry(int index, const Entry& entry) {
+    Announcer announcer;
     catchUp(clockMs());
     const int count = static_cast<int>(model.playlist.size());
     index = std::clamp(index, 0, count);
@@ -207,6 +153,7 @@ void insertEntry(int index, const Entry& entry) {
 }
 
 void removeEntry(int index) {
+    Announcer announcer;
     catchUp(clockMs());
     if (!hasEntry(index)) return;
     model.playlist.erase(model.playlist.begin() + index);
@@ -227,6 +174,7 @@ int position() {
 }
 
 void play() {
+    Announcer announcer;
     catchUp(clockMs());
     if (model.state == State::Paused) {
         model.state = State::Playing;
@@ -238,6 +186,7 @@ void play() {
 }
 
 void pause() {
+    Announcer announcer;
     catchUp(clockMs());
     if (model.state == State::Playing) {
         model.pausedAtMs = currentPositionMs();
@@ -248,16 +197,19 @@ void pause() {
 }
 
 void stop() {
+    Announcer announcer;
     catchUp(clockMs());
     model.state = State::Stopped;
 }
 
 void jumpTo(int index) {
+    Announcer announcer;
     catchUp(clockMs());
     if (hasEntry(index)) startEntry(index, clockMs());
 }
 
 void next() {
+    Announcer announcer;
     catchUp(clockMs());
     const int count = static_cast<int>(model.playlist.size());
     if (count == 0) return;
@@ -270,6 +222,7 @@ void next() {
 }
 
 void seekTo(int ms) {
+    Announcer announcer;
     catchUp(clockMs());
     ms = std::max(0, ms);
     // Seeking to or past the end ends the song now.
@@ -299,6 +252,7 @@ bool paused() {
 int positionMs() { return currentPositionMs(); }
 
 void setRepeat(bool repeat) {
+    Announcer announcer;
     catchUp(clockMs());
     model.repeat = repeat;
 }
@@ -306,20 +260,6 @@ void setRepeat(bool repeat) {
 void setVersion(int version) { model.version = version; }
 void overrideReportedLength(int seconds) { model.reportedLength = seconds; }
 void overrideReportedListLength(int entries) { model.reportedListLength = entries; }
-
-const std::vector<Request>& requests() { return model.log; }
-
-std::vector<int> volumesSet() {
-    std::vector<int> out;
-    for (const Request& r : model.log) {
-        if (r.message != WM_USER || r.lParam != IPC_SETVOLUME) continue;
-        int value = static_cast<int>(static_cast<INT_PTR>(r.wParam));
-        if (value != VOLUME_QUERY) out.push_back(value);
-    }
-    return out;
-}
-
-void clearLog() { model.log.clear(); }
 
 }  // namespace player
 }  // namespace sim

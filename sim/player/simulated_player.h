@@ -1,7 +1,8 @@
-// The simulated player: a Winamp 2.x host in miniature. Its main window answers the
-// host requests (WM_USER with the request code in lParam, and the two volume-step
-// commands), it plays through a playlist as the virtual clock runs, and its volume is
-// what device 0 reports as the wave-output volume. As the real host, it answers -1 to
+// The simulated player: a Winamp 2.x host in miniature, or a 5.x one. Its main window
+// answers the host requests (WM_USER with the request code in lParam, and the two
+// volume-step commands), and it plays through a playlist as the virtual clock runs. The
+// 2.x host's volume is what device 0 reports as the wave-output volume; the 5.x host
+// leaves that at full and keeps its own. As the real host, it answers -1 to
 // IPC_GETOUTPUTTIME (position or length) while stopped; a paused song still reports
 // both. An entry whose length is not positive plays until the listener moves on.
 #pragma once
@@ -26,6 +27,17 @@ constexpr int VOLUME_STEP = 2;
 // Creates the main window (after sim::reset). The player starts stopped, at entry 0,
 // volume 130, with an empty playlist, reporting the given version.
 HWND start(int version = 0x2081);
+// A Winamp 5.x host instead: a Unicode main window; -666 reads the slider (5.0 on), its
+// settings folder (335), wide paths (214, 5.3 on) and ANSI ones with '?' for what the
+// code page cannot hold (211); 1 for a request it does not know; a set volume cut to its
+// lowest 8 bits. Every start of an entry (play, a restart, a jump, next, a song's end) is
+// announced with SendMessageW to its own window, once the entry is current and playing:
+// IPC_PLAYING_FILE (3003, the ANSI path in wParam), then from 5.3 IPC_PLAYING_FILEW
+// (13003, the wide path); starts found while answering a request are announced at the
+// player's next own step. An entry's path is UTF-8.
+HWND startModern(int version = 0x5092);
+// Where the 5.x host keeps its settings (IPC_GETINIDIRECTORY); made by startModern.
+constexpr char MODERN_INI_DIRECTORY[] = "C:\\Users\\listener\\AppData\\Roaming\\Winamp";
 HWND window();
 
 // ---- the playlist ----
@@ -75,6 +87,10 @@ const std::vector<Request>& requests();  // every message the player's procedure
 // The raw values of every IPC_SETVOLUME request (before the player clamps them), except
 // -666, which asks for the volume rather than setting it.
 std::vector<int> volumesSet();
+// The title last set with WM_SETTEXT (a 2.x window's ANSI bytes, widened), and every
+// character received with WM_CHAR.
+std::wstring title();
+std::wstring typed();
 void clearLog();
 
 }  // namespace player

@@ -20,6 +20,10 @@ bool isLiveWindow(HWND window);
 // Calls the window's installed procedure; 0 for a window that is gone.
 LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 std::vector<HWND> liveWindows();  // in order of creation
+// Calls `procedure` with a message sent as wide (`sentWide`) or ANSI text; a procedure of
+// the other kind gets WM_SETTEXT and WM_CHAR translated through the ANSI code page.
+LRESULT callProcedure(WNDPROC procedure, bool procedureWide, bool sentWide, HWND window, UINT message,
+                      WPARAM wParam, LPARAM lParam);
 // Delivers every posted message waiting, including those posted meanwhile; false when
 // there was none.
 bool deliverPosted();
@@ -43,6 +47,7 @@ void resetTray();
 void resetModules();
 void resetWaveOut();
 void resetLastError();
+void resetEnvironment();  // after the files: it makes the APPDATA folder
 
 // Text compared regardless of letter case, as the platform compares names.
 std::string lowerCase(const std::string& text);

@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "code_page.h"
 #include "files_internal.h"
 #include "sim/platform.h"
 #include "sim_internal.h"
@@ -41,6 +42,8 @@ struct OpenFile {
     dev_t device;
     ino_t inode;
     std::string faultKey;
+    bool deleteOnClose;
+    std::string onDisk;
 };
 
 struct FileSystem {
@@ -48,6 +51,7 @@ struct FileSystem {
     std::set<std::string> refusedDeletes;
     std::set<std::string> refusedRenames;
     std::map<std::string, WriteFault> writeFaults;
+    std::vector<std::string> readOnlyFolders;  // fault keys of folders the user may not change
     std::set<OpenFile*> open;
 };
 
@@ -67,6 +71,8 @@ std::string lowered(const std::string& text) {
 }
 
 std::string faultKeyOf(const std::string& linuxPath) { return lowered(linuxPath); }
+
+}  // namespace
 
 std::string parentOf(const std::string& linuxPath) {
     size_t slash = linuxPath.find_last_of('/');
@@ -100,6 +106,18 @@ DWORD errorFromErrno(int error, const std::string& linuxPath) {
         default: return ERROR_ACCESS_DENIED;
     }
 }
+
+bool writesRefused(const std::string& linuxPath) {
+    std::string key = faultKeyOf(linuxPath);
+    for (const std::string& folder : fs().readOnlyFolders) {
+        if (key.compare(0, folder.size(), folder) == 0 && (key.size() == folder.size() || key[folder.size()] == '/')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
 
 bool hasDataAccess(DWORD access) { return (access & (GENERIC_READ | GENERIC_WRITE)) != 0; }
 
@@ -177,11 +195,16 @@ bool faultAwareWrite(int fd, const std::string& faultKey, const char* bytes, siz
     return true;
 }
 
+// Closes the descriptor, and deletes the file when it was opened to go with its handle.
+void release(OpenFile* file) {
+    close(file->fd);
+    if (file->deleteOnClose) unlink(file->onDisk.c_str());
+    file->magic = 0;
+    delete file;
+}
+
 void closeAll() {
-    for (OpenFile* file : fs().open) {
-        close(file->fd);
-        delete file;
-    }
+    for (OpenFile* file : fs().open) release(file);
     fs().open.clear();
 }
 
@@ -231,11 +254,11 @@ bool attributesOf(const char* windowsPath, DWORD* attributes, struct stat* entry
 
 }  // namespace
 
-Resolved resolve(const char* windowsPath) {
+Resolved resolve(const char* windowsPath, size_t characters) {
     Resolved out{false, ERROR_PATH_NOT_FOUND_, std::string(), false};
     if (windowsPath == nullptr || windowsPath[0] == '\0') return out;
     size_t length = strlen(windowsPath);
-    if (length > LONGEST_FILE_PATH) {
+    if ((characters == SIZE_MAX ? length : characters) > LONGEST_FILE_PATH) {
         out.error = ERROR_FILENAME_EXCED_RANGE_;
         return out;
     }
@@ -355,6 +378,7 @@ void resetFiles(const std::string& driveRoot) {
     state.refusedDeletes.clear();
     state.refusedRenames.clear();
     state.writeFaults.clear();
+    state.readOnlyFolders.clear();
     state.root = driveRoot;
     while (state.root.size() > 1 && state.root.back() == '/') state.root.pop_back();
     files::makeFolders(state.root);
@@ -365,7 +389,12 @@ void resetFiles(const std::string& driveRoot) {
 // ---------------------------------------------------------------------------
 // The test side
 
-std::string linuxPath(const std::string& windowsPath) { return files::resolve(windowsPath.c_str()).onDisk; }
+// A test's Windows path is UTF-8: its length is its characters, not its bytes.
+std::string linuxPath(const std::string& windowsPath) {
+    size_t characters = 0;
+    for (char c : windowsPath) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return files::resolve(windowsPath.c_str(), characters).onDisk;
+}
 
 void writeFile(const std::string& windowsPath, const std::string& bytes) {
     std::string path = linuxPath(windowsPath);
@@ -402,6 +431,11 @@ void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted) {
     files::fs().writeFaults[files::faultKeyOf(linuxPath(windowsPath))] = files::WriteFault{bytesAccepted, 0};
 }
 
+void refuseWritesIn(const std::string& windowsFolder) {
+    std::string folder = files::faultKeyOf(linuxPath(windowsFolder));
+    if (!folder.empty()) files::fs().readOnlyFolders.push_back(folder);
+}
+
 }  // namespace sim
 
 // ---------------------------------------------------------------------------
@@ -409,11 +443,14 @@ void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted) {
 
 using namespace sim::files;
 
-extern "C" {
+namespace {
 
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
-                   DWORD dwCreationDisposition, DWORD, HANDLE) {
-    Resolved r = resolve(lpFileName);
+bool changesTheFile(DWORD access, DWORD disposition, DWORD flags) {
+    return (access & GENERIC_WRITE) || disposition != OPEN_EXISTING || (flags & FILE_FLAG_DELETE_ON_CLOSE);
+}
+
+HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWORD dwCreationDisposition,
+                DWORD dwFlagsAndAttributes) {
     if (!r.ok) {
         SetLastError(r.error);
         return INVALID_HANDLE_VALUE;
@@ -431,6 +468,13 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
     }
     if (r.trailingSlash) {
         SetLastError(exists ? ERROR_INVALID_NAME_ : missingError(r.onDisk));
+        return INVALID_HANDLE_VALUE;
+    }
+    if (writesRefused(r.onDisk) && changesTheFile(dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes)) {
+        // Only opening what is already there, without changing it, is let through; a file
+        // that is not there to open is simply missing.
+        bool opensOnly = dwCreationDisposition == OPEN_EXISTING || dwCreationDisposition == TRUNCATE_EXISTING;
+        SetLastError(!exists && opensOnly ? missingError(r.onDisk) : static_cast<DWORD>(ERROR_ACCESS_DENIED));
         return INVALID_HANDLE_VALUE;
     }
 
@@ -499,14 +543,39 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         if (fd >= 0) close(fd);
         return INVALID_HANDLE_VALUE;
     }
-    OpenFile* file = new OpenFile{HANDLE_MAGIC,         fd,       dwDesiredAccess & (GENERIC_READ | GENERIC_WRITE),
-                                  dwShareMode,          st.st_dev, st.st_ino,
-                                  faultKeyOf(r.onDisk)};
+    OpenFile* file = new OpenFile{HANDLE_MAGIC,
+                                  fd,
+                                  dwDesiredAccess & (GENERIC_READ | GENERIC_WRITE),
+                                  dwShareMode,
+                                  st.st_dev,
+                                  st.st_ino,
+                                  faultKeyOf(r.onDisk),
+                                  (dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0,
+                                  r.onDisk};
     fs().open.insert(file);
     // Opening what was already there says so, as the platform does.
     bool existed = exists && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return file;
+}
+
+}  // namespace
+
+extern "C" {
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+    return openFile(resolve(lpFileName), dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes);
+}
+
+// The wide name reaches the Linux side as UTF-8; its length counts in wide characters.
+HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+    size_t characters = 0;
+    while (lpFileName != nullptr && lpFileName[characters] != 0) ++characters;
+    std::string utf8 = sim::codepage::wideToUtf8(lpFileName);
+    return openFile(resolve(lpFileName == nullptr ? nullptr : utf8.c_str(), characters), dwDesiredAccess,
+                    dwShareMode, dwCreationDisposition, dwFlagsAndAttributes);
 }
 
 DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
@@ -601,9 +670,7 @@ BOOL CloseHandle(HANDLE hObject) {
         return FALSE;
     }
     fs().open.erase(file);
-    close(file->fd);
-    file->magic = 0;
-    delete file;
+    release(file);
     return TRUE;
 }
 
@@ -618,7 +685,7 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
         SetLastError(errorFromErrno(errno, r.onDisk));
         return FALSE;
     }
-    if (S_ISDIR(st.st_mode) || fs().refusedDeletes.count(faultKeyOf(r.onDisk)) != 0) {
+    if (S_ISDIR(st.st_mode) || fs().refusedDeletes.count(faultKeyOf(r.onDisk)) != 0 || writesRefused(r.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -645,7 +712,8 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
         SetLastError(errorFromErrno(errno, from.onDisk));
         return FALSE;
     }
-    if (fs().refusedRenames.count(faultKeyOf(from.onDisk)) != 0) {
+    if (fs().refusedRenames.count(faultKeyOf(from.onDisk)) != 0 || writesRefused(from.onDisk) ||
+        writesRefused(to.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }

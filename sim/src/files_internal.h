@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace sim {
@@ -29,7 +30,17 @@ struct Resolved {
     std::string onDisk;  // where the path lives on the Linux side
     bool trailingSlash;  // the Windows path ended with a separator
 };
-Resolved resolve(const char* windowsPath);
+// `characters`: the path's length as its caller counts it (a wide path's characters),
+// when that differs from its bytes.
+Resolved resolve(const char* windowsPath, size_t characters = SIZE_MAX);
+
+std::string parentOf(const std::string& linuxPath);
+bool isDirectory(const std::string& linuxPath);
+void makeFolders(const std::string& linuxFolder);  // with every folder on the way
+// The platform's error for a failed Linux call on the path.
+DWORD errorFromErrno(int error, const std::string& linuxPath);
+// Whether the path lies in a folder the user may read but not change.
+bool writesRefused(const std::string& linuxPath);
 
 // 2 when the folder the path names exists but the entry does not, 3 when a folder on the
 // way is missing (or is a file).

@@ -444,6 +444,11 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         SetLastError(where.error);
         return FALSE;
     }
+    if (sim::files::writesRefused(where.onDisk)) {
+        // The file could not be opened to write, whether or not anything would change.
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     Profile profile = load(lpFileName);
 
     // Names are looked up trimmed, but a new one keeps its trailing blanks.

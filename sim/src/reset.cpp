@@ -16,6 +16,7 @@ void reset(const std::string& driveRoot) {
     core::resetModules();
     core::resetWaveOut();
     detail::resetFiles(driveRoot);
+    core::resetEnvironment();
     detail::resetDialogs();
     core::resetLastError();
 }

@@ -1,6 +1,8 @@
 // Simulated windows: each has a name and a replaceable procedure. Sent messages go
 // straight through whatever procedure is installed now; posted ones wait in one queue
-// (one thread, one queue) until the clock delivers them.
+// (one thread, one queue) until the clock delivers them. A procedure is ANSI or Unicode,
+// by the window it was created for or the Set...A/W call that installed it; text
+// messages sent from the other kind are translated on the way in.
 #include <windows.h>
 
 #include <cctype>
@@ -25,6 +27,7 @@ constexpr UINT FIRST_REGISTERED_MESSAGE = 0xC000;
 struct Window {
     std::string name;
     WNDPROC procedure;
+    bool unicode;  // the installed procedure takes wide text
 };
 
 struct Posted {
@@ -40,6 +43,9 @@ uintptr_t nextHandle = 0x10010;
 std::map<HWND, Window> windowTable;
 std::vector<HWND> creationOrder;
 std::deque<Posted> postedQueue;
+// Every procedure's kind (true: Unicode) as it last became known; CallWindowProcA/W
+// translate by it.
+std::map<WNDPROC, bool> procedureKinds;
 // Registered message ids stay the same for a name for the life of the process, as atoms
 // do; keeping them across resets also keeps ids cached by a test valid.
 std::map<std::string, UINT> registeredMessages;
@@ -47,6 +53,29 @@ std::map<std::string, UINT> registeredMessages;
 Window* find(HWND window) {
     auto it = windowTable.find(window);
     return it == windowTable.end() ? nullptr : &it->second;
+}
+
+void install(Window* window, WNDPROC procedure, bool unicode) {
+    window->procedure = procedure;
+    window->unicode = unicode;
+    if (procedure) procedureKinds[procedure] = unicode;
+}
+
+// Through CallWindowProcA/W: translated only when the procedure's kind is known.
+LRESULT callKnown(WNDPROC procedure, bool sentWide, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto kind = procedureKinds.find(procedure);
+    bool procedureWide = kind == procedureKinds.end() ? sentWide : kind->second;
+    return callProcedure(procedure, procedureWide, sentWide, window, message, wParam, lParam);
+}
+
+HWND newWindow(WNDPROC procedure, const char* name, bool unicode) {
+    HWND window = reinterpret_cast<HWND>(nextHandle);
+    nextHandle += 0x10;
+    Window& w = windowTable[window];
+    w.name = name ? name : "";
+    install(&w, procedure, unicode);
+    creationOrder.push_back(window);
+    return window;
 }
 
 }  // namespace
@@ -88,17 +117,14 @@ void resetWindows() {
     windowTable.clear();
     creationOrder.clear();
     postedQueue.clear();
+    procedureKinds.clear();
 }
 
 }  // namespace core
 
-HWND createWindow(WNDPROC procedure, const char* name) {
-    HWND window = reinterpret_cast<HWND>(core::nextHandle);
-    core::nextHandle += 0x10;
-    core::windowTable[window] = core::Window{name ? name : "", procedure};
-    core::creationOrder.push_back(window);
-    return window;
-}
+HWND createWindow(WNDPROC procedure, const char* name) { return core::newWindow(procedure, name, false); }
+
+HWND createUnicodeWindow(WNDPROC procedure, const char* name) { return core::newWindow(procedure, name, true); }
 
 void destroyWindow(HWND window) {
     if (!core::isLiveWindow(window)) return;
@@ -133,6 +159,28 @@ sim::core::Window* windowWithSlot(HWND window, int index) {
     }
     return w;
 }
+
+// A procedure new to the platform takes the kind of the setter. One it already knows keeps
+// its kind: the platform hands a caller of the other kind a stand-in handle for it, so
+// putting back what a subclass saved brings the window's kind back too.
+LONG_PTR replaceProcedure(HWND window, int index, LONG_PTR procedure, bool unicode) {
+    sim::core::Window* w = windowWithSlot(window, index);
+    if (!w) return 0;
+    LONG_PTR previous = reinterpret_cast<LONG_PTR>(w->procedure);
+    WNDPROC next = reinterpret_cast<WNDPROC>(procedure);
+    auto known = sim::core::procedureKinds.find(next);
+    sim::core::install(w, next, known == sim::core::procedureKinds.end() ? unicode : known->second);
+    return previous;
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool sentWide) {
+    sim::core::Window* w = find(window);
+    if (!w) {
+        SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
+        return 0;
+    }
+    return sim::core::callProcedure(w->procedure, w->unicode, sentWide, window, message, wParam, lParam);
+}
 }  // namespace
 
 extern "C" {
@@ -142,26 +190,34 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
     return w ? reinterpret_cast<LONG_PTR>(w->procedure) : 0;
 }
 
+// The platform hands back a stand-in when the kinds differ; the procedure itself serves
+// as well here, since CallWindowProcA/W translate by its known kind.
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) { return GetWindowLongPtrA(hWnd, nIndex); }
+
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    sim::core::Window* w = windowWithSlot(hWnd, nIndex);
-    if (!w) return 0;
-    LONG_PTR previous = reinterpret_cast<LONG_PTR>(w->procedure);
-    w->procedure = reinterpret_cast<WNDPROC>(dwNewLong);
-    return previous;
+    return replaceProcedure(hWnd, nIndex, dwNewLong, false);
+}
+
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+    return replaceProcedure(hWnd, nIndex, dwNewLong, true);
+}
+
+BOOL IsWindowUnicode(HWND hWnd) {
+    sim::core::Window* w = find(hWnd);
+    return w && w->unicode ? TRUE : FALSE;
 }
 
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (!lpPrevWndFunc) return 0;
-    return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
+    return sim::core::callKnown(lpPrevWndFunc, false, hWnd, Msg, wParam, lParam);
 }
 
-LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (!find(hWnd)) {
-        SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
-        return 0;
-    }
-    return sim::core::deliver(hWnd, Msg, wParam, lParam);
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return sim::core::callKnown(lpPrevWndFunc, true, hWnd, Msg, wParam, lParam);
 }
+
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { return send(hWnd, Msg, wParam, lParam, false); }
+
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { return send(hWnd, Msg, wParam, lParam, true); }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (!find(hWnd)) {
@@ -173,6 +229,7 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 BOOL IsWindow(HWND hWnd) { return find(hWnd) ? TRUE : FALSE; }
 

@@ -62,6 +62,22 @@ void pairModifierBoxes(HWND dialog) {
 
 void notifyDone(HWND dialog, const char* text) { MessageBoxA(dialog, text, "Done", MB_ICONINFORMATION | MB_OK); }
 
+// A pass that could not finish has left the database as it was, and must not say "Done".
+void notifyPass(HWND dialog, bool done, const char* doneText, const char* failedText) {
+    if (done) {
+        notifyDone(dialog, doneText);
+    } else {
+        MessageBoxA(dialog, failedText, "Warning", MB_ICONWARNING | MB_OK);
+    }
+}
+
+constexpr char CLEAN_FAILED[] =
+    "The volume database could not be cleaned: it could not be read, or its new copy could not be "
+    "written or put in its place.\nIt is as it was; nothing was lost.";
+constexpr char TRIM_FAILED[] =
+    "The volume database could not be trimmed: it could not be read, or its new copy could not be "
+    "written or put in its place.\nIt is as it was; nothing was lost.";
+
 // False when the listener would rather not go on without modifier keys.
 bool applyHotkeys(HWND dialog) {
     if (ticked(dialog, IDC_HOTKEY)) {
@@ -157,12 +173,10 @@ void onCommand(HWND dialog, int controlId) {
             if (HotkeyControl::state.win95Mode) pairModifierBoxes(dialog);
             return;
         case IDC_CLEAN_DATABASE:
-            DatabaseMaintenance::clean();
-            notifyDone(dialog, "Volume database cleaned.");
+            notifyPass(dialog, DatabaseMaintenance::clean(), "Volume database cleaned.", CLEAN_FAILED);
             return;
         case IDC_TRIM_DATABASE:
-            DatabaseMaintenance::trim();
-            notifyDone(dialog, "Volume database trimmed.");
+            notifyPass(dialog, DatabaseMaintenance::trim(), "Volume database trimmed.", TRIM_FAILED);
             return;
         case IDC_MOD_LCTRL:
         case IDC_MOD_RCTRL:

@@ -13,6 +13,7 @@ struct State {
     bool inChain = false;             // our procedure is in that window's chain
     bool leftInChain = false;         // quit found another procedure over ours and left it there
     bool routing = false;             // off after quit: a procedure left in the chain only passes on
+    bool unicode = false;             // taken over with the W functions (a Unicode window)
     UINT taskbarCreated = 0;          // the registered "TaskbarCreated" message, 0 when unknown
 };
 extern State state;

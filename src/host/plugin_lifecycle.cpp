@@ -9,6 +9,7 @@
 #include "host/plugin_record.h"
 #include "host/profile_file.h"
 #include "host/settings_store.h"
+#include "memory/pending_records.h"
 #include "memory/song_tracker.h"
 
 namespace PluginLifecycle {
@@ -52,6 +53,26 @@ bool hostTooOld() {
 // previous load into the next one.
 void startLoadAfresh() {
     SongTracker::state = SongTracker::State();
+    PendingRecords::reset();
+}
+
+// Records that never reached the database are lost once we quit: the last chance to
+// write them, and to say so when they still cannot be. Not when start-up has already
+// told the listener that nothing can be written.
+void saveOrReportPendingRecords() {
+    PendingRecords::flush(SettingsStore::databasePath);
+    int lost = PendingRecords::count() + PendingRecords::dropped();
+    PendingRecords::reset();
+    if (lost == 0 || SettingsStore::storage == StorageFolder::Kind::NoneWritable) return;
+    char text[MAX_PATH + 160] = "Loudmark could not save the volume of ";
+    BoundedText::appendInt(text, sizeof text, lost);
+    BoundedText::append(text, sizeof text, lost == 1 ? " song" : " songs");
+    BoundedText::append(text, sizeof text, " in\n");
+    BoundedText::append(text, sizeof text, SettingsStore::databasePath);
+    BoundedText::append(text, sizeof text, "\nAnother program may hold it open, or it may be read-only.");
+    // At shutdown the host's window may be gone already.
+    HWND owner = IsWindow(pluginRecord.hwndParent) ? pluginRecord.hwndParent : nullptr;
+    MessageBoxA(owner, text, "Warning", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -86,6 +107,7 @@ void quit() {
     TrayIndicator::stopAnimationTimer();
     HotkeyControl::unregisterHotkeys();
     SettingsStore::save();
+    saveOrReportPendingRecords();
 
     if (!HostWindowHook::uninstall()) {
         // Another module has put its procedure over ours and will go on calling ours:

@@ -21,10 +21,10 @@ int readInt(const char* quotedKey, const char* path) {
     return static_cast<int>(GetPrivateProfileIntA(SECTION_NAME, quotedKey, ABSENT, path));
 }
 
-void writeInt(const char* quotedKey, int value, const char* path) {
+bool writeInt(const char* quotedKey, int value, const char* path) {
     char text[16] = "";
     BoundedText::appendInt(text, sizeof text, value);
-    WritePrivateProfileStringA(SECTION_NAME, quotedKey, text, path);
+    return WritePrivateProfileStringA(SECTION_NAME, quotedKey, text, path) != FALSE;
 }
 
 }  // namespace ProfileFile

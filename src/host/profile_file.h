@@ -14,6 +14,6 @@ constexpr int ABSENT = -1;
 bool quoteKey(const char* word, char* quotedKey, size_t capacity);
 // The value under an already quoted key in our section, or ABSENT.
 int readInt(const char* quotedKey, const char* path);
-void writeInt(const char* quotedKey, int value, const char* path);
+bool writeInt(const char* quotedKey, int value, const char* path);  // false when not written
 
 }  // namespace ProfileFile

@@ -9,6 +9,7 @@ namespace SettingsStore {
 
 char settingsPath[MAX_PATH] = "plugin.ini";
 char databasePath[MAX_PATH] = "volume.ini";
+StorageFolder::Kind storage = StorageFolder::Kind::BesideModule;
 
 namespace {
 
@@ -67,6 +68,7 @@ void locateFiles(HINSTANCE module) {
         // is trustworthy, so neither file is read or written.
         settingsPath[0] = '\0';
         databasePath[0] = '\0';
+        storage = StorageFolder::Kind::BesideModule;
         return;
     }
     modulePath[length] = '\0';
@@ -80,6 +82,18 @@ void locateFiles(HINSTANCE module) {
 
     composePath(settingsPath, modulePath, "plugin.ini");
     composePath(databasePath, modulePath, "volume.ini");
+    storage = StorageFolder::Kind::BesideModule;
+    // Bare names, or a folder too long for them: there is no folder worth probing.
+    if (folderLength == 0 || settingsPath[0] == '\0' || databasePath[0] == '\0') return;
+
+    char folder[MAX_PATH];
+    storage = StorageFolder::choose(modulePath, folder, sizeof folder);
+    composePath(settingsPath, folder, "plugin.ini");
+    composePath(databasePath, folder, "volume.ini");
+}
+
+bool keepsEmptyDatabase() {
+    return storage == StorageFolder::Kind::HostSettings || storage == StorageFolder::Kind::ApplicationData;
 }
 
 void load() {

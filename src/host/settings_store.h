@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "host/storage_folder.h"
+
 struct Settings {
     int enabled;  // flag
     int trim;     // flag: "Always trim"
@@ -24,8 +26,14 @@ namespace SettingsStore {
 
 extern char settingsPath[MAX_PATH];
 extern char databasePath[MAX_PATH];
+// Which folder locateFiles chose for both.
+extern StorageFolder::Kind storage;
 
 void locateFiles(HINSTANCE module);
+// In a folder we moved to, a database emptied by Clean or Trim stays as an empty file:
+// gone, it would be copied again from beside the module at the next start, old records
+// and all.
+bool keepsEmptyDatabase();
 void load();
 void save();
 

@@ -8,6 +8,7 @@
 #include "host/settings_store.h"
 #include "memory/database_maintenance_index.h"
 #include "memory/database_maintenance_size.h"
+#include "memory/pending_records.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
@@ -101,7 +102,9 @@ bool collectSurvivors(bool forceTrim, Output* out, size_t* survivors) {
         char path[SONG_KEY_CAPACITY];
         const char* hostPath = HostLink::getPlaylistFile(i);
         if (hostPath == nullptr || !BoundedText::copy(path, sizeof path, hostPath)) continue;
-        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), quickFileSize(path));
+        int size = quickFileSize(path);
+        if (size == -1) size = SongKey::sizeThroughWidePath(i);  // as the tracker sizes it
+        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
         if (!key.storable) continue;
 
         DatabaseIndex::Record* record = DatabaseIndex::find(key.text);
@@ -138,22 +141,26 @@ bool writeRebuildFile(const char* rebuildPath, const Output& out) {
 
 }  // namespace
 
-void clean() { rebuild(false); }
+bool clean() { return rebuild(false); }
 
-void trim() { rebuild(true); }
+bool trim() { return rebuild(true); }
 
-void rebuild(bool forceTrim) {
+bool rebuild(bool forceTrim) {
     // A cut rebuild path would name some other file: better to leave the database as it is.
     char rebuildPath[MAX_PATH];
     if (SettingsStore::databasePath[0] == '\0' ||
         !BoundedText::copy(rebuildPath, sizeof rebuildPath, SettingsStore::databasePath) ||
         !BoundedText::append(rebuildPath, sizeof rebuildPath, REBUILD_SUFFIX)) {
-        return;
+        return false;
     }
     // A leftover of an earlier pass contributes nothing.
     DeleteFileA(rebuildPath);
+    // Records still waiting for the file take part, if they can get there now.
+    PendingRecords::flush(SettingsStore::databasePath);
 
-    if (!databaseReadable(SettingsStore::databasePath) || !DatabaseIndex::load(SettingsStore::databasePath)) return;
+    if (!databaseReadable(SettingsStore::databasePath) || !DatabaseIndex::load(SettingsStore::databasePath)) {
+        return false;
+    }
     Output out;
     size_t survivors = 0;
     bool collected = collectSurvivors(forceTrim, &out, &survivors);
@@ -161,13 +168,14 @@ void rebuild(bool forceTrim) {
 
     if (!collected) {
         out.release();
-        return;
+        return false;
     }
-    if (survivors == 0) {
+    if (survivors == 0 && !SettingsStore::keepsEmptyDatabase()) {
         // Nothing to keep: no database at all reads as an empty one.
         out.release();
-        DeleteFileA(SettingsStore::databasePath);
-        return;
+        if (DeleteFileA(SettingsStore::databasePath)) return true;
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // there was none
     }
     bool written = writeRebuildFile(rebuildPath, out);
     out.release();
@@ -176,7 +184,9 @@ void rebuild(bool forceTrim) {
     if (!written ||
         !MoveFileExA(rebuildPath, SettingsStore::databasePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(rebuildPath);
+        return false;
     }
+    return true;
 }
 
 }  // namespace DatabaseMaintenance

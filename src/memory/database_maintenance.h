@@ -4,8 +4,10 @@
 
 namespace DatabaseMaintenance {
 
-void clean();
-void trim();
-void rebuild(bool forceTrim);
+// False when the pass could not do its work (the database could not be read, the new
+// one not written or not put in its place): the database is then left as it was.
+bool clean();
+bool trim();
+bool rebuild(bool forceTrim);
 
 }  // namespace DatabaseMaintenance

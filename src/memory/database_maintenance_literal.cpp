@@ -24,7 +24,7 @@ void rebuildLiteral(bool forceTrim) {
         char path[SONG_KEY_CAPACITY];
         const char* hostPath = HostLink::getPlaylistFile(i);
         if (hostPath == nullptr || !BoundedText::copy(path, sizeof path, hostPath)) continue;
-        SongKey key = SongKey::fromPath(path);
+        SongKey key = SongKey::forPlaylistEntry(i, path);
         int value = VolumeDatabase::read(key, SettingsStore::databasePath);
         if (value == VolumeDatabase::NO_RECORD) continue;
         if ((forceTrim || settings.trim) && TrimBand::forChoice(settings.trimTo).contains(value)) continue;

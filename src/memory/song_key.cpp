@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "host/host_link.h"
 
 namespace {
 
@@ -25,6 +26,29 @@ int SongKey::fileSize(const char* path) {
     DWORD size = GetFileSize(file, nullptr);
     CloseHandle(file);
     return static_cast<int>(size);
+}
+
+int SongKey::fileSizeW(const WCHAR* path) {
+    HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    DWORD size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    return static_cast<int>(size);
+}
+
+// A 5.x host gives a name its ANSI code page cannot hold as an 8.3 short path, which
+// opens, or with '?' or look-alike letters in it, which does not. Every such song would
+// then read as -1 and share one record with every other name of the same length.
+int SongKey::sizeThroughWidePath(int index) {
+    const WCHAR* widePath = HostLink::getPlaylistFileW(index);
+    return widePath != nullptr ? fileSizeW(widePath) : -1;
+}
+
+SongKey SongKey::forPlaylistEntry(int index, const char* path) {
+    int size = fileSize(path);
+    if (size == -1) size = sizeThroughWidePath(index);
+    // The name stays as the ANSI path gives it, so that keys written before read alike.
+    return fromNameAndSize(BoundedText::afterLastBackslash(path), size);
 }
 
 SongKey SongKey::fromNameAndSize(const char* fileName, int size) {

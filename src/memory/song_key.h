@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <windows.h>
 
 constexpr size_t SONG_KEY_CAPACITY = 512;
 
@@ -15,6 +16,13 @@ struct SongKey {
 
     static SongKey fromPath(const char* path);
     static SongKey fromNameAndSize(const char* fileName, int size);
+    // The key of playlist entry `index`, whose path as the host's ANSI request gave it
+    // has been copied to `path` (asking the host again may overwrite its answer).
+    static SongKey forPlaylistEntry(int index, const char* path);
     // The file's size in bytes (low 32 bits), or -1 when it cannot be opened.
     static int fileSize(const char* path);
+    static int fileSizeW(const WCHAR* path);
+    // The size of entry `index` through the wide path a 5.3 or later host gives, for an
+    // entry whose ANSI path names no file; -1 when there is none or it cannot be opened.
+    static int sizeThroughWidePath(int index);
 };

@@ -4,6 +4,7 @@
 #include "controls/tray_indicator.h"
 #include "host/host_link.h"
 #include "host/settings_store.h"
+#include "memory/pending_records.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
@@ -46,10 +47,15 @@ void scheduleEndOfSong() {
 // A song the host has no path for (its playlist shrank, or answered nonsense) keeps the
 // volume it has: there is nothing to look up.
 void applyVolumeFor(int position) {
-    const char* path = HostLink::getPlaylistFile(position);
-    if (path == nullptr) return;
-    SongKey key = SongKey::fromPath(path);
-    int record = VolumeDatabase::read(key, SettingsStore::databasePath);
+    char path[SONG_KEY_CAPACITY];
+    const char* hostPath = HostLink::getPlaylistFile(position);
+    if (hostPath == nullptr) return;
+    // A path too long to copy names no file the platform could open anyway.
+    SongKey key = BoundedText::copy(path, sizeof path, hostPath) ? SongKey::forPlaylistEntry(position, path)
+                                                                 : SongKey::fromPath(hostPath);
+    // A record still waiting to be written is newer than the file's.
+    int record = VolumeDatabase::NO_RECORD;
+    if (!PendingRecords::find(key, &record)) record = VolumeDatabase::read(key, SettingsStore::databasePath);
     int volume = VolumeDatabase::volumeToApply(record, state.referenceVolume);
     // A hand-edited record can ask for anything; the host only understands 0..255.
     HostLink::setVolume(VolumeDatabase::clampToHostScale(volume));
@@ -67,13 +73,15 @@ void pickUpFirstSong(int newPosition) {
     applyVolumeFor(newPosition);
     scheduleEndOfSong();
     TrayIndicator::startAnimation(AnimationKind::NewSong);
+    PendingRecords::flush(SettingsStore::databasePath);
 }
 
 void changeSong(int newPosition) {
     // The ended song is whatever entry now stands at its old position; a path that is
     // gone, or too long to keep, records nothing rather than something wrong.
     char endedPath[SONG_KEY_CAPACITY];
-    const char* hostPath = HostLink::getPlaylistFile(state.lastPosition);
+    int endedPosition = state.lastPosition;
+    const char* hostPath = HostLink::getPlaylistFile(endedPosition);
     bool haveEndedPath = hostPath != nullptr && BoundedText::copy(endedPath, sizeof endedPath, hostPath);
 
     state.lastPosition = newPosition;
@@ -82,16 +90,42 @@ void changeSong(int newPosition) {
     scheduleEndOfSong();
     TrayIndicator::startAnimation(AnimationKind::NewSong);
 
+    // Older records first, so that a newer one for the same song wins.
+    PendingRecords::flush(SettingsStore::databasePath);
     if (!haveEndedPath || !worthRecording(endVolume)) return;
-    SongKey key = SongKey::fromPath(endedPath);
-    VolumeDatabase::write(key, VolumeDatabase::storedValueFor(endVolume, state.referenceVolume),
+    SongKey key = SongKey::forPlaylistEntry(endedPosition, endedPath);
+    // A write the file refuses now (held open elsewhere) is tried again later.
+    PendingRecords::write(key, VolumeDatabase::storedValueFor(endVolume, state.referenceVolume),
                           SettingsStore::databasePath);
+}
+
+void tick(bool announced) {
+    // Whatever brought this tick, a start announced meanwhile is taken care of by it.
+    state.startPending = false;
+    if (!HostLink::isPlaying()) {
+        arm(POLL_INTERVAL_MS);
+        return;
+    }
+    int newPosition = HostLink::getPlaylistPosition();
+    if (newPosition == state.lastPosition) {
+        // Announced with no change of entry: the host started the same song again, so
+        // its end has moved. Otherwise the interval stays as it is.
+        if (announced) scheduleEndOfSong();
+        return;
+    }
+    if (state.lastPosition == -1) {
+        pickUpFirstSong(newPosition);
+    } else {
+        changeSong(newPosition);
+    }
 }
 
 }  // namespace
 
 void start() {
     HWND window = HostLink::window();
+    state.startPending = false;
+    if (state.startMessage == 0) state.startMessage = RegisterWindowMessageA(START_MESSAGE_NAME);
     for (UINT_PTR id = FIRST_TIMER_ID; id < FIRST_TIMER_ID + TIMER_ID_SEARCH_LIMIT; ++id) {
         if (SetTimer(window, id, POLL_INTERVAL_MS, nullptr) != 0) {
             state.timerId = id;
@@ -106,22 +140,25 @@ void stop() {
     if (state.timerId != 0) KillTimer(HostLink::window(), state.timerId);
 }
 
-void onTick() {
-    if (!HostLink::isPlaying()) {
-        arm(POLL_INTERVAL_MS);
+void onTick() { tick(false); }
+
+void onStartAnnounced() {
+    // The ANSI and the wide announcement of one start arrive one after the other.
+    if (state.startPending) return;
+    // Inside the host's own play routine: come back as soon as it is done, rather than
+    // holding it up with file work.
+    if (state.startMessage != 0 && PostMessageA(HostLink::window(), state.startMessage, 0, 0)) {
+        state.startPending = true;
         return;
     }
-    int newPosition = HostLink::getPlaylistPosition();
-    if (newPosition == state.lastPosition) return;  // the interval stays as it is
-    if (state.lastPosition == -1) {
-        pickUpFirstSong(newPosition);
-    } else {
-        changeSong(newPosition);
-    }
+    tick(true);
 }
+
+void onAnnouncedStart() { tick(true); }
 
 void resync() {
     state.lastPosition = -1;
+    state.startPending = false;
     arm(POLL_INTERVAL_MS);
 }
 

@@ -1,17 +1,31 @@
 #include "memory/volume_database.h"
 
+#include <windows.h>
+
 #include "host/profile_file.h"
 
 namespace VolumeDatabase {
 
+namespace {
+
+// An empty path is one that did not fit its buffer; the profile functions would take
+// it for a file of their own choosing.
+bool usable(const char* file) { return file != nullptr && file[0] != '\0'; }
+
+}  // namespace
+
 int read(const SongKey& key, const char* databaseFile) {
-    if (!key.storable) return NO_RECORD;
+    if (!key.storable || !usable(databaseFile)) return NO_RECORD;
     return ProfileFile::readInt(key.text, databaseFile);
 }
 
-void write(const SongKey& key, int storedValue, const char* file) {
-    if (!key.storable) return;
-    ProfileFile::writeInt(key.text, storedValue, file);
+WriteResult write(const SongKey& key, int storedValue, const char* file) {
+    if (!key.storable) return WriteResult::Written;
+    if (!usable(file)) return WriteResult::Failed;
+    if (ProfileFile::writeInt(key.text, storedValue, file)) return WriteResult::Written;
+    DWORD error = GetLastError();
+    bool refusedAtOpen = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    return refusedAtOpen ? WriteResult::NotNow : WriteResult::Failed;
 }
 
 int storedValueFor(int endVolume, int referenceVolume) { return endVolume - referenceVolume + 255; }

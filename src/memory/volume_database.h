@@ -11,7 +11,14 @@ constexpr int HOST_VOLUME_MAX = 255;
 
 // The record under `key` in `databaseFile`, or NO_RECORD.
 int read(const SongKey& key, const char* databaseFile);
-void write(const SongKey& key, int storedValue, const char* file);
+enum class WriteResult {
+    Written,   // in the file (or a key that can never be stored: nothing to do)
+    NotNow,    // the file could not be opened for writing (held open elsewhere, read-only):
+               // nothing in it changed, so the same write may be tried again later
+    Failed,    // failed part way (a full disk): the platform rewrites the whole file, so
+               // trying again could cut it further
+};
+WriteResult write(const SongKey& key, int storedValue, const char* file);
 
 int storedValueFor(int endVolume, int referenceVolume);
 // The volume a record asks for, by the stored-value arithmetic, unclamped.

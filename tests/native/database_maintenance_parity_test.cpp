@@ -92,7 +92,7 @@ protected:
     // Runs both passes over the same database and returns what the reference left.
     static Outcome expectSameResult(const std::optional<std::string>& database, bool forceTrim) {
         Outcome reference = run(DatabaseMaintenance::rebuildLiteral, database, forceTrim);
-        Outcome fast = run(DatabaseMaintenance::rebuild, database, forceTrim);
+        Outcome fast = run([](bool trim) { DatabaseMaintenance::rebuild(trim); }, database, forceTrim);
         EXPECT_EQ(fast, reference) << "database before: " << (database ? *database : "<none>")
                                    << "\ntrim " << settings.trim << ", trimTo " << settings.trimTo << ", forced "
                                    << forceTrim;

@@ -6,9 +6,11 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
+#include "host/host_link.h"
 #include "host/host_window_hook.h"
 #include "host/plugin_record.h"
 #include "host/settings_store.h"
+#include "memory/pending_records.h"
 #include "memory/song_tracker.h"
 
 namespace testsupport {
@@ -39,6 +41,9 @@ void freshMachine() {
     HotkeyControl::state = HotkeyControl::State();
     TrayIndicator::state = TrayIndicator::State();
     HostWindowHook::state = HostWindowHook::State();
+    PendingRecords::reset();
+    HostLink::forgetVersion();
+    SettingsStore::storage = StorageFolder::Kind::BesideModule;
 }
 
 sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeBytes) {

@@ -299,4 +299,67 @@ TEST_F(SimFiles, AFailingDiskTakesTheBytesItHasRoomFor) {
     EXPECT_EQ(sim::readFile("C:\\Data\\p.ini"), std::string("[s]\r\na=1\r\nb=2\r\n").substr(0, 12));
 }
 
+TEST_F(SimFiles, AWideNameOpensTheFileItsUtf8NameSpellsOnDisk) {
+    auto wideSize = [](const std::wstring& path) -> long long {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD size = GetFileSize(file, nullptr);
+        CloseHandle(file);
+        return file == INVALID_HANDLE_VALUE ? -1 : size;
+    };
+    sim::writeFile("C:\\Music\\Bj\xC3\xB6rk \xF0\x9F\x8E\xB5.mp3", "1234");
+    EXPECT_EQ(wideSize(L"C:\\Music\\Bj\u00F6rk \xD83C\xDFB5.mp3"), 4) << "a surrogate pair is one character";
+    // The length limit counts characters, not the bytes they take on the Linux side.
+    std::string e80;
+    for (int i = 0; i < 80; ++i) e80 += "\xC3\xA9";
+    sim::writeFile("C:\\" + e80 + "\\" + e80 + "\\a", "1");
+    EXPECT_EQ(wideSize(L"C:\\" + std::wstring(80, L'\u00E9') + L"\\" + std::wstring(80, L'\u00E9') + L"\\a"), 1);
+}
+
+TEST_F(SimFiles, AFileOpenedToBeDeletedOnCloseGoesWithItsHandle) {
+    for (DWORD flags : {static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE),
+                        static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY)}) {
+        HANDLE file = CreateFileA("C:\\Music\\probe.tmp", GENERIC_WRITE, 0, nullptr, CREATE_NEW, flags, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(sim::fileExists("C:\\Music\\probe.tmp"));
+        CloseHandle(file);
+        EXPECT_EQ(sim::fileExists("C:\\Music\\probe.tmp"), !(flags & FILE_FLAG_DELETE_ON_CLOSE));
+    }
+}
+
+TEST_F(SimFiles, AFolderTheUserMayNotChangeCanStillBeRead) {
+    const std::string plugins = "C:\\Program Files (x86)\\Winamp\\Plugins";
+    const std::string ini = plugins + "\\plugin.ini";
+    sim::writeFile(ini, "[s]\r\nk=5\r\n");
+    sim::writeFile("C:\\Data\\mine.ini", "m");
+    sim::writeFile(plugins + "2\\beside.ini", "");
+    sim::refuseWritesIn("c:\\program files (x86)\\WINAMP\\plugins");
+
+    EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("s", "k", -1, ini.c_str())), 5);
+    EXPECT_EQ(openSize(ini.c_str()), 10);
+    EXPECT_TRUE(CopyFileA(ini.c_str(), "C:\\Data\\copy.ini", FALSE)) << "copying out of it is reading";
+
+    auto denied = [](BOOL ok) { return !ok && GetLastError() == static_cast<DWORD>(ERROR_ACCESS_DENIED); };
+    auto opens = [](const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+        HANDLE file = CreateFileA(path.c_str(), access, 0, nullptr, disposition, flags, nullptr);
+        CloseHandle(file);
+        return file != INVALID_HANDLE_VALUE;
+    };
+    EXPECT_TRUE(denied(WritePrivateProfileStringA("s", "k", "6", ini.c_str())));
+    EXPECT_TRUE(denied(opens(plugins + "\\probe.tmp", GENERIC_WRITE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE)));
+    EXPECT_TRUE(denied(opens(ini, GENERIC_WRITE, OPEN_EXISTING, 0)));
+    EXPECT_TRUE(denied(opens(ini, GENERIC_READ, OPEN_ALWAYS, 0)));
+    EXPECT_TRUE(denied(DeleteFileA(ini.c_str())));
+    EXPECT_TRUE(denied(MoveFileA(ini.c_str(), "C:\\Data\\moved.ini")));
+    EXPECT_TRUE(denied(MoveFileA("C:\\Data\\mine.ini", (plugins + "\\mine.ini").c_str())));
+    EXPECT_TRUE(denied(CopyFileA("C:\\Data\\mine.ini", (plugins + "\\mine.ini").c_str(), FALSE)));
+    EXPECT_TRUE(denied(CreateDirectoryA((plugins + "\\Loudmark").c_str(), nullptr)));
+    EXPECT_EQ(sim::readFile(ini), "[s]\r\nk=5\r\n");
+    EXPECT_EQ(sim::readFile("C:\\Data\\mine.ini"), "m");
+
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "1", (plugins + "2\\beside.ini").c_str()))
+        << "a folder whose name merely begins the same is outside";
+    sim::reset(root);
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "6", ini.c_str())) << "reset clears the fault";
+}
+
 }  // namespace

@@ -45,7 +45,10 @@ void addClockListener(ClockListener listener);
 // ---------------------------------------------------------------------------
 // Windows
 
+// A window made by createWindow has an ANSI procedure, one made by createUnicodeWindow a
+// Unicode one; the platform translates text messages between the two kinds.
 HWND createWindow(WNDPROC procedure, const char* name);
+HWND createUnicodeWindow(WNDPROC procedure, const char* name);
 void destroyWindow(HWND window);
 
 // ---------------------------------------------------------------------------
@@ -175,5 +178,14 @@ void refuseRename(const std::string& fromWindowsPath);
 // Writes into this file stop after `bytesAccepted` bytes in total: WriteFile then
 // answers FALSE (ERROR_DISK_FULL) and writes nothing more; profile writes fail too.
 void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted);
+// A folder (and everything under it) the user may read but not change, as a standard
+// user sees the player's install folder: every create, change, delete or rename inside
+// it fails with ERROR_ACCESS_DENIED.
+void refuseWritesIn(const std::string& windowsFolder);
+
+// ---------------------------------------------------------------------------
+// Environment: reset() leaves APPDATA naming "C:\Users\listener\AppData\Roaming" (the
+// folder exists). An empty value removes the variable.
+void setEnvironmentVariable(const std::string& name, const std::string& value);
 
 }  // namespace sim

@@ -1,0 +1,93 @@
+// Inside the simulated player: the one model its pieces share (playback, the host window
+// that answers requests, the 5.x host's additions). Never seen by tests or the plug-in.
+#pragma once
+
+#include <windows.h>
+
+#include <climits>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "player/simulated_player.h"
+
+namespace sim {
+namespace player {
+namespace detail {
+
+// The host's request codes (WM_USER with the code in lParam) and commands.
+constexpr LPARAM IPC_GETVERSION = 0;
+constexpr LPARAM IPC_ISPLAYING = 104;
+constexpr LPARAM IPC_GETOUTPUTTIME = 105;
+constexpr LPARAM IPC_SETVOLUME = 122;
+constexpr LPARAM IPC_GETLISTLENGTH = 124;
+constexpr LPARAM IPC_GETLISTPOS = 125;
+constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
+constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
+constexpr LPARAM IPC_GETINIDIRECTORY = 335;
+constexpr LPARAM IPC_PLAYING_FILE = 3003;
+constexpr LPARAM IPC_PLAYING_FILEW = 13003;
+constexpr WORD WINAMP_VOLUMEUP = 40058;
+constexpr WORD WINAMP_VOLUMEDOWN = 40059;
+// IPC_SETVOLUME with this value asks for the volume instead of setting it.
+constexpr int VOLUME_QUERY = -666;
+
+// Versions from which the 5.x host has a feature.
+constexpr int FIRST_WITH_VOLUME_QUERY = 0x5000;
+constexpr int FIRST_WITH_START_NOTICE = 0x5000;
+constexpr int FIRST_WITH_WIDE_NAMES = 0x5030;  // IPC_GETPLAYLISTFILEW, IPC_PLAYING_FILEW
+constexpr int FIRST_WITH_INI_DIRECTORY = 0x2090;
+
+enum class State { Stopped, Playing, Paused };
+
+struct Model {
+    HWND window = nullptr;
+    int version = 0x2081;
+    bool modern = false;  // the 5.x host rather than 2.x
+    std::vector<Entry> playlist;
+    int current = 0;
+    State state = State::Stopped;
+    int64_t songStartMs = 0;  // while playing: the moment position 0 was (or would have been)
+    int pausedAtMs = 0;        // while paused: the position
+    int volume = 130;
+    bool repeat = false;
+    int reportedLength = INT32_MIN;
+    int reportedListLength = INT32_MIN;
+    std::vector<Request> log;
+    // The answers to the last IPC_GETPLAYLISTFILE and ...W: freed at the next request, so
+    // a caller that keeps the pointer longer than the host promises reads freed memory
+    // (which the sanitizer build reports) rather than silently getting lucky.
+    std::unique_ptr<char[]> fileAnswer;
+    std::unique_ptr<WCHAR[]> wideFileAnswer;
+    // Paths (UTF-8) of entries the 5.x host started and has not announced yet.
+    std::deque<std::string> startsToAnnounce;
+    bool announcing = false;
+    std::wstring title;
+    std::wstring typed;
+    unsigned generation = 0;
+};
+
+extern Model model;
+
+bool hasEntry(int index);
+// Moves from song to song up to `nowMs`; answers the moment the playing song ends.
+uint64_t catchUp(uint64_t nowMs);
+int currentPositionMs();
+int reportedLengthSeconds();
+
+// The main window's procedures: the 2.x host's is ANSI, the 5.x host's Unicode.
+LRESULT CALLBACK ansiProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK unicodeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The 5.x host: answers the requests it answers differently from 2.x (false: as 2.x
+// does), keeps the starts it must announce, and announces them.
+bool answerModernRequest(WPARAM wParam, LPARAM code, LRESULT* answer);
+void noteStart(int index);
+void announcePending();
+void makeIniDirectory();
+
+}  // namespace detail
+}  // namespace player
+}  // namespace sim

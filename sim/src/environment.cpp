@@ -1,0 +1,55 @@
+// The process environment: variables by name, regardless of case, as the platform keeps
+// them. A fresh machine has the listener's APPDATA, and its folder exists.
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "core_internal.h"
+#include "files_internal.h"
+#include "sim/platform.h"
+
+namespace sim {
+namespace core {
+
+namespace {
+constexpr char APPDATA_FOLDER[] = "C:\\Users\\listener\\AppData\\Roaming";
+std::map<std::string, std::string> variables;  // by lower-cased name
+}  // namespace
+
+void resetEnvironment() {
+    variables.clear();
+    variables["appdata"] = APPDATA_FOLDER;
+    files::makeFolders(files::resolve(APPDATA_FOLDER).onDisk);
+}
+
+}  // namespace core
+
+void setEnvironmentVariable(const std::string& name, const std::string& value) {
+    if (value.empty()) {
+        core::variables.erase(core::lowerCase(name));
+    } else {
+        core::variables[core::lowerCase(name)] = value;
+    }
+}
+
+}  // namespace sim
+
+extern "C" {
+
+// The value's length when it fits with its terminator; otherwise the size it needs,
+// terminator included, and the buffer is left alone.
+DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize) {
+    auto found = lpName == nullptr ? sim::core::variables.end() : sim::core::variables.find(sim::core::lowerCase(lpName));
+    if (found == sim::core::variables.end()) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    const std::string& value = found->second;
+    if (lpBuffer == nullptr || value.size() + 1 > nSize) return static_cast<DWORD>(value.size() + 1);
+    std::memcpy(lpBuffer, value.c_str(), value.size() + 1);
+    return static_cast<DWORD>(value.size());
+}
+
+}  // extern "C"

@@ -1,0 +1,91 @@
+// Making a folder and copying a file, with the platform's answers: CreateDirectoryA makes
+// one folder (never the ones on the way), CopyFileA reads the source as a sharing reader
+// would and writes the target whole, through the same faults as any other write.
+#include <windows.h>
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+
+#include "files_internal.h"
+
+using namespace sim::files;
+
+extern "C" {
+
+BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+    Resolved r = resolve(lpPathName);
+    if (!r.ok) {
+        SetLastError(r.error);
+        return FALSE;
+    }
+    struct stat st;
+    if (lstat(r.onDisk.c_str(), &st) == 0) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    if (!isDirectory(parentOf(r.onDisk))) {
+        SetLastError(ERROR_PATH_NOT_FOUND_);
+        return FALSE;
+    }
+    if (writesRefused(r.onDisk)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (mkdir(r.onDisk.c_str(), 0755) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
+    Resolved from = resolve(lpExistingFileName);
+    Resolved to = resolve(lpNewFileName);
+    if (!from.ok || !to.ok) {
+        SetLastError(!from.ok ? from.error : to.error);
+        return FALSE;
+    }
+    struct stat source;
+    if (stat(from.onDisk.c_str(), &source) != 0) {
+        SetLastError(errorFromErrno(errno, from.onDisk));
+        return FALSE;
+    }
+    if (S_ISDIR(source.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // The source is opened to read, sharing reading only: a holder that did not share
+    // reading, or is writing it, keeps the copy out.
+    if (!sharingAllowsOpen(from.onDisk, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
+        SetLastError(ERROR_SHARING_VIOLATION_);
+        return FALSE;
+    }
+    struct stat target;
+    bool targetExists = stat(to.onDisk.c_str(), &target) == 0;
+    if (targetExists && bFailIfExists) {
+        SetLastError(ERROR_FILE_EXISTS_);
+        return FALSE;
+    }
+    if (!targetExists && !isDirectory(parentOf(to.onDisk))) {
+        SetLastError(ERROR_PATH_NOT_FOUND_);
+        return FALSE;
+    }
+    if (writesRefused(to.onDisk) || (targetExists && S_ISDIR(target.st_mode))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!sharingAllowsOpen(to.onDisk, GENERIC_WRITE, 0)) {
+        SetLastError(ERROR_SHARING_VIOLATION_);
+        return FALSE;
+    }
+    std::string bytes;
+    DWORD error = 0;
+    if (!readWhole(from.onDisk, &bytes, &error) || !writeWhole(to.onDisk, bytes, &error)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // extern "C"

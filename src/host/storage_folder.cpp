@@ -1,0 +1,110 @@
+#include "host/storage_folder.h"
+
+#include "common/bounded_text.h"
+#include "host/host_link.h"
+
+namespace StorageFolder {
+
+namespace {
+
+constexpr char PROBE_NAME[] = "loudmark-probe.tmp";
+// The longest name we put in a folder: the maintenance pass's rebuild file.
+constexpr char LONGEST_NAME[] = "volume.ini.new";
+constexpr const char* OUR_FILES[] = {"plugin.ini", "volume.ini"};
+constexpr char CANNOT_WRITE[] =
+    "Loudmark cannot write its files: neither its own folder, nor the player's settings folder, "
+    "nor your application data folder can be written.\n"
+    "Song volumes and settings changed now will not be saved.";
+
+// `folder` + `name` into `path`; false when it does not fit.
+bool compose(char* path, size_t capacity, const char* folder, const char* name) {
+    return BoundedText::copy(path, capacity, folder) && BoundedText::append(path, capacity, name);
+}
+
+// A folder we may use: every file name of ours fits after it.
+bool roomyEnough(const char* folder) {
+    char path[MAX_PATH];
+    return compose(path, sizeof path, folder, LONGEST_NAME);
+}
+
+// Whether a file can be created and deleted in `folder`. The probe has a name of its
+// own: the database must not exist before its first record.
+bool canWriteIn(const char* folder) {
+    char probe[MAX_PATH];
+    if (!roomyEnough(folder) || !compose(probe, sizeof probe, folder, PROBE_NAME)) return false;
+    HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    // Deleted as it closed; a system that ignores the flag (9x) leaves it to us.
+    if (GetFileAttributesA(probe) == INVALID_FILE_ATTRIBUTES) return true;
+    return DeleteFileA(probe) != FALSE;
+}
+
+// `parent` + `child` + "\" into `folder`, created when missing; false when it cannot be
+// used.
+bool subfolder(char* folder, size_t capacity, const char* parent, const char* child) {
+    if (!BoundedText::copy(folder, capacity, parent)) return false;
+    size_t length = BoundedText::length(folder, capacity);
+    if (length == 0) return false;
+    if (folder[length - 1] != '\\' && !BoundedText::append(folder, capacity, "\\")) return false;
+    if (!BoundedText::append(folder, capacity, child)) return false;
+    size_t end = BoundedText::length(folder, capacity);
+    if (!BoundedText::append(folder, capacity, "\\")) return false;
+    folder[end] = '\0';
+    CreateDirectoryA(folder, nullptr);  // one that is there already is as good
+    folder[end] = '\\';
+    return true;
+}
+
+// The host's settings folder, where 5.x and its plug-ins keep their .ini files.
+bool hostSettingsFolder(char* folder, size_t capacity) {
+    const char* answer = HostLink::getIniDirectory();
+    if (answer == nullptr) return false;
+    char copied[MAX_PATH];  // the host's buffer lasts only until its next answer
+    return BoundedText::copy(copied, sizeof copied, answer) && subfolder(folder, capacity, copied, "Plugins");
+}
+
+bool applicationDataFolder(char* folder, size_t capacity) {
+    char appData[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+    if (length == 0 || length >= sizeof appData) return false;
+    return subfolder(folder, capacity, appData, "Loudmark");
+}
+
+// Files the listener already has beside the module come along, once: a file the new
+// folder has already is never replaced, and the originals stay as they are.
+void copyOriginals(const char* moduleFolder, const char* folder) {
+    for (const char* name : OUR_FILES) {
+        char from[MAX_PATH];
+        char to[MAX_PATH];
+        if (!compose(from, sizeof from, moduleFolder, name) || !compose(to, sizeof to, folder, name)) continue;
+        if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) continue;
+        CopyFileA(from, to, TRUE);
+    }
+}
+
+}  // namespace
+
+Kind choose(const char* moduleFolder, char* folder, size_t capacity) {
+    if (canWriteIn(moduleFolder)) {
+        BoundedText::copy(folder, capacity, moduleFolder);
+        return Kind::BesideModule;
+    }
+    Kind kind = Kind::NoneWritable;
+    if (hostSettingsFolder(folder, capacity) && canWriteIn(folder)) {
+        kind = Kind::HostSettings;
+    } else if (applicationDataFolder(folder, capacity) && canWriteIn(folder)) {
+        kind = Kind::ApplicationData;
+    }
+    if (kind != Kind::NoneWritable) {
+        copyOriginals(moduleFolder, folder);
+        return kind;
+    }
+    // What is there can still be read; the listener should know the rest is lost.
+    BoundedText::copy(folder, capacity, moduleFolder);
+    MessageBoxA(HostLink::window(), CANNOT_WRITE, "Warning", MB_OK | MB_ICONWARNING);
+    return kind;
+}
+
+}  // namespace StorageFolder

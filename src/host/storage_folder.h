@@ -1,0 +1,25 @@
+// Where the settings file and the volume database live. Beside the module when the
+// plug-in may write there (every 2.x install, and 5.x installs outside Program Files);
+// otherwise, as for a standard user whose player lives in Program Files, in the folder
+// where the player and its other plug-ins keep their own settings, or in the user's
+// application data folder.
+#pragma once
+
+#include <windows.h>
+
+namespace StorageFolder {
+
+enum class Kind {
+    BesideModule,    // the module's own folder, as always
+    HostSettings,    // the host's settings folder + "Plugins\"
+    ApplicationData, // %APPDATA%\Loudmark\ .
+    NoneWritable,    // beside the module, read only: nothing we write will stay
+};
+
+// Picks the folder (ending with its backslash) into `folder`, given the module's own
+// folder, which must be writable-sized and not empty. Leaving the module's folder, it
+// copies each of our files found there into the new folder when that lacks it; when no
+// folder can be written, it says so in a message box owned by the host's window.
+Kind choose(const char* moduleFolder, char* folder, size_t capacity);
+
+}  // namespace StorageFolder
