@@ -1,6 +1,8 @@
 // The demo: the simulated player plays a small playlist of real files in accelerated
 // virtual time with Loudmark loaded, the listener adjusts a few songs, and the second
-// time round the remembered volumes come back. It prints what happened as it happens.
+// time round the remembered volumes come back. Then the same plug-in in Winamp 5.9,
+// installed in Program Files and run by a standard user. It prints what happened as it
+// happens.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +30,8 @@ namespace player = sim::player;
 namespace {
 
 constexpr char PLUGIN_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\gen_loudmark.dll";
+// Where Winamp 5.9 lives today: a folder a standard user may read but not change.
+constexpr char MODERN_PLUGINS[] = "C:\\Program Files (x86)\\Winamp\\Plugins";
 
 struct Song {
     const char* name;
@@ -43,8 +47,7 @@ const Song SONGS[] = {
 };
 constexpr int SONG_COUNT = sizeof SONGS / sizeof SONGS[0];
 
-std::string clock() {
-    uint32_t ms = sim::now();
+std::string clock(uint32_t ms = sim::now()) {
     char text[32];
     snprintf(text, sizeof text, "%02u:%02u.%03u", ms / 60000, (ms / 1000) % 60, ms % 1000);
     return text;
@@ -54,13 +57,20 @@ void say(const std::string& what, const std::string& detail = "") {
     std::printf("[%s] %s%s\n", clock().c_str(), what.c_str(), detail.c_str());
 }
 
+// For what happened between two looks, at the moment it happened.
+void sayAt(uint32_t ms, const std::string& what, const std::string& detail) {
+    std::printf("[%s] %s%s\n", clock(ms).c_str(), what.c_str(), detail.c_str());
+}
+
 std::string songName(int index) {
     if (index < 0 || index >= SONG_COUNT) return "(none)";
     return SONGS[index].name;
 }
 
-// Songs started over the whole story: both passes through the playlist.
-constexpr int STORY_SONGS = 2 * SONG_COUNT;
+// Songs started over the whole story: both passes through the playlist, and three songs
+// on Winamp 5.9.
+constexpr int MODERN_SONGS = 3;
+constexpr int STORY_SONGS = 2 * SONG_COUNT + MODERN_SONGS;
 
 std::string progressBar(int songsStarted) {
     constexpr int WIDTH = 16;
@@ -103,9 +113,10 @@ struct Observer {
         const auto& requests = player::requests();
         for (; requestsSeen < requests.size(); ++requestsSeen) {
             const auto& request = requests[requestsSeen];
-            if (request.message == WM_USER && request.lParam == 122) {
-                say("Loudmark sets the volume for \"", songName(player::position()) + "\" to " +
-                                                           std::to_string(static_cast<int>(request.wParam)));
+            // -666 asks a 5.x player for its slider; any other value sets the volume.
+            if (request.message == WM_USER && request.lParam == 122 && static_cast<INT_PTR>(request.wParam) != -666) {
+                sayAt(request.atMs, "Loudmark sets the volume for \"",
+                      songName(player::position()) + "\" to " + std::to_string(static_cast<int>(request.wParam)));
             }
         }
         if (player::position() != position && player::playing()) {
@@ -138,6 +149,14 @@ struct Observer {
             reportRecords(database, nowDatabase);
             database = nowDatabase;
         }
+    }
+
+    // A new player: its log starts afresh, and so does what we have seen of it.
+    void newPlayer() {
+        requestsSeen = 0;
+        position = -1;
+        database.clear();
+        tip.clear();
     }
 
     static void reportRecords(const std::string& before, const std::string& after) {
@@ -261,6 +280,36 @@ int main(int argc, char** argv) {
     record->quit();
     say("the player unloaded Loudmark");
 
+    printFile("volume database", SettingsStore::databasePath);
+    printFile("settings", SettingsStore::settingsPath);
+
+    std::printf("\n== The same plug-in in Winamp 5.9, in Program Files, run by a standard user\n");
+    std::string modulePath = std::string(MODERN_PLUGINS) + "\\gen_loudmark.dll";
+    sim::setModulePath(sim::pluginInstance(), modulePath);
+    sim::writeFile(modulePath, "MZ");
+    sim::refuseWritesIn(MODERN_PLUGINS);
+    HWND modern = player::startModern();
+    player::setPlaylist(playlist);
+    player::setVolume(130);
+    observer.newPlayer();
+    record->hwndParent = modern;
+    record->init();
+    say("Winamp 5.9 loaded Loudmark; its Plugins folder cannot be written, so the files live in ",
+        SettingsStore::databasePath);
+    player::play();
+    listener("presses Play");
+    run(10);
+    listener("turns \"Morning Light\" down to 90, and 5 s later double-clicks \"Quiet Harbour\"");
+    player::setVolume(90);
+    run(5);
+    player::jumpTo(2);
+    sim::pump();
+    observer.look();
+    say("the player announced the new song: its volume is set as it starts, and \"Morning Light\" is "
+        "recorded with the volume it had");
+    run(SONGS[2].lengthSeconds + 2);
+    record->quit();
+    say("the player unloaded Loudmark");
     printFile("volume database", SettingsStore::databasePath);
     printFile("settings", SettingsStore::settingsPath);
     std::printf("\nThe real plug-in is build/win32/gen_loudmark.dll: build it with\n"
