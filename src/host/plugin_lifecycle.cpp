@@ -57,19 +57,23 @@ void startLoadAfresh() {
 }
 
 // Records that never reached the database are lost once we quit: the last chance to
-// write them, and to say so when they still cannot be. Not when start-up has already
-// told the listener that nothing can be written.
-void saveOrReportPendingRecords() {
+// write them. Answers how many are lost.
+int savePendingRecords() {
     PendingRecords::flush(SettingsStore::databasePath);
     int lost = PendingRecords::count() + PendingRecords::dropped();
     PendingRecords::reset();
+    return lost;
+}
+
+// Not when start-up has already told the listener that nothing can be written.
+void reportLostRecords(int lost) {
     if (lost == 0 || SettingsStore::storage == StorageFolder::Kind::NoneWritable) return;
     char text[MAX_PATH + 160] = "Loudmark could not save the volume of ";
     BoundedText::appendInt(text, sizeof text, lost);
     BoundedText::append(text, sizeof text, lost == 1 ? " song" : " songs");
     BoundedText::append(text, sizeof text, " in\n");
     BoundedText::append(text, sizeof text, SettingsStore::databasePath);
-    BoundedText::append(text, sizeof text, "\nAnother program may hold it open, or it may be read-only.");
+    BoundedText::append(text, sizeof text, "\nAnother program held it open, or it is read-only, or the disk is full.");
     // At shutdown the host's window may be gone already.
     HWND owner = IsWindow(pluginRecord.hwndParent) ? pluginRecord.hwndParent : nullptr;
     MessageBoxA(owner, text, "Warning", MB_OK | MB_ICONWARNING);
@@ -107,7 +111,7 @@ void quit() {
     TrayIndicator::stopAnimationTimer();
     HotkeyControl::unregisterHotkeys();
     SettingsStore::save();
-    saveOrReportPendingRecords();
+    int lostRecords = savePendingRecords();
 
     if (!HostWindowHook::uninstall()) {
         // Another module has put its procedure over ours and will go on calling ours:
@@ -116,6 +120,8 @@ void quit() {
         GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                            reinterpret_cast<LPCSTR>(&HostWindowHook::procedure), &self);
     }
+    // Last, with nothing of ours routed any more: the box runs a message loop.
+    reportLostRecords(lostRecords);
 }
 
 void installHook() { HostWindowHook::install(pluginRecord.hwndParent); }
