@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark report of the README's "Measured" section, in one command: the
 # song-change tick and the maintenance passes on the simulated platform, the passes
-# under wine64 against real files beside the per-key pass, and the DLL's size.
+# under wine64 against real files beside the per-key pass, the song-change latency on a
+# 5.9 host under wine64, and the DLL's size.
 # Run it on an otherwise idle machine; it takes a few minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,9 @@ stage "maintenance passes under wine64, real files and real profile functions"
 mkdir -p build/bench-wine
 PROBE_BUILD=$root/build/bench-wine WINEPREFIX=$root/build/bench-wine/prefix \
     sh tests/wine/probes/run_maintenance_timing.sh 1000 5000 10000 20000 100000
+
+stage "song changes under wine64: a 5.9 host's start announcement to the volume set, wake-ups per song"
+bash tests/wine/run.sh latency
 
 stage "the product DLL"
 cmake --preset win32 >/dev/null

@@ -1,54 +1,113 @@
 #include "host_player.h"
 
+#include <utility>
+
 namespace HostPlayer {
 
 namespace {
 
 constexpr UINT PLAYBACK_TICK_MS = 20;
+constexpr size_t PATH_CAPACITY = 1024;
 
 HWND mainWindow = nullptr;
-int version = DEFAULT_VERSION;
+Profile current = WINAMP_2X;
+int hostVersion = DEFAULT_VERSION;
 std::vector<Entry> playlist;
-int current = 0;
+int position_ = 0;
 bool isPlaying = false;
+bool repeat = false;
 DWORD songStartedAt = 0;
 int hostVolume = 130;
 std::vector<Received> log;
-std::string pathAnswer;  // stays valid until the next request, as the host promises
+std::vector<Start> startLog;
+// The host's answers live in its own static buffers, valid until the next request.
+char ansiAnswer[PATH_CAPACITY];
+WCHAR wideAnswer[PATH_CAPACITY];
+char iniDirectory[MAX_PATH];
+
+LONGLONG now() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+// As a 5.x host gives a path to ANSI callers: characters the code page lacks become '?'.
+void toAnsi(const std::wstring& path, char* out, size_t capacity) {
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, out, static_cast<int>(capacity), "?",
+                            nullptr) == 0) {
+        out[0] = '\0';
+    }
+}
+
+LRESULT entryPath(WPARAM index, bool wide) {
+    if (index >= playlist.size()) return 0;
+    const std::wstring& path = playlist[index].path;
+    if (!wide) {
+        toAnsi(path, ansiAnswer, sizeof ansiAnswer);
+        return reinterpret_cast<LRESULT>(ansiAnswer);
+    }
+    lstrcpynW(wideAnswer, path.c_str(), PATH_CAPACITY);
+    return reinterpret_cast<LRESULT>(wideAnswer);
+}
 
 int positionMs() { return isPlaying ? static_cast<int>(GetTickCount() - songStartedAt) : 0; }
 
 void advance() {
     if (!isPlaying || playlist.empty()) return;
-    if (positionMs() < playlist[current].lengthMs) return;
-    if (current + 1 < static_cast<int>(playlist.size())) {
-        ++current;
-        songStartedAt = GetTickCount();
-    } else {
-        isPlaying = false;
+    if (positionMs() < playlist[position_].lengthMs) return;
+    int next = position_ + 1;
+    if (next == static_cast<int>(playlist.size())) {
+        if (!repeat) {
+            isPlaying = false;
+            return;
+        }
+        next = 0;
     }
+    play(next);
+}
+
+// Sent to the host's own main window, so whatever subclasses it sees them first; the
+// ANSI path is a temporary, as the real host's is. The start's stamp is taken again
+// right before the send: a plug-in's latency counts from there.
+void announceStart() {
+    if (hostVersion < VERSION_5) return;
+    char ansiPath[PATH_CAPACITY];
+    toAnsi(playlist[position_].path, ansiPath, sizeof ansiPath);
+    startLog.back().at = now();
+    SendMessageW(mainWindow, WM_USER, reinterpret_cast<WPARAM>(ansiPath), IPC_PLAYING_FILE);
+    if (hostVersion < VERSION_WIDE) return;
+    SendMessageW(mainWindow, WM_USER, reinterpret_cast<WPARAM>(playlist[position_].path.c_str()), IPC_PLAYING_FILEW);
 }
 
 LRESULT answerRequest(WPARAM wParam, LPARAM code) {
     switch (code) {
-    case 0: return version;
+    case 0: return hostVersion;
     case 104: return isPlaying ? 1 : 0;
     case 105:
-        if (wParam == 1) return playlist.empty() ? -1 : playlist[current].lengthMs / 1000;
+        if (wParam == 1) return playlist.empty() ? -1 : playlist[position_].lengthMs / 1000;
         return positionMs();
-    case 122: hostVolume = static_cast<int>(wParam); return 0;
+    case IPC_SETVOLUME:
+        if (hostVersion >= VERSION_5 && static_cast<int>(wParam) == VOLUME_QUERY) return hostVolume;
+        // Cut to 8 bits before anything else, as the host does: 256 is 0.
+        hostVolume = static_cast<int>(wParam & 0xFF);
+        return 0;
     case 124: return static_cast<LRESULT>(playlist.size());
-    case 125: return current;
-    case 211:
-        if (wParam >= playlist.size()) return 0;
-        pathAnswer = playlist[wParam].path;
-        return reinterpret_cast<LRESULT>(pathAnswer.c_str());
+    case 125: return position_;
+    case 211: return entryPath(wParam, false);
+    case 214:
+        if (hostVersion < VERSION_WIDE) break;
+        return entryPath(wParam, true);
+    case 335:
+        if (hostVersion < VERSION_INI_DIRECTORY || iniDirectory[0] == '\0') break;
+        return reinterpret_cast<LRESULT>(iniDirectory);
+    case IPC_PLAYING_FILE:
+    case IPC_PLAYING_FILEW: return 0;
     }
-    return 0;
+    return hostVersion >= VERSION_5 ? 1 : 0;
 }
 
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    log.push_back({message, wParam, lParam});
+    log.push_back({message, wParam, lParam, now()});
     switch (message) {
     case WM_USER: return answerRequest(wParam, lParam);
     case WM_COMMAND:
@@ -60,45 +119,99 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_APP + 7: return UNKNOWN_MESSAGE_ANSWER;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return current.unicodeWindow ? DefWindowProcW(window, message, wParam, lParam)
+                                 : DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createAnsiWindow(HINSTANCE instance) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = "LoudmarkWineHost";
+        registered = RegisterClassA(&windowClass) != 0;
+    }
+    return CreateWindowExA(0, "LoudmarkWineHost", "Loudmark Wine host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+HWND createUnicodeWindow(HINSTANCE instance) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = L"LoudmarkWineHostW";
+        registered = RegisterClassW(&windowClass) != 0;
+    }
+    return CreateWindowExW(0, L"LoudmarkWineHostW", L"Loudmark Wine host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace
 
-HWND create() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "LoudmarkWineHost";
-    RegisterClassA(&windowClass);
-    mainWindow = CreateWindowExA(0, "LoudmarkWineHost", "Loudmark Wine host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+std::string asAnsi(const std::wstring& path) {
+    char ansi[PATH_CAPACITY];
+    toAnsi(path, ansi, sizeof ansi);
+    return ansi;
+}
+
+Entry::Entry(const std::string& ansiPath, int ms) : lengthMs(ms) {
+    WCHAR wide[PATH_CAPACITY] = L"";
+    MultiByteToWideChar(CP_ACP, 0, ansiPath.c_str(), -1, wide, PATH_CAPACITY);
+    path = wide;
+}
+
+Entry::Entry(std::wstring widePath, int ms) : path(std::move(widePath)), lengthMs(ms) {}
+
+HWND create() { return create(WINAMP_2X); }
+
+HWND create(const Profile& profile) {
+    if (mainWindow != nullptr) {
+        KillTimer(mainWindow, PLAYBACK_TIMER_ID);
+        DestroyWindow(mainWindow);
+    }
+    current = profile;
+    hostVersion = profile.version;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    mainWindow = profile.unicodeWindow ? createUnicodeWindow(instance) : createAnsiWindow(instance);
     SetTimer(mainWindow, PLAYBACK_TIMER_ID, PLAYBACK_TICK_MS, nullptr);
     return mainWindow;
 }
 
 HWND window() { return mainWindow; }
+const Profile& profile() { return current; }
 WNDPROC ownProcedure() { return procedure; }
 
-void setVersion(int newVersion) { version = newVersion; }
+void setVersion(int newVersion) { hostVersion = newVersion; }
+int version() { return hostVersion; }
+void setIniDirectory(const std::string& folder) { lstrcpynA(iniDirectory, folder.c_str(), sizeof iniDirectory); }
 void setPlaylist(const std::vector<Entry>& entries) {
     playlist = entries;
-    current = 0;
+    position_ = 0;
     isPlaying = false;
 }
+void setRepeat(bool on) { repeat = on; }
 void play(int index) {
-    current = index;
+    position_ = index;
     songStartedAt = GetTickCount();
     isPlaying = true;
+    startLog.push_back({index, now()});
+    announceStart();
 }
 void stop() { isPlaying = false; }
 bool playing() { return isPlaying; }
-int position() { return current; }
+int position() { return position_; }
 void setVolume(int newVolume) { hostVolume = newVolume; }
 int volume() { return hostVolume; }
 
 const std::vector<Received>& received() { return log; }
-void clearReceived() { log.clear(); }
+const std::vector<Start>& starts() { return startLog; }
+void clearReceived() {
+    log.clear();
+    startLog.clear();
+}
 
 int count(UINT message, WPARAM wParam, LPARAM lParam) {
     int n = 0;
@@ -118,10 +231,15 @@ int countRequests(LPARAM code) {
     return n;
 }
 
+bool isVolumeSet(const Received& r) {
+    if (r.message != WM_USER || r.lParam != IPC_SETVOLUME) return false;
+    return hostVersion < VERSION_5 || static_cast<int>(r.wParam) != VOLUME_QUERY;
+}
+
 std::vector<int> volumesSet() {
     std::vector<int> values;
     for (const Received& r : log) {
-        if (r.message == WM_USER && r.lParam == 122) values.push_back(static_cast<int>(r.wParam));
+        if (isVolumeSet(r)) values.push_back(static_cast<int>(r.wParam));
     }
     return values;
 }
@@ -129,6 +247,7 @@ std::vector<int> volumesSet() {
 }  // namespace HostPlayer
 
 extern "C" DWORD loudmarkHostWaveVolume(void) {
+    if (HostPlayer::version() >= HostPlayer::VERSION_5) return 0xFFFFFFFF;
     DWORD channel = static_cast<DWORD>(HostPlayer::volume()) * 257;
     return channel | (channel << 16);
 }

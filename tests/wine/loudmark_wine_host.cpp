@@ -2,7 +2,8 @@
 // build) under wine64, and checks what the plug-in did against the real platform: the
 // version check, the files the real profile functions wrote, song changes on real
 // timers, the tray icon, the hotkeys, the window hook, and a host that goes on running
-// after the plug-in has quit and been unloaded.
+// after the plug-in has quit and been unloaded; then the same plug-in under a 2.x and a
+// 5.9 host (profile_scenarios.h). "latency" (a measurement) runs only when named.
 //
 //   loudmark_wine_host.exe <gen_loudmark.dll> <work folder> [scenario]
 //
@@ -23,6 +24,8 @@
 #include "message_box_watcher.h"
 #include "message_pump.h"
 #include "plugin_record_view.h"
+#include "profile_scenarios.h"
+#include "scenario_kit.h"
 #include "tray_spy.h"
 
 namespace {
@@ -37,102 +40,16 @@ constexpr char SETTINGS_AFTER_DEFAULTS[] =
     "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
     "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
 
-std::string builtDll;
-std::string workFolder;
 HWND sideWindow = nullptr;  // the host's second window: "another program" holding hotkeys
-int passed = 0;
-int failed = 0;
 
-// ---------------------------------------------------------------------------
-// Reporting
-
-void check(bool ok, const std::string& what) {
-    if (ok) {
-        ++passed;
-        std::printf("  ok    %s\n", what.c_str());
-    } else {
-        ++failed;
-        std::printf("  FAIL  %s\n", what.c_str());
-    }
-    std::fflush(stdout);
-}
-
-void scenario(const char* title) {
-    std::printf("%s\n", title);
-    std::fflush(stdout);
-}
-
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out + "\"";
-}
-
-void checkEqual(const std::string& actual, const std::string& expected, const std::string& what) {
-    check(actual == expected, what + (actual == expected ? "" : ": got " + quoted(actual) + ", want " + quoted(expected)));
-}
-
-void checkEqual(long long actual, long long expected, const std::string& what) {
-    check(actual == expected,
-          what + (actual == expected ? "" : ": got " + std::to_string(actual) + ", want " + std::to_string(expected)));
-}
-
-// ---------------------------------------------------------------------------
-// Files
-
-// A plug-in folder of its own for every scenario, emptied of an earlier run's files.
-std::string freshFolder(const std::string& name) {
-    std::string folder = workFolder + "\\" + name;
-    CreateDirectoryA(workFolder.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    for (const char* file : {"plugin.ini", "volume.ini", "volume.ini.new", "gen_loudmark.dll"}) {
-        DeleteFileA((folder + "\\" + file).c_str());
-    }
-    return folder;
-}
-
-// Real songs on disk: the plug-in knows a song by its name and size.
-std::string song(const std::string& name, int sizeBytes) {
-    std::string folder = workFolder + "\\music";
-    CreateDirectoryA(workFolder.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::string path = folder + "\\" + name;
-    HostFiles::write(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
-    return path;
-}
-
-// ---------------------------------------------------------------------------
-// The plug-in as the host loads it
-
-struct Plugin {
-    std::string folder;
-    std::string path;
-    HMODULE module = nullptr;
-    PluginRecordView* record = nullptr;
-};
-
-Plugin loadPlugin(const std::string& folder) {
-    Plugin plugin;
-    plugin.folder = folder;
-    plugin.path = folder + "\\gen_loudmark.dll";
-    if (!HostFiles::exists(plugin.path)) CopyFileA(builtDll.c_str(), plugin.path.c_str(), FALSE);
-    plugin.module = LoadLibraryA(plugin.path.c_str());
-    check(plugin.module != nullptr, "the module loads");
-    if (plugin.module == nullptr) return plugin;
-    GetPluginRecord getPlugin = findPluginExport(plugin.module);
-    check(getPlugin != nullptr, "it exports winampGetGeneralPurposePlugin");
-    if (getPlugin == nullptr) return plugin;
-    plugin.record = getPlugin();
-    plugin.record->hwndParent = HostPlayer::window();
-    plugin.record->hDllInstance = plugin.module;
-    return plugin;
-}
-
-bool unloaded(const Plugin& plugin) { return GetModuleHandleA(plugin.path.c_str()) == nullptr; }
+using ScenarioKit::check;
+using ScenarioKit::checkEqual;
+using ScenarioKit::freshFolder;
+using ScenarioKit::loadPlugin;
+using ScenarioKit::Plugin;
+using ScenarioKit::scenario;
+using ScenarioKit::song;
+using ScenarioKit::unloaded;
 
 // ---------------------------------------------------------------------------
 // What the plug-in has put in place, as another program on the machine sees it
@@ -503,22 +420,40 @@ void chainedOverThenReloaded() {
 
 void configurationDialog() {
     scenario("The configuration dialog: every control as the template says; a session clicked through; OK saves");
-    DialogScenarios::session(check, builtDll, freshFolder("dialog"));
+    DialogScenarios::session(check, ScenarioKit::builtDll, freshFolder("dialog"));
 }
+
+using HostPlayer::WINAMP_2X;
+using HostPlayer::WINAMP_59;
 
 struct Scenario {
     const char* name;
     void (*run)();
+    const HostPlayer::Profile* profile;  // the host's main window while it runs
+    bool byDefault;
 };
 
 const Scenario SCENARIOS[] = {
-    {"old-host", anOldHostIsWarnedAndLeftOff},
-    {"disabled", settingsThatSayDisabled},
-    {"fresh", hotkeysTrayAndHook},
-    {"songs", songsOnRealTimers},
-    {"dialog", configurationDialog},
+    {"old-host", anOldHostIsWarnedAndLeftOff, &WINAMP_2X, true},
+    {"disabled", settingsThatSayDisabled, &WINAMP_2X, true},
+    {"fresh", hotkeysTrayAndHook, &WINAMP_2X, true},
+    {"songs", songsOnRealTimers, &WINAMP_2X, true},
+    {"dialog", configurationDialog, &WINAMP_2X, true},
+    {"replay-2x", ProfileScenarios::playlistPlayedTwice, &WINAMP_2X, true},
+    {"jump-2x", ProfileScenarios::jumpInMidSong, &WINAMP_2X, true},
+    {"held-2x", ProfileScenarios::databaseHeldAtSongChange, &WINAMP_2X, true},
+    {"nowhere-2x", ProfileScenarios::noFolderWritable, &WINAMP_2X, true},
+    {"clean-2x", ProfileScenarios::cleanWithUnreadableDatabase, &WINAMP_2X, true},
+    {"replay-5.9", ProfileScenarios::playlistPlayedTwice, &WINAMP_59, true},
+    {"jump-5.9", ProfileScenarios::jumpInMidSong, &WINAMP_59, true},
+    {"title-5.9", ProfileScenarios::titleOutsideCodePage, &WINAMP_59, true},
+    {"names-5.9", ProfileScenarios::namesOutsideCodePage, &WINAMP_59, true},
+    {"held-5.9", ProfileScenarios::databaseHeldAtSongChange, &WINAMP_59, true},
+    {"nowhere-5.9", ProfileScenarios::noFolderWritable, &WINAMP_59, true},
+    {"clean-5.9", ProfileScenarios::cleanWithUnreadableDatabase, &WINAMP_59, true},
+    {"latency", ProfileScenarios::songChangeLatency, &WINAMP_59, false},
     // Last: it leaves the module pinned for the rest of the process.
-    {"chained", chainedOverThenReloaded},
+    {"chained", chainedOverThenReloaded, &WINAMP_2X, true},
 };
 
 }  // namespace
@@ -528,20 +463,23 @@ int main(int argc, char** argv) {
         std::printf("usage: loudmark_wine_host <gen_loudmark.dll> <work folder> [scenario]\n");
         return 2;
     }
-    builtDll = argv[1];
-    workFolder = argv[2];
+    ScenarioKit::builtDll = argv[1];
+    ScenarioKit::workFolder = argv[2];
     const char* only = argc > 3 ? argv[3] : nullptr;
 
     HostPlayer::create();
+    HostPlayer::setIniDirectory(freshFolder("winamp-settings"));
     sideWindow = CreateWindowExA(0, "STATIC", "another program", 0, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     MessageBoxWatcher::start();
     for (const Scenario& s : SCENARIOS) {
-        if (only == nullptr || std::strcmp(only, s.name) == 0) s.run();
+        if (only == nullptr ? !s.byDefault : std::strcmp(only, s.name) != 0) continue;
+        if (std::strcmp(HostPlayer::profile().name, s.profile->name) != 0) HostPlayer::create(*s.profile);
+        s.run();
     }
     MessageBoxWatcher::stop();
 
-    std::printf("%d passed, %d failed\n", passed, failed);
+    std::printf("%d passed, %d failed\n", ScenarioKit::passed(), ScenarioKit::failed());
     std::fflush(stdout);
-    return failed == 0 ? 0 : 1;
+    return ScenarioKit::failed() == 0 ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 # program under wine64, on a private Xvfb display, in a private Wine prefix kept under
 # build/ (created on first use). Stops everything it started.
 #
-#   tests/wine/run.sh [scenario]
+#   tests/wine/run.sh [scenario]      (latency: the measurement, not run by default)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -16,17 +16,22 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j2 >/dev/null
 
 . tests/wine/wine_env.sh
-wine_env_start "$build/wine-prefix"
-
+. tests/wine/locked_folders.sh
 work=$build/wine-work
 mkdir -p "$work"
+locked_folders_remove "$work"
+
+wine_env_start "$build/wine-prefix"
+# Whatever happens, nothing immutable is left behind.
+trap 'locked_folders_remove "$work"; wine_env_stop' EXIT
+locked_folders_make "$work" "$build/gen_loudmark.dll"
 
 log=$build/wine-host.log
 set +e
 # The stand-in winmm.dll beside the host program replaces Wine's own for the process.
 # Into a file, not a pipe: the helper processes Wine starts inherit the output and
 # outlive the host, which would hold a pipe open.
-WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=" timeout 240 \
+WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=" timeout 300 \
     "$wine" "$host_dir/loudmark_wine_host.exe" "$(windows_path "$build/gen_loudmark.dll")" \
     "$(windows_path "$work")" "$@" >"$log" 2>&1
 status=$?

@@ -1,0 +1,23 @@
+// Scenarios run under either host profile (HostPlayer::WINAMP_2X or WINAMP_59), whichever
+// main window the host has when they start; each tells the two hosts' ways apart itself.
+#pragma once
+
+namespace ProfileScenarios {
+
+// song_change_scenarios.cpp
+void playlistPlayedTwice();  // the module folder locked: the records land elsewhere
+void jumpInMidSong();
+
+// unicode_host_scenarios.cpp (5.9 only)
+void titleOutsideCodePage();
+void namesOutsideCodePage();
+
+// file_fault_scenarios.cpp
+void databaseHeldAtSongChange();
+void noFolderWritable();
+void cleanWithUnreadableDatabase();
+
+// latency_benchmark.cpp: a measurement, run on request only
+void songChangeLatency();
+
+}  // namespace ProfileScenarios
