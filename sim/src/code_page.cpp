@@ -20,24 +20,6 @@ void appendUtf16(std::wstring* out, uint32_t code) {
     out->push_back(static_cast<WCHAR>(0xDC00 + (code & 0x3FF)));
 }
 
-void appendUtf8(std::string* out, uint32_t code) {
-    if (code < 0x80) {
-        out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
 // One code point from UTF-8 at `*pos`; U+FFFD, taking one byte, for a malformed one.
 uint32_t nextUtf8(const std::string& text, size_t* pos) {
     unsigned char lead = static_cast<unsigned char>(text[*pos]);
@@ -58,6 +40,24 @@ uint32_t nextUtf8(const std::string& text, size_t* pos) {
 }
 
 }  // namespace
+
+void appendUtf8(std::string* out, uint32_t code) {
+    if (code < 0x80) {
+        out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
 
 std::wstring widenAnsi(const char* ansi) {
     std::wstring out;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace sim {
@@ -23,6 +24,8 @@ WPARAM narrowToAnsiChar(WPARAM wideChar);
 // written as it stands.
 std::wstring utf8ToWide(const std::string& utf8);
 std::string wideToUtf8(const WCHAR* wide);
+// One code point onto UTF-8 text.
+void appendUtf8(std::string* out, uint32_t code);
 
 }  // namespace codepage
 }  // namespace sim

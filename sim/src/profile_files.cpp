@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "code_page.h"
 #include "files_internal.h"
 
 namespace {
@@ -61,23 +62,6 @@ const uint16_t CP1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(string* out, uint32_t code) {
-    if (code < 0x80) {
-        out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
 
 // One code point from `text` at `*pos`; U+FFFD (taking one byte) for a malformed one.
 uint32_t nextCodePoint(string_view text, size_t* pos) {
@@ -114,7 +98,7 @@ uint32_t nextCodePoint(string_view text, size_t* pos) {
 string wellFormedUtf8(string_view text) {
     string out;
     out.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) appendUtf8(&out, nextCodePoint(text, &pos));
+    for (size_t pos = 0; pos < text.size();) sim::codepage::appendUtf8(&out, nextCodePoint(text, &pos));
     return out;
 }
 
@@ -122,7 +106,7 @@ string ansiToUtf8(string_view text) {
     string out;
     for (char c : text) {
         unsigned char byte = static_cast<unsigned char>(c);
-        appendUtf8(&out, byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte);
+        sim::codepage::appendUtf8(&out, byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte);
     }
     return out;
 }
