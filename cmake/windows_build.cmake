@@ -12,6 +12,11 @@ add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_RESOURCES})
 set_target_properties(gen_loudmark PROPERTIES PREFIX "" OUTPUT_NAME gen_loudmark)
 target_include_directories(gen_loudmark PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(gen_loudmark PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -Os -ffunction-sections -fdata-sections)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The player and the system call us with the stack only 4-byte aligned, while the
+  # i686 compiler may assume 16: every function realigns where it needs to.
+  target_compile_options(gen_loudmark PRIVATE -mstackrealign)
+endif()
 # The .def names the one export, undecorated; everything else stays inside.
 target_link_options(gen_loudmark PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
   ${LOUDMARK_DEF_FILE})

@@ -45,6 +45,7 @@ void resetMessageBoxes();
 void resetRegistry();
 void resetTray();
 void resetModules();
+void resetSystemModules();
 void resetWaveOut();
 void resetLastError();
 void resetEnvironment();  // after the files: it makes the APPDATA folder

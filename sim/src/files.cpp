@@ -427,6 +427,10 @@ void refuseRename(const std::string& fromWindowsPath) {
     files::fs().refusedRenames.insert(files::faultKeyOf(linuxPath(fromWindowsPath)));
 }
 
+void allowRename(const std::string& fromWindowsPath) {
+    files::fs().refusedRenames.erase(files::faultKeyOf(linuxPath(fromWindowsPath)));
+}
+
 void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted) {
     files::fs().writeFaults[files::faultKeyOf(linuxPath(windowsPath))] = files::WriteFault{bytesAccepted, 0};
 }

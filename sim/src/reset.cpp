@@ -14,6 +14,7 @@ void reset(const std::string& driveRoot) {
     core::resetRegistry();
     core::resetTray();
     core::resetModules();
+    core::resetSystemModules();
     core::resetWaveOut();
     detail::resetFiles(driveRoot);
     core::resetEnvironment();

@@ -6,9 +6,11 @@
 #include "controls/tray_indicator.h"
 #include "host/host_link.h"
 #include "host/host_window_hook.h"
+#include "host/later_windows.h"
 #include "host/plugin_record.h"
 #include "host/profile_file.h"
 #include "host/settings_store.h"
+#include "memory/database_swap.h"
 #include "memory/pending_records.h"
 #include "memory/song_tracker.h"
 
@@ -86,6 +88,7 @@ int init() {
     describe();
     bool oldHost = hostTooOld();
     SettingsStore::locateFiles(pluginRecord.hDllInstance);
+    DatabaseSwap::recoverInterrupted(SettingsStore::databasePath);
     TrayIndicator::loadIcons(pluginRecord.hDllInstance);
     SettingsStore::load();
     if (oldHost) settings.enabled = 0;
@@ -116,9 +119,7 @@ void quit() {
     if (!HostWindowHook::uninstall()) {
         // Another module has put its procedure over ours and will go on calling ours:
         // keep this module in memory for the rest of the process instead.
-        HMODULE self = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                           reinterpret_cast<LPCSTR>(&HostWindowHook::procedure), &self);
+        LaterWindows::pinModule(pluginRecord.hDllInstance, reinterpret_cast<const void*>(&HostWindowHook::procedure));
     }
     // Last, with nothing of ours routed any more: the box runs a message loop.
     reportLostRecords(lostRecords);

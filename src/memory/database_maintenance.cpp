@@ -8,6 +8,7 @@
 #include "host/settings_store.h"
 #include "memory/database_maintenance_index.h"
 #include "memory/database_maintenance_size.h"
+#include "memory/database_swap.h"
 #include "memory/pending_records.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
@@ -153,8 +154,10 @@ bool rebuild(bool forceTrim) {
         !BoundedText::append(rebuildPath, sizeof rebuildPath, REBUILD_SUFFIX)) {
         return false;
     }
-    // A leftover of an earlier pass contributes nothing.
+    // A leftover of an earlier pass contributes nothing; a database an earlier swap left
+    // aside comes back first.
     DeleteFileA(rebuildPath);
+    if (!DatabaseSwap::recoverInterrupted(SettingsStore::databasePath)) return false;
     // Records still waiting for the file take part, if they can get there now.
     PendingRecords::flush(SettingsStore::databasePath);
 
@@ -179,10 +182,9 @@ bool rebuild(bool forceTrim) {
     }
     bool written = writeRebuildFile(rebuildPath, out);
     out.release();
-    // Replacing in one step keeps the old database whole until the new one is complete
-    // and in place; a rebuild file that was not written whole never replaces it.
-    if (!written ||
-        !MoveFileExA(rebuildPath, SettingsStore::databasePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // The old database stays whole until the new one is complete and in place; a rebuild
+    // file that was not written whole never replaces it.
+    if (!written || !DatabaseSwap::putInPlace(rebuildPath, SettingsStore::databasePath)) {
         DeleteFileA(rebuildPath);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "host/later_windows.h"
 #include "host/profile_file.h"
 
 namespace DatabaseIndex {
@@ -50,7 +51,8 @@ void freeMemory(void* memory) {
 bool readSection(const char* databasePath, DWORD* length) {
     DWORD capacity = FIRST_SECTION_BUFFER;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(databasePath, GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+    bool absent = false;  // without the size, the buffer grows by doubling alone
+    if (LaterWindows::fileAttributes(databasePath, &data, &absent) && data.nFileSizeHigh == 0 &&
         data.nFileSizeLow < LARGEST_SECTION_BUFFER - 16 && data.nFileSizeLow + 16 > capacity) {
         capacity = data.nFileSizeLow + 16;  // the listing is never longer than the file
     }

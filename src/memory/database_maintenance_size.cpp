@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
+#include "host/later_windows.h"
 #include "memory/song_key.h"
 
 namespace DatabaseMaintenance {
 
 int quickFileSize(const char* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    bool absent = false;
+    if (!LaterWindows::fileAttributes(path, &data, &absent)) {
+        if (absent) return SongKey::fileSize(path);  // Windows 95: the open it is
         DWORD error = GetLastError();
         // Nothing by that name: the open fails just the same.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return -1;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "memory/database_swap.h"
 #include "memory/volume_database.h"
 
 namespace PendingRecords {
@@ -64,6 +65,10 @@ void keep(const SongKey& key, int storedValue) {
 
 void write(const SongKey& key, int storedValue, const char* databaseFile) {
     forget(key);  // older than this one
+    if (!DatabaseSwap::recoverInterrupted(databaseFile)) {
+        keep(key, storedValue);
+        return;
+    }
     switch (VolumeDatabase::write(key, storedValue, databaseFile)) {
         case VolumeDatabase::WriteResult::Written: return;
         case VolumeDatabase::WriteResult::NotNow: keep(key, storedValue); return;
@@ -84,6 +89,7 @@ bool find(const SongKey& key, int* storedValue) {
 }
 
 void flush(const char* databaseFile) {
+    if (keptCount == 0 || !DatabaseSwap::recoverInterrupted(databaseFile)) return;
     for (int i = 0; i < keptCount;) {
         VolumeDatabase::WriteResult result = VolumeDatabase::write(kept[i].key, kept[i].storedValue, databaseFile);
         if (result == VolumeDatabase::WriteResult::NotNow) {

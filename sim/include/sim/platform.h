@@ -158,6 +158,10 @@ HINSTANCE pluginInstance();  // a fixed handle that stands for the loaded plug-i
 void loadResourceScript(const std::string& linuxPath, const std::vector<std::string>& includeFolders = {});
 int iconResourceNumber(HICON icon);  // 0 for a null or unknown handle
 bool modulePinned(HINSTANCE instance);
+// Windows 95 as a plug-in meets it: KERNEL32 has no GetFileAttributesExA nor
+// GetModuleHandleExA (GetProcAddress answers null), and its MoveFileExA is a stub that
+// fails with ERROR_CALL_NOT_IMPLEMENTED. Cleared by reset().
+void runAsWindows95(bool on);
 
 // ---------------------------------------------------------------------------
 // Wave-output volume: device 0 answers what the source gives (the player sets it).
@@ -175,6 +179,7 @@ bool fileExists(const std::string& windowsPath);
 // Fault injection, by Windows path (compared regardless of case); cleared by reset().
 void refuseDelete(const std::string& windowsPath);
 void refuseRename(const std::string& fromWindowsPath);
+void allowRename(const std::string& fromWindowsPath);  // the refusal above is over
 // Writes into this file stop after `bytesAccepted` bytes in total: WriteFile then
 // answers FALSE (ERROR_DISK_FULL) and writes nothing more; profile writes fail too.
 void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted);

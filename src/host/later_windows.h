@@ -1,0 +1,24 @@
+// Functions Windows 95 lacks, found at run time: imported, any one of them would keep
+// the module from loading at all on the systems the 2.x player ran on. Each call falls
+// back to what those systems can do.
+#pragma once
+
+#include <windows.h>
+
+namespace LaterWindows {
+
+// GetFileAttributesExA (Windows 98, NT 4 and later). False when it fails or is absent;
+// `absent` then says which.
+bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* absent);
+
+enum class Replace { Done, Failed, NotImplemented };
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH: one step that
+// keeps the target whole until the new file is in place. NotImplemented where it is
+// absent, or the 9x stub that only fails.
+Replace moveReplacing(const char* from, const char* to);
+
+// Keeps `module` loaded for the rest of the process: GetModuleHandleExA's pin on XP and
+// later; before that, a load of its own path that is never undone.
+void pinModule(HMODULE module, const void* addressInModule);
+
+}  // namespace LaterWindows
