@@ -8,7 +8,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE
 file(GLOB LOUDMARK_RESOURCES CONFIGURE_DEPENDS ${LOUDMARK_RESOURCE_SCRIPT})
 set(LOUDMARK_DEF_FILE ${CMAKE_SOURCE_DIR}/src/host/gen_loudmark.def)
 
-add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_RESOURCES})
+add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_DLL_RUNTIME} ${LOUDMARK_RESOURCES})
 set_target_properties(gen_loudmark PROPERTIES PREFIX "" OUTPUT_NAME gen_loudmark)
 target_include_directories(gen_loudmark PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(gen_loudmark PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -Os -ffunction-sections -fdata-sections)
@@ -17,11 +17,22 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # i686 compiler may assume 16: every function realigns where it needs to.
   target_compile_options(gen_loudmark PRIVATE -mstackrealign)
 endif()
-# The .def names the one export, undecorated; everything else stays inside.
-target_link_options(gen_loudmark PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
-  ${LOUDMARK_DEF_FILE})
+# Without them, the compiler's loop rewriting would turn the runtime's loops into calls
+# to themselves.
+set_source_files_properties(${LOUDMARK_DLL_RUNTIME} PROPERTIES
+  COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
+# No C runtime: the module starts at DllMain (stdcall, so decorated in the 32-bit
+# build), imports only system DLLs that every Windows since 95 has, and takes from
+# libgcc what the compiler itself needs. The .def names the one export, undecorated.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(LOUDMARK_DLL_ENTRY _DllMain@12)
+else()
+  set(LOUDMARK_DLL_ENTRY DllMain)
+endif()
+target_link_options(gen_loudmark PRIVATE -nostartfiles -nodefaultlibs -static -static-libgcc -s
+  -Wl,--gc-sections -Wl,--entry,${LOUDMARK_DLL_ENTRY} ${LOUDMARK_DEF_FILE})
 set_property(TARGET gen_loudmark APPEND PROPERTY LINK_DEPENDS ${LOUDMARK_DEF_FILE})
-target_link_libraries(gen_loudmark PRIVATE user32 shell32 advapi32 winmm kernel32)
+target_link_libraries(gen_loudmark PRIVATE user32 shell32 advapi32 winmm kernel32 gcc)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)

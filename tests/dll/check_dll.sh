@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Inspects the built product DLL as the player will see it: a 32-bit PE module with the
-# one undecorated export, nothing imported but system DLLs, its icons (and the dialog,
+# one undecorated export, nothing imported but system DLLs, and of those only functions
+# that Windows 95 exports (tests/dll/windows95_imports.txt), its icons (and the dialog,
 # once the resource script has one) compiled in. Prints its size.
 set -uo pipefail
 
 dll=${1:-build/win32/gen_loudmark.dll}
 script=${2:-$(dirname "$0")/../../res/loudmark.rc}
+windows95=$(dirname "$0")/windows95_imports.txt
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 limit=$((64 * 1024))
 
@@ -43,11 +45,21 @@ check "the export address table holds one entry" \
     grep -qE 'Export Address Table[[:space:]]+00000001' <<<"$dump"
 
 # --- imports: system DLLs only ---
-allowed='^(KERNEL32|USER32|SHELL32|ADVAPI32|WINMM|GDI32|MSVCRT)\.DLL$'
+allowed='^(KERNEL32|USER32|SHELL32|ADVAPI32|WINMM|GDI32)\.DLL$'
 imports=$(grep -oE 'DLL Name: .+' <<<"$dump" | sed 's/DLL Name: //' | tr '[:lower:]' '[:upper:]' | sort -u)
 unexpected=$(grep -vE "$allowed" <<<"$imports" || true)
 check "imports only system DLLs (got: $(echo $imports); unexpected: $(echo $unexpected))" test -z "$unexpected"
 check "imports KERNEL32 and USER32" bash -c 'grep -qx KERNEL32.DLL <<<"$1" && grep -qx USER32.DLL <<<"$1"' _ "$imports"
+
+# Every function imported by name, as "DLL function"; a missing one keeps the module
+# from loading at all.
+functions=$(sed -n '/The Import Tables/,/The Export Tables/p' <<<"$dump" | awk '
+    /DLL Name:/ { dll = toupper($3); next }
+    /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $3 }' | sort -u)
+known=$(grep -vE '^[[:space:]]*(#|$)' "$windows95" | awk '{print toupper($1), $2}' | sort -u)
+beyond=$(comm -23 <(echo "$functions") <(echo "$known"))
+check "imports $(wc -l <<<"$functions") functions, all of them exported by Windows 95 (not: $(echo $beyond))" \
+    test -n "$functions" -a -z "$beyond"
 
 # --- resources: the type table lists types, under each the names ---
 resources=$(sed -n '/The .rsrc Resource Directory section/,$p' <<<"$dump" | while read -r line; do
