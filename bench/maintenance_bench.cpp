@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
 #include "player/simulated_player.h"
@@ -56,6 +57,7 @@ const Library& libraryOf(int songs) {
 void setUpMachine(int songs) {
     sim::reset("/tmp/loudmark-maintenance-bench");
     pluginRecord.hwndParent = sim::player::start();
+    HostLink::attach(pluginRecord.hwndParent);
     BoundedText::copy(SettingsStore::databasePath, MAX_PATH, DATABASE);
     settings = DEFAULT_SETTINGS;
     sim::player::setPlaylist(libraryOf(songs).playlist);

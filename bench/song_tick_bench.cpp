@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "player/simulated_player.h"
 #include "sim/platform.h"
@@ -20,6 +21,7 @@ void prepare(int records) {
     std::filesystem::remove_all(root);
     sim::reset(root);
     pluginRecord.hwndParent = sim::player::start();
+    HostLink::attach(pluginRecord.hwndParent);
     settings = DEFAULT_SETTINGS;
     snprintf(SettingsStore::databasePath, MAX_PATH, "%s", DATABASE);
 

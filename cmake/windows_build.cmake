@@ -6,7 +6,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE
 # The resource script (icons, the dialog) is written alongside the code; globbed so that
 # its arrival is noticed by the next build without a fresh configure.
 file(GLOB LOUDMARK_RESOURCES CONFIGURE_DEPENDS ${LOUDMARK_RESOURCE_SCRIPT})
-set(LOUDMARK_DEF_FILE ${CMAKE_SOURCE_DIR}/src/host/gen_loudmark.def)
+set(LOUDMARK_DEF_FILE ${CMAKE_SOURCE_DIR}/src/plugin/gen_loudmark.def)
 
 add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_DLL_RUNTIME} ${LOUDMARK_RESOURCES})
 set_target_properties(gen_loudmark PROPERTIES PREFIX "" OUTPUT_NAME gen_loudmark)

@@ -14,8 +14,8 @@
 
 #include "controls/resource_ids.h"
 #include "controls/tray_indicator.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "player/simulated_player.h"
 #include "sim/dialogs.h"

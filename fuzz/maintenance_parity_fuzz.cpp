@@ -15,8 +15,9 @@
 
 #include <windows.h>
 
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
 #include "memory/song_key.h"
@@ -149,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::remove_all(root);
     sim::reset(root);
     pluginRecord.hwndParent = player::start();
+    HostLink::attach(pluginRecord.hwndParent);
     std::snprintf(SettingsStore::databasePath, MAX_PATH, "%s", DATABASE);
 
     FuzzedDataProvider in(data, size);

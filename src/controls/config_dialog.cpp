@@ -3,16 +3,16 @@
 #include "controls/hotkey_control.h"
 #include "controls/resource_ids.h"
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/plugin_lifecycle.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/song_tracker.h"
 
 namespace ConfigDialog {
 
 namespace {
+
+void (*hookOnHostWindow)() = nullptr;
 
 struct KeyPreset {
     int button;
@@ -100,7 +100,8 @@ void applyEnable(HWND dialog) {
     bool wanted = ticked(dialog, IDC_ENABLE);
     if (wanted && !settings.enabled) {
         settings.enabled = 1;
-        if (!PluginLifecycle::hookInstalled()) PluginLifecycle::installHook();
+        // Start-up found the plug-in off and put nothing on the host's window.
+        if (hookOnHostWindow != nullptr) hookOnHostWindow();
         SongTracker::start();
         TrayIndicator::add();
     } else if (!wanted && settings.enabled) {
@@ -112,8 +113,9 @@ void applyEnable(HWND dialog) {
 
 }  // namespace
 
-void run() {
-    DialogBoxParamA(pluginRecord.hDllInstance, MAKEINTRESOURCEA(IDD_CONFIG), pluginRecord.hwndParent, dialogProc, 0);
+void run(HINSTANCE module, void (*ensureHook)()) {
+    hookOnHostWindow = ensureHook;
+    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_CONFIG), HostLink::window(), dialogProc, 0);
 }
 
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

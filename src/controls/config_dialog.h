@@ -6,8 +6,10 @@
 
 namespace ConfigDialog {
 
-// Runs the dialog modally, owned by the host's main window; returns when it closes.
-void run();
+// Runs the dialog from `module`'s resources modally, owned by the host's main window;
+// returns when it closes. `ensureHook` puts the plug-in's hook on the host's window
+// when it is not there yet: what an OK that turns the plug-in on needs.
+void run(HINSTANCE module, void (*ensureHook)());
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void onInitDialog(HWND dialog);
 void onCommand(HWND dialog, int controlId);

@@ -1,8 +1,8 @@
 #include "controls/hotkey_control.h"
 
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "adapters/settings_store.h"
 
 namespace HotkeyControl {
 

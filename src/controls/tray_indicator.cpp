@@ -2,10 +2,10 @@
 
 #include <shellapi.h>
 
-#include "common/bounded_text.h"
+#include "adapters/bounded_text.h"
 #include "controls/hotkey_control.h"
 #include "controls/resource_ids.h"
-#include "host/host_link.h"
+#include "adapters/host_link.h"
 #include "memory/song_tracker.h"
 
 namespace TrayIndicator {

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "host/host_link.h"
-#include "host/profile_file.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "adapters/profile_file.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance_index.h"
 #include "memory/database_maintenance_size.h"
 #include "memory/database_swap.h"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "host/later_windows.h"
-#include "host/profile_file.h"
+#include "adapters/later_windows.h"
+#include "adapters/profile_file.h"
 
 namespace DatabaseIndex {
 

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "host/host_link.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "adapters/settings_store.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "host/later_windows.h"
+#include "adapters/later_windows.h"
 #include "memory/song_key.h"
 
 namespace DatabaseMaintenance {

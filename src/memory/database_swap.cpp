@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "host/later_windows.h"
+#include "adapters/bounded_text.h"
+#include "adapters/later_windows.h"
 
 namespace DatabaseSwap {
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "host/host_link.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 #include "memory/song_tracker.h"
 
-#include "common/bounded_text.h"
-#include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "adapters/settings_store.h"
 #include "memory/pending_records.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
@@ -14,6 +13,12 @@ namespace SongTracker {
 State state;
 
 namespace {
+
+void (*newSongListener)() = nullptr;
+
+void announceNewSong() {
+    if (newSongListener != nullptr) newSongListener();
+}
 
 // The longest wait a platform timer takes (USER_TIMER_MAXIMUM).
 constexpr long long LONGEST_TIMER_MS = 0x7FFFFFFF;
@@ -72,7 +77,7 @@ void pickUpFirstSong(int newPosition) {
     state.lastPosition = newPosition;
     applyVolumeFor(newPosition);
     scheduleEndOfSong();
-    TrayIndicator::startAnimation(AnimationKind::NewSong);
+    announceNewSong();
     PendingRecords::flush(SettingsStore::databasePath);
 }
 
@@ -88,7 +93,7 @@ void changeSong(int newPosition) {
     int endVolume = HostLink::readCurrentVolume();  // before the new song's volume is set
     applyVolumeFor(newPosition);
     scheduleEndOfSong();
-    TrayIndicator::startAnimation(AnimationKind::NewSong);
+    announceNewSong();
 
     // Older records first, so that a newer one for the same song wins.
     PendingRecords::flush(SettingsStore::databasePath);
@@ -163,5 +168,7 @@ void resync() {
 }
 
 void setReferenceVolume(int volume) { state.referenceVolume = volume; }
+
+void whenNewSong(void (*listener)()) { newSongListener = listener; }
 
 }  // namespace SongTracker

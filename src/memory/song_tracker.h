@@ -34,5 +34,8 @@ void onStartAnnounced();
 void onAnnouncedStart();
 void resync();
 void setReferenceVolume(int volume);
+// Called at every song the tracker picks up (the tray's new-song animation); the core
+// knows nothing of what sits above it.
+void whenNewSong(void (*listener)());
 
 }  // namespace SongTracker

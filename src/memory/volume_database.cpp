@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "host/profile_file.h"
+#include "adapters/profile_file.h"
 
 namespace VolumeDatabase {
 

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "common/bounded_text.h"
+#include "adapters/bounded_text.h"
 
 TEST(BoundedText, CopiesThatFitAreWhole) {
     char buffer[8];

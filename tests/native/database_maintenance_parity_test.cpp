@@ -10,9 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
 #include "player/simulated_player.h"
@@ -59,6 +60,7 @@ protected:
         ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
         sim::reset(folder);
         pluginRecord.hwndParent = sim::player::start();
+        HostLink::attach(pluginRecord.hwndParent);
         BoundedText::copy(SettingsStore::databasePath, MAX_PATH, DATABASE);
         settings = DEFAULT_SETTINGS;
 

@@ -7,9 +7,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "player/simulated_player.h"
 #include "sim/platform.h"
@@ -28,6 +29,7 @@ protected:
         ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
         sim::reset(folder);
         pluginRecord.hwndParent = sim::player::start();
+        HostLink::attach(pluginRecord.hwndParent);
         useDatabase(DATABASE);
         settings = DEFAULT_SETTINGS;
     }

@@ -14,9 +14,9 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/host_window_hook.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "plugin/host_window_hook.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"

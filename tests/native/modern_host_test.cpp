@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "controls/resource_ids.h"
-#include "host/plugin_lifecycle.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "plugin/plugin_lifecycle.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"
 #include "sim/dialogs.h"
@@ -36,6 +37,7 @@ protected:
         sim::writeFile(PLUGINS + "gen_loudmark.dll", "MZ");
         host = kind == Host::Winamp59 ? player::startModern() : player::start();
         pluginRecord.hwndParent = host;
+        HostLink::attach(pluginRecord.hwndParent);
         pluginRecord.hDllInstance = sim::pluginInstance();
         sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);
         if (locked) sim::refuseWritesIn(PLUGINS);

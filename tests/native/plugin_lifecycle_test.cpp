@@ -7,10 +7,10 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/plugin_lifecycle.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_lifecycle.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"
 
@@ -30,6 +30,7 @@ protected:
         host = sim::player::window();
         hostProcedure = GetWindowLongPtrA(host, GWLP_WNDPROC);
         pluginRecord.hwndParent = host;
+        HostLink::attach(pluginRecord.hwndParent);
         pluginRecord.hDllInstance = sim::pluginInstance();
         sim::setModulePath(sim::pluginInstance(), PLUGIN_PATH);
         sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);

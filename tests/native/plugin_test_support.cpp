@@ -6,10 +6,10 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/host_window_hook.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "plugin/host_window_hook.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/pending_records.h"
 #include "memory/song_tracker.h"
 
@@ -33,6 +33,7 @@ void freshMachine() {
     sim::writeFile(PLUGIN_PATH, "MZ");  // the plug-in's folder exists: the module is in it
     HWND host = sim::player::start();
     pluginRecord.hwndParent = host;
+    HostLink::attach(pluginRecord.hwndParent);
     pluginRecord.hDllInstance = sim::pluginInstance();
     settings = DEFAULT_SETTINGS;
     snprintf(SettingsStore::settingsPath, MAX_PATH, "%s", SETTINGS_PATH);
@@ -43,6 +44,8 @@ void freshMachine() {
     HostWindowHook::state = HostWindowHook::State();
     PendingRecords::reset();
     HostLink::forgetVersion();
+    // As the plug-in's start-up wires it: a song picked up shows the new-song animation.
+    SongTracker::whenNewSong([] { TrayIndicator::startAnimation(AnimationKind::NewSong); });
     SettingsStore::storage = StorageFolder::Kind::BesideModule;
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/settings_store.h"
+#include "adapters/settings_store.h"
 #include "sim/platform.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"
 

@@ -8,7 +8,7 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/settings_store.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"
 

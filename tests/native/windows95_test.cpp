@@ -7,9 +7,9 @@
 #include <string>
 
 #include "controls/resource_ids.h"
-#include "host/plugin_lifecycle.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "plugin/plugin_lifecycle.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "plugin_test_support.h"
 #include "sim/dialogs.h"
 

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "host/plugin_record.h"
-#include "host/settings_store.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
+#include "plugin/plugin_record.h"
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
 #include "memory/database_maintenance_size.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = "LoudmarkProbeHost";
     RegisterClassA(&windowClass);
     pluginRecord.hwndParent = CreateWindowA("LoudmarkProbeHost", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HostLink::attach(pluginRecord.hwndParent);
     if (pluginRecord.hwndParent == nullptr) {
         printf("no window: %lu\n", GetLastError());
         return 1;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/profile_file.h"
+#include "adapters/profile_file.h"
 #include "memory/database_maintenance_index.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The module's entry routine and its one export.
 #include <windows.h>
 
-#include "host/plugin_record.h"
+#include "plugin/plugin_record.h"
 
 // Everything starts in init, when the host has filled in the record.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

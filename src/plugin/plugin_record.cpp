@@ -1,8 +1,8 @@
-#include "host/plugin_record.h"
+#include "plugin/plugin_record.h"
 
 #include <stddef.h>
 
-#include "host/plugin_lifecycle.h"
+#include "plugin/plugin_lifecycle.h"
 
 namespace {
 char noDescription[] = "";  // until init has built the real one

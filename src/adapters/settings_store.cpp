@@ -1,7 +1,7 @@
-#include "host/settings_store.h"
+#include "adapters/settings_store.h"
 
-#include "common/bounded_text.h"
-#include "host/profile_file.h"
+#include "adapters/bounded_text.h"
+#include "adapters/profile_file.h"
 
 Settings settings = DEFAULT_SETTINGS;
 

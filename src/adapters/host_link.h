@@ -1,5 +1,5 @@
 // The requests the plug-in makes of the host: synchronous messages to the host's main
-// window (the record's hwndParent), answered before they return.
+// window, answered before they return.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +28,8 @@ constexpr int VERSION_WITH_INI_DIRECTORY = 0x2090;
 constexpr int VERSION_WITH_VOLUME_QUERY = 0x5000;
 constexpr int VERSION_WITH_WIDE_PLAYLIST = 0x5030;
 
+// The host's main window, as the host wrote it into the plug-in's record.
+void attach(HWND window);
 HWND window();
 
 // Asks the host and remembers the answer for the requests that depend on it.

@@ -1,15 +1,15 @@
-#include "host/plugin_lifecycle.h"
+#include "plugin/plugin_lifecycle.h"
 
-#include "common/bounded_text.h"
+#include "adapters/bounded_text.h"
 #include "controls/config_dialog.h"
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/host_window_hook.h"
-#include "host/later_windows.h"
-#include "host/plugin_record.h"
-#include "host/profile_file.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "plugin/host_window_hook.h"
+#include "adapters/later_windows.h"
+#include "plugin/plugin_record.h"
+#include "adapters/profile_file.h"
+#include "adapters/settings_store.h"
 #include "memory/database_swap.h"
 #include "memory/pending_records.h"
 #include "memory/song_tracker.h"
@@ -53,8 +53,15 @@ bool hostTooOld() {
 
 // Anything module-wide that a pinned module would otherwise carry over from its
 // previous load into the next one.
+void showNewSong() { TrayIndicator::startAnimation(AnimationKind::NewSong); }
+
+void installHookIfMissing() {
+    if (!hookInstalled()) installHook();
+}
+
 void startLoadAfresh() {
     SongTracker::state = SongTracker::State();
+    SongTracker::whenNewSong(&showNewSong);
     PendingRecords::reset();
 }
 
@@ -84,6 +91,7 @@ void reportLostRecords(int lost) {
 }  // namespace
 
 int init() {
+    HostLink::attach(pluginRecord.hwndParent);
     startLoadAfresh();
     describe();
     bool oldHost = hostTooOld();
@@ -103,7 +111,7 @@ int init() {
     return 0;
 }
 
-void config() { ConfigDialog::run(); }
+void config() { ConfigDialog::run(pluginRecord.hDllInstance, &installHookIfMissing); }
 
 void quit() {
     // The host may unload us as soon as we return, so nothing of ours may be left to be

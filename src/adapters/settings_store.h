@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "host/storage_folder.h"
+#include "adapters/storage_folder.h"
 
 struct Settings {
     int enabled;  // flag

@@ -1,8 +1,7 @@
-#include "host/host_link.h"
+#include "adapters/host_link.h"
 
 #include <mmsystem.h>
 
-#include "host/plugin_record.h"
 
 namespace HostLink {
 
@@ -12,10 +11,11 @@ namespace {
 constexpr WPARAM VOLUME_QUERY = static_cast<WPARAM>(-666);
 constexpr int HOST_VOLUME_MAX = 255;
 
+HWND hostWindow = nullptr;
 int version = 0;
 
 LRESULT ask(WPARAM wParam, UINT code) {
-    return SendMessageA(pluginRecord.hwndParent, WM_USER, wParam, static_cast<LPARAM>(code));
+    return SendMessageA(hostWindow, WM_USER, wParam, static_cast<LPARAM>(code));
 }
 
 // A host that does not know a request answers 1 (5.x) or 0: neither is a pointer.
@@ -34,7 +34,8 @@ int readWaveOutVolume() {
 
 }  // namespace
 
-HWND window() { return pluginRecord.hwndParent; }
+void attach(HWND window) { hostWindow = window; }
+HWND window() { return hostWindow; }
 
 int getVersion() {
     version = static_cast<int>(ask(0, IPC_GETVERSION));
@@ -64,8 +65,8 @@ const char* getIniDirectory() {
     return static_cast<const char*>(askForPointer(0, IPC_GETINIDIRECTORY));
 }
 
-void volumeUpStep() { SendMessageA(pluginRecord.hwndParent, WM_COMMAND, WINAMP_VOLUMEUP, 0); }
-void volumeDownStep() { SendMessageA(pluginRecord.hwndParent, WM_COMMAND, WINAMP_VOLUMEDOWN, 0); }
+void volumeUpStep() { SendMessageA(hostWindow, WM_COMMAND, WINAMP_VOLUMEUP, 0); }
+void volumeDownStep() { SendMessageA(hostWindow, WM_COMMAND, WINAMP_VOLUMEDOWN, 0); }
 
 int readCurrentVolume() {
     if (version < VERSION_WITH_VOLUME_QUERY) return readWaveOutVolume();

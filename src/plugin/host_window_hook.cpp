@@ -1,9 +1,9 @@
-#include "host/host_window_hook.h"
+#include "plugin/host_window_hook.h"
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
-#include "host/host_link.h"
-#include "host/settings_store.h"
+#include "adapters/host_link.h"
+#include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
 
 namespace HostWindowHook {

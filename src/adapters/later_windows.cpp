@@ -1,4 +1,4 @@
-#include "host/later_windows.h"
+#include "adapters/later_windows.h"
 
 namespace LaterWindows {
 

@@ -1,7 +1,7 @@
-#include "host/storage_folder.h"
+#include "adapters/storage_folder.h"
 
-#include "common/bounded_text.h"
-#include "host/host_link.h"
+#include "adapters/bounded_text.h"
+#include "adapters/host_link.h"
 
 namespace StorageFolder {
 

@@ -1,8 +1,8 @@
-#include "host/profile_file.h"
+#include "adapters/profile_file.h"
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
+#include "adapters/bounded_text.h"
 
 namespace ProfileFile {
 

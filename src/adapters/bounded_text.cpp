@@ -1,4 +1,4 @@
-#include "common/bounded_text.h"
+#include "adapters/bounded_text.h"
 
 namespace BoundedText {
 
