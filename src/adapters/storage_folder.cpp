@@ -57,13 +57,6 @@ bool subfolder(char* folder, size_t capacity, const char* parent, const char* ch
     return true;
 }
 
-// The host's settings folder, where 5.x and its plug-ins keep their .ini files.
-bool hostSettingsFolder(char* folder, size_t capacity) {
-    const char* answer = HostLink::getIniDirectory();
-    if (answer == nullptr) return false;
-    char copied[MAX_PATH];  // the host's buffer lasts only until its next answer
-    return BoundedText::copy(copied, sizeof copied, answer) && subfolder(folder, capacity, copied, "Plugins");
-}
 
 bool applicationDataFolder(char* folder, size_t capacity) {
     char appData[MAX_PATH];
@@ -86,24 +79,29 @@ void copyOriginals(const char* moduleFolder, const char* folder) {
 
 }  // namespace
 
-Kind choose(const char* moduleFolder, char* folder, size_t capacity) {
+Kind find(const char* moduleFolder, const char* hostSettings, char* folder, size_t capacity) {
     if (canWriteIn(moduleFolder)) {
         BoundedText::copy(folder, capacity, moduleFolder);
         return Kind::BesideModule;
     }
-    Kind kind = Kind::NoneWritable;
-    if (hostSettingsFolder(folder, capacity) && canWriteIn(folder)) {
-        kind = Kind::HostSettings;
-    } else if (applicationDataFolder(folder, capacity) && canWriteIn(folder)) {
-        kind = Kind::ApplicationData;
+    if (hostSettings != nullptr && subfolder(folder, capacity, hostSettings, "Plugins") && canWriteIn(folder)) {
+        return Kind::HostSettings;
     }
-    if (kind != Kind::NoneWritable) {
-        copyOriginals(moduleFolder, folder);
-        return kind;
-    }
-    // What is there can still be read; the listener should know the rest is lost.
+    if (applicationDataFolder(folder, capacity) && canWriteIn(folder)) return Kind::ApplicationData;
     BoundedText::copy(folder, capacity, moduleFolder);
-    MessageBoxA(HostLink::window(), CANNOT_WRITE, "Warning", MB_OK | MB_ICONWARNING);
+    return Kind::NoneWritable;
+}
+
+Kind choose(const char* moduleFolder, char* folder, size_t capacity) {
+    // The host's settings folder, where 5.x and its plug-ins keep their .ini files; its
+    // buffer lasts only until the host's next answer.
+    char hostSettings[MAX_PATH];
+    const char* answer = HostLink::getIniDirectory();
+    bool haveHostSettings = answer != nullptr && BoundedText::copy(hostSettings, sizeof hostSettings, answer);
+    Kind kind = find(moduleFolder, haveHostSettings ? hostSettings : nullptr, folder, capacity);
+    if (kind == Kind::HostSettings || kind == Kind::ApplicationData) copyOriginals(moduleFolder, folder);
+    // What is there can still be read; the listener should know the rest is lost.
+    if (kind == Kind::NoneWritable) MessageBoxA(HostLink::window(), CANNOT_WRITE, "Warning", MB_OK | MB_ICONWARNING);
     return kind;
 }
 

@@ -16,7 +16,13 @@ enum class Kind {
     NoneWritable,    // beside the module, read only: nothing we write will stay
 };
 
-// Picks the folder (ending with its backslash) into `folder`, given the module's own
+// The folder the plug-in uses (ending with its backslash) into `folder`, given the
+// module's own folder (not empty) and the host's settings folder (null when the host
+// does not say): the first of the three that can be written, or the module's own.
+// Creates the subfolder it tries when missing; copies and says nothing.
+Kind find(const char* moduleFolder, const char* hostSettings, char* folder, size_t capacity);
+
+// find() with the host's answer, for the plug-in at start-up. Given the module's own
 // folder, which must be writable-sized and not empty. Leaving the module's folder, it
 // copies each of our files found there into the new folder when that lacks it; when no
 // folder can be written, it says so in a message box owned by the host's window.

@@ -1,11 +1,55 @@
-// Rebuilds the volume database against the host's current playlist: Clean keeps only the
-// records of songs on the playlist, Trim also drops records inside the trim band.
+// Rebuilds the volume database against a list of songs: Clean keeps only the records of
+// songs on the list, Trim also drops records inside the trim band. The configuration
+// dialog runs it against the host's current playlist; the database tool against the
+// listener's folders and playlists. One pass for both, so they can never disagree.
 #pragma once
+
+#include <stddef.h>
+
+#include "memory/trim_band.h"
 
 namespace DatabaseMaintenance {
 
-// False when the pass could not do its work (the database could not be read, the new
-// one not written or not put in its place): the database is then left as it was.
+// The songs whose records a pass keeps, in order.
+struct SongList {
+    int count;
+    // Song `index`'s path (as the host's ANSI request gives it) copied into `path`;
+    // false when there is none, or it does not fit.
+    bool (*pathOf)(void* context, int index, char* path, size_t capacity);
+    // Song `index`'s size through a wide path, asked only for a path that names no file;
+    // -1 when there is none. May be null.
+    int (*wideSizeOf)(void* context, int index);
+    void* context;
+};
+
+enum class DropReason { NotListed, Trimmed };
+
+struct PassOptions {
+    bool trimming = false;           // drop records whose value lies inside `band`
+    TrimBand band = TrimBand::forChoice(1);
+    bool keepEmptyDatabase = false;  // nothing left: an empty file rather than none
+    bool dryRun = false;             // count and report, change nothing
+    // Told of every record that does not survive (may be null); `key` is as the file
+    // spells it, quotes included, and lasts for the call only.
+    void (*onDropped)(void* context, const char* key, size_t keyLength, int value, DropReason reason) = nullptr;
+    void* context = nullptr;
+};
+
+struct PassReport {
+    bool done = false;   // false: the database is as it was
+    size_t kept = 0;     // records in the new database
+    size_t dropped = 0;  // records that went (or would go, in a dry run), trimmed ones included
+    size_t trimmed = 0;
+};
+
+// The pass over `songs` against the database at `databasePath`. The new database is
+// written beside it as "<databasePath>.new" and swapped in; when nothing survives the
+// database is deleted (or emptied, with keepEmptyDatabase). Byte for byte the file the
+// platform's per-key profile functions would leave (database_maintenance_literal.h).
+PassReport rebuild(const SongList& songs, const PassOptions& options, const char* databasePath);
+
+// The dialog's passes: the host's playlist, the trim settings in memory, the database
+// where the settings store found it. False when the pass could not do its work.
 bool clean();
 bool trim();
 bool rebuild(bool forceTrim);

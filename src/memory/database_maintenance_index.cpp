@@ -16,6 +16,7 @@ constexpr DWORD LARGEST_SECTION_BUFFER = 0x40000000;
 constexpr int DEFAULT_VALUE = -1;
 
 char* sectionText = nullptr;
+DWORD sectionLength = 0;
 Record* slots = nullptr;
 uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
 
@@ -122,6 +123,7 @@ bool load(const char* databasePath) {
     release();
     DWORD length = 0;
     if (!readSection(databasePath, &length)) return false;
+    sectionLength = length;
 
     uint32_t records = 0;
     for (DWORD i = 0; i < length; ++i) {
@@ -182,11 +184,34 @@ Record* find(const char* quotedKey) {
     return nullptr;
 }
 
+void forEach(void (*visit)(void* context, Record& record), void* context) {
+    if (slots == nullptr) return;
+    // The slots keep no order; the section text does, and each record points into it.
+    for (DWORD start = 0; start < sectionLength;) {
+        const char* line = sectionText + start;
+        DWORD end = start;
+        while (end < sectionLength && sectionText[end] != '\0') ++end;
+        uint32_t lineLength = end - start;
+        start = end + 1;
+        if (lineLength == 0) break;
+        uint32_t keyLength = 0;
+        while (keyLength < lineLength && line[keyLength] != '=') ++keyLength;
+        uint32_t hash = hashOf(line, keyLength);
+        for (uint32_t slot = hash & slotMask; slots[slot].key != nullptr; slot = (slot + 1) & slotMask) {
+            if (slots[slot].key == line) {
+                visit(context, slots[slot]);
+                break;
+            }
+        }
+    }
+}
+
 void release() {
     freeMemory(slots);
     freeMemory(sectionText);
     slots = nullptr;
     sectionText = nullptr;
+    sectionLength = 0;
     slotMask = 0;
 }
 

@@ -22,6 +22,8 @@ struct Record {
 bool load(const char* databasePath);
 // The record whose key equals `quotedKey` as the platform compares keys, or null.
 Record* find(const char* quotedKey);
+// Every record the platform would find, in the file's order: of equal keys, the first.
+void forEach(void (*visit)(void* context, Record& record), void* context);
 void release();
 
 // How GetPrivateProfileIntA turns a value as the section lists it into a number (with
