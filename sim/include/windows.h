@@ -74,6 +74,7 @@ typedef HMENU__* HMENU;
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(WINAPI* FARPROC)();
+typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
@@ -293,6 +294,12 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName);
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
+// threads
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, size_t dwStackSize,
+                    LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
+                    LPDWORD lpThreadId);
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+
 // files
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
@@ -332,6 +339,9 @@ BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
 }
 
 #define HEAP_ZERO_MEMORY 0x00000008
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_FAILED ((DWORD)0xFFFFFFFF)
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
 // ANSI names, as the platform headers map them without UNICODE

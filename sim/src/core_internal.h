@@ -46,6 +46,9 @@ void resetRegistry();
 void resetTray();
 void resetModules();
 void resetSystemModules();
+// Threads: true when `handle` was one of ours (and is now closed).
+bool closeThreadHandle(HANDLE handle);
+void resetThreads();
 void resetWaveOut();
 void resetLastError();
 void resetEnvironment();  // after the files: it makes the APPDATA folder

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "code_page.h"
+#include "core_internal.h"
 #include "files_internal.h"
 #include "sim/platform.h"
 #include "sim_internal.h"
@@ -670,6 +671,7 @@ BOOL CloseHandle(HANDLE hObject) {
     if (hObject == INVALID_HANDLE_VALUE) return TRUE;  // the current process's pseudo handle
     OpenFile* file = fileOf(hObject);
     if (file == nullptr) {
+        if (sim::core::closeThreadHandle(hObject)) return TRUE;
         SetLastError(ERROR_INVALID_HANDLE_);
         return FALSE;
     }

@@ -10,12 +10,14 @@
 #include "memory/database_maintenance_size.h"
 #include "memory/database_swap.h"
 #include "memory/pending_records.h"
+#include "memory/song_paths.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
 
-// The pass reads the database once into an index and writes the rebuild file with one
-// plain write, so it stays linear in the playlist and the database. The file it leaves
+// The pass reads the database once into an index, asks every song's size at once (on two
+// threads), and writes the rebuild file with one plain write, so it stays linear in the
+// list and the database. The file it leaves
 // is byte for byte what the per-key profile functions would have produced
 // (database_maintenance_literal.cpp): "[section]" and one "key=value" line per surviving
 // record, CRLF, in the order of first appearance on the playlist, each key spelled as
@@ -87,32 +89,28 @@ bool databaseReadable(const char* databasePath) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // no database, nothing to lose
 }
 
-// Every surviving record of the playlist, in the order of first appearance; false when
-// memory ran out.
-bool collectSurvivors(bool forceTrim, Output* out, size_t* survivors) {
-    bool trimming = forceTrim || settings.trim;
-    TrimBand band = TrimBand::forChoice(settings.trimTo);
+// Every surviving record of the list, in the order of first appearance; false when
+// memory ran out. Records met on the list but inside the band are marked as trimmed.
+bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options, Output* out, PassReport* report) {
     char header[sizeof SECTION_NAME + 4] = "[";
     BoundedText::append(header, sizeof header, SECTION_NAME);
     BoundedText::append(header, sizeof header, "]\r\n");
     out->append(header);
 
-    int entries = HostLink::getPlaylistLength();
-    for (int i = 0; i < entries; ++i) {
-        // The path is copied as the tracker copies it; one too long to keep has no key.
-        char path[SONG_KEY_CAPACITY];
-        const char* hostPath = HostLink::getPlaylistFile(i);
-        if (hostPath == nullptr || !BoundedText::copy(path, sizeof path, hostPath)) continue;
-        int size = quickFileSize(path);
-        if (size == -1) size = SongKey::sizeThroughWidePath(i);  // as the tracker sizes it
-        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
+    for (int i = 0; i < songs.count; ++i) {
+        const char* path = SongPaths::pathOf(songs, i);
+        if (path == nullptr) continue;
+        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), songs.sizes[i]);
         if (!key.storable) continue;
 
         DatabaseIndex::Record* record = DatabaseIndex::find(key.text);
         if (record == nullptr || record->value == VolumeDatabase::NO_RECORD) continue;
         // A key met again (in any letter case) would only rewrite its line unchanged.
-        if (record->written) continue;
-        if (trimming && band.contains(record->value)) continue;
+        if (record->written || record->trimmed) continue;
+        if (options.trimming && options.band.contains(record->value)) {
+            record->trimmed = true;
+            continue;
+        }
 
         char line[16] = "=";
         BoundedText::appendInt(line, sizeof line, record->value);
@@ -120,9 +118,28 @@ bool collectSurvivors(bool forceTrim, Output* out, size_t* survivors) {
         out->append(key.text);
         out->append(line);
         record->written = true;
-        ++*survivors;
+        ++report->kept;
     }
     return !out->failed;
+}
+
+// What goes: every record the platform would find that did not make it into the new
+// database.
+struct DropCount {
+    const PassOptions* options;
+    PassReport* report;
+};
+
+void countDropped(void* context, DatabaseIndex::Record& record) {
+    DropCount* count = static_cast<DropCount*>(context);
+    if (record.written || record.value == VolumeDatabase::NO_RECORD) return;
+    ++count->report->dropped;
+    if (record.trimmed) ++count->report->trimmed;
+    const PassOptions& options = *count->options;
+    if (options.onDropped != nullptr) {
+        options.onDropped(options.context, record.key, record.keyLength, record.value,
+                          record.trimmed ? DropReason::Trimmed : DropReason::NotListed);
+    }
 }
 
 // The whole rebuild file in one write, on disk before it may replace anything.
@@ -140,55 +157,84 @@ bool writeRebuildFile(const char* rebuildPath, const Output& out) {
     return FlushFileBuffers(file.handle) && file.close();
 }
 
+// The host's playlist as the pass's list.
+bool playlistPathOf(void*, int index, char* path, size_t capacity) {
+    // The path is copied as the tracker copies it; one too long to keep has no key.
+    const char* hostPath = HostLink::getPlaylistFile(index);
+    return hostPath != nullptr && BoundedText::copy(path, capacity, hostPath);
+}
+
+int playlistWideSizeOf(void*, int index) { return SongKey::sizeThroughWidePath(index); }
+
 }  // namespace
+
+PassReport rebuild(const SongList& songs, const PassOptions& options, const char* databasePath) {
+    PassReport report;
+    // A cut rebuild path would name some other file: better to leave the database as it is.
+    char rebuildPath[MAX_PATH];
+    if (databasePath[0] == '\0' || !BoundedText::copy(rebuildPath, sizeof rebuildPath, databasePath) ||
+        !BoundedText::append(rebuildPath, sizeof rebuildPath, REBUILD_SUFFIX)) {
+        return report;
+    }
+    if (!options.dryRun) {
+        // A leftover of an earlier pass contributes nothing; a database an earlier swap
+        // left aside comes back first.
+        DeleteFileA(rebuildPath);
+        if (!DatabaseSwap::recoverInterrupted(databasePath)) return report;
+    }
+    if (!databaseReadable(databasePath) || !DatabaseIndex::load(databasePath)) return report;
+
+    SongPaths::Table table;
+    Output out;
+    bool collected = SongPaths::gather(songs, &table) && collectSurvivors(table, options, &out, &report);
+    SongPaths::release(&table);
+    if (collected) {
+        DropCount dropCount{&options, &report};
+        DatabaseIndex::forEach(countDropped, &dropCount);
+    }
+    DatabaseIndex::release();
+
+    if (!collected || options.dryRun) {
+        out.release();
+        report.done = collected;
+        return report;
+    }
+    if (report.kept == 0 && !options.keepEmptyDatabase) {
+        // Nothing to keep: no database at all reads as an empty one.
+        out.release();
+        if (DeleteFileA(databasePath)) {
+            report.done = true;
+        } else {
+            DWORD error = GetLastError();
+            report.done = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // there was none
+        }
+        return report;
+    }
+    bool written = writeRebuildFile(rebuildPath, out);
+    out.release();
+    // The old database stays whole until the new one is complete and in place; a rebuild
+    // file that was not written whole never replaces it.
+    if (!written || !DatabaseSwap::putInPlace(rebuildPath, databasePath)) {
+        DeleteFileA(rebuildPath);
+        return report;
+    }
+    report.done = true;
+    return report;
+}
 
 bool clean() { return rebuild(false); }
 
 bool trim() { return rebuild(true); }
 
 bool rebuild(bool forceTrim) {
-    // A cut rebuild path would name some other file: better to leave the database as it is.
-    char rebuildPath[MAX_PATH];
-    if (SettingsStore::databasePath[0] == '\0' ||
-        !BoundedText::copy(rebuildPath, sizeof rebuildPath, SettingsStore::databasePath) ||
-        !BoundedText::append(rebuildPath, sizeof rebuildPath, REBUILD_SUFFIX)) {
-        return false;
-    }
-    // A leftover of an earlier pass contributes nothing; a database an earlier swap left
-    // aside comes back first.
-    DeleteFileA(rebuildPath);
-    if (!DatabaseSwap::recoverInterrupted(SettingsStore::databasePath)) return false;
     // Records still waiting for the file take part, if they can get there now.
     PendingRecords::flush(SettingsStore::databasePath);
-
-    if (!databaseReadable(SettingsStore::databasePath) || !DatabaseIndex::load(SettingsStore::databasePath)) {
-        return false;
-    }
-    Output out;
-    size_t survivors = 0;
-    bool collected = collectSurvivors(forceTrim, &out, &survivors);
-    DatabaseIndex::release();
-
-    if (!collected) {
-        out.release();
-        return false;
-    }
-    if (survivors == 0 && !SettingsStore::keepsEmptyDatabase()) {
-        // Nothing to keep: no database at all reads as an empty one.
-        out.release();
-        if (DeleteFileA(SettingsStore::databasePath)) return true;
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // there was none
-    }
-    bool written = writeRebuildFile(rebuildPath, out);
-    out.release();
-    // The old database stays whole until the new one is complete and in place; a rebuild
-    // file that was not written whole never replaces it.
-    if (!written || !DatabaseSwap::putInPlace(rebuildPath, SettingsStore::databasePath)) {
-        DeleteFileA(rebuildPath);
-        return false;
-    }
-    return true;
+    PassOptions options;
+    options.trimming = forceTrim || settings.trim;
+    options.band = TrimBand::forChoice(settings.trimTo);
+    options.keepEmptyDatabase = SettingsStore::keepsEmptyDatabase();
+    SongList playlist{HostLink::getPlaylistLength(), playlistPathOf, playlistWideSizeOf, nullptr};
+    return rebuild(playlist, options, SettingsStore::databasePath).done;
 }
 
 }  // namespace DatabaseMaintenance

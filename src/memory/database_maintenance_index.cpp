@@ -165,7 +165,7 @@ bool load(const char* databasePath) {
             }
             slot = (slot + 1) & slotMask;
         }
-        if (!taken) slots[slot] = Record{line, keyLength, hash, value, false};
+        if (!taken) slots[slot] = Record{line, keyLength, hash, value, false, false};
     }
     return true;
 }

@@ -15,6 +15,7 @@ struct Record {
     uint32_t hash;
     int value;     // -1 (no record) for a line without '=' or with an empty value
     bool written;  // already in the rebuild file
+    bool trimmed;  // met on the list, inside the trim band
 };
 
 // Reads the section of `databasePath`. False when memory ran out: the pass must then

@@ -234,3 +234,66 @@ TEST_F(MaintenanceFaults, ARebuildPathBeyondTheLimitLeavesTheDatabaseAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Any list of songs, as the database tool hands the pass the listener's own files.
+struct Paths {
+    std::vector<std::string> paths;
+    static bool pathOf(void* context, int index, char* path, size_t capacity) {
+        return BoundedText::copy(path, capacity, static_cast<Paths*>(context)->paths[index].c_str());
+    }
+    DatabaseMaintenance::SongList list() { return {static_cast<int>(paths.size()), pathOf, nullptr, this}; }
+};
+
+struct Dropped {
+    std::vector<std::string> lines;
+    static void note(void* context, const char* key, size_t length, int value, DatabaseMaintenance::DropReason why) {
+        std::string reason = why == DatabaseMaintenance::DropReason::Trimmed ? " trimmed" : " not listed";
+        static_cast<Dropped*>(context)->lines.push_back(std::string(key, length) + "=" + std::to_string(value) + reason);
+    }
+};
+
+TEST_F(DatabaseMaintenanceTest, ADryRunTellsWhatWouldGoAndWhyAndChangesNothing) {
+    Paths songs{{song("a.mp3", 10).path, song("b.mp3", 20).path, "C:\\Music\\none.mp3"}};
+    const std::string before = HEADER + "\"x.mp3[1]\"=300\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=130\r\n";
+    sim::writeFile(DATABASE, before);
+    sim::writeFile(REBUILD, "left over");
+    Dropped dropped;
+    DatabaseMaintenance::PassOptions options;
+    options.trimming = true;
+    options.dryRun = true;
+    options.onDropped = Dropped::note;
+    options.context = &dropped;
+
+    DatabaseMaintenance::PassReport report = DatabaseMaintenance::rebuild(songs.list(), options, DATABASE);
+    EXPECT_TRUE(report.done);
+    EXPECT_EQ(report.kept, 1u);
+    EXPECT_EQ(report.dropped, 2u);
+    EXPECT_EQ(report.trimmed, 1u);
+    EXPECT_EQ(dropped.lines, (std::vector<std::string>{"\"x.mp3[1]\"=300 not listed", "\"b.mp3[20]\"=130 trimmed"}));
+    EXPECT_EQ(sim::readFile(DATABASE), before);
+    EXPECT_EQ(sim::readFile(REBUILD), "left over");
+}
+
+TEST_F(DatabaseMaintenanceTest, WithoutASecondThreadThePassGivesTheSameDatabase) {
+    Paths songs;
+    std::string records;
+    for (int i = 0; i < 600; ++i) {  // enough to be shared between two threads
+        std::string name = "song" + std::to_string(i) + ".mp3";
+        songs.paths.push_back(song(name, 100 + i).path);
+        if (i % 3 == 0) records += "\"" + name + "[" + std::to_string(100 + i) + "]\"=" + std::to_string(i) + "\r\n";
+    }
+    database(records + "\"gone.mp3[1]\"=5\r\n");
+    DatabaseMaintenance::PassOptions options;
+    ASSERT_TRUE(DatabaseMaintenance::rebuild(songs.list(), options, DATABASE).done);
+    std::string withThreads = databaseText();
+    EXPECT_EQ(withThreads, HEADER + records);
+
+    database(records + "\"gone.mp3[1]\"=5\r\n");
+    sim::refuseThreads(true);
+    ASSERT_TRUE(DatabaseMaintenance::rebuild(songs.list(), options, DATABASE).done);
+    EXPECT_EQ(databaseText(), withThreads);
+}
+
+}  // namespace

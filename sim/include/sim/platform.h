@@ -162,6 +162,9 @@ bool modulePinned(HINSTANCE instance);
 // GetModuleHandleExA (GetProcAddress answers null), and its MoveFileExA is a stub that
 // fails with ERROR_CALL_NOT_IMPLEMENTED. Cleared by reset().
 void runAsWindows95(bool on);
+// CreateThread answers null (no memory for another thread). A thread otherwise runs to
+// its end inside CreateThread.
+void refuseThreads(bool on);
 
 // ---------------------------------------------------------------------------
 // Wave-output volume: device 0 answers what the source gives (the player sets it).

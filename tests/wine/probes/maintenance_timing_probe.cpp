@@ -11,13 +11,10 @@
 
 #include "adapters/bounded_text.h"
 #include "adapters/host_link.h"
-#include "plugin/plugin_record.h"
 #include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
 #include "memory/database_maintenance_size.h"
-
-PluginRecord pluginRecord = {};
 
 namespace {
 
@@ -59,9 +56,9 @@ int main(int argc, char** argv) {
     windowClass.lpfnWndProc = hostProcedure;
     windowClass.lpszClassName = "LoudmarkProbeHost";
     RegisterClassA(&windowClass);
-    pluginRecord.hwndParent = CreateWindowA("LoudmarkProbeHost", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HostLink::attach(pluginRecord.hwndParent);
-    if (pluginRecord.hwndParent == nullptr) {
+    HWND host = CreateWindowA("LoudmarkProbeHost", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HostLink::attach(host);
+    if (host == nullptr) {
         printf("no window: %lu\n", GetLastError());
         return 1;
     }

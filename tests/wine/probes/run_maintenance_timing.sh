@@ -10,12 +10,10 @@ out=${PROBE_BUILD:-/tmp/loudmark-probes}
 export WINEPREFIX=${WINEPREFIX:-/tmp/wineprefix-files} WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
 mkdir -p "$out"
+# The core and the adapters under it: all the pass needs.
 x86_64-w64-mingw32-g++ -std=c++17 -O2 -static -I"$src" "$here/maintenance_timing_probe.cpp" \
-    "$src/memory/database_maintenance.cpp" "$src/memory/database_maintenance_index.cpp" \
-    "$src/memory/database_maintenance_size.cpp" "$src/memory/database_maintenance_literal.cpp" \
-    "$src/memory/song_key.cpp" "$src/memory/volume_database.cpp" "$src/memory/trim_band.cpp" \
-    "$src/host/host_link.cpp" "$src/host/profile_file.cpp" "$src/host/settings_store.cpp" \
-    "$src/common/bounded_text.cpp" -lwinmm -o "$out/maintenance_timing_probe.exe"
+    "$src"/memory/*.cpp "$src"/adapters/*.cpp \
+    -lwinmm -o "$out/maintenance_timing_probe.exe"
 [ -d "$WINEPREFIX/drive_c" ] || WINEDLLOVERRIDES="mscoree,mshtml=" $wine cmd /c exit >/dev/null 2>&1 || true
 
 sizes=${*:-1000 5000 10000 20000 100000}

@@ -1,0 +1,123 @@
+#include "memory/song_paths.h"
+
+#include <windows.h>
+
+#include "memory/database_maintenance_size.h"
+#include "memory/song_key.h"
+
+namespace SongPaths {
+
+namespace {
+
+constexpr size_t FIRST_TEXT_CAPACITY = 256 * 1024;
+// One thread asks the sizes of the first part of the list, a second those of the rest:
+// the platform answers both at once (they never wait on each other under Wine either).
+constexpr int SIZING_THREADS = 2;
+constexpr int SONGS_WORTH_A_THREAD = 256;
+
+void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
+void freeMemory(void* memory) {
+    if (memory != nullptr) HeapFree(GetProcessHeap(), 0, memory);
+}
+
+bool append(Table* table, const char* path, size_t length) {
+    if (table->used + length + 1 > table->capacity) {
+        size_t wanted = table->capacity == 0 ? FIRST_TEXT_CAPACITY : table->capacity;
+        while (wanted < table->used + length + 1) wanted *= 2;
+        char* grown = static_cast<char*>(allocate(wanted));
+        if (grown == nullptr) return false;
+        for (size_t i = 0; i < table->used; ++i) grown[i] = table->text[i];
+        freeMemory(table->text);
+        table->text = grown;
+        table->capacity = wanted;
+    }
+    for (size_t i = 0; i <= length; ++i) table->text[table->used + i] = path[i];
+    table->used += length + 1;
+    return true;
+}
+
+struct SizingJob {
+    Table* table;
+    int begin;
+    int end;
+};
+
+DWORD WINAPI sizeRange(LPVOID parameter) {
+    SizingJob* job = static_cast<SizingJob*>(parameter);
+    for (int i = job->begin; i < job->end; ++i) {
+        const char* path = pathOf(*job->table, i);
+        job->table->sizes[i] = path != nullptr ? DatabaseMaintenance::quickFileSize(path) : -1;
+    }
+    return 0;
+}
+
+// Sizes every song, the second half on a thread of its own when there are enough of
+// them; a thread that cannot be had leaves its share to this one.
+void sizeAll(Table* table) {
+    SizingJob jobs[SIZING_THREADS];
+    HANDLE threads[SIZING_THREADS] = {};
+    int share = (table->count + SIZING_THREADS - 1) / SIZING_THREADS;
+    for (int t = 0; t < SIZING_THREADS; ++t) {
+        int begin = t * share;
+        int end = begin + share < table->count ? begin + share : table->count;
+        jobs[t] = SizingJob{table, begin < end ? begin : end, end};
+    }
+    bool parallel = table->count >= SONGS_WORTH_A_THREAD;
+    for (int t = 1; t < SIZING_THREADS && parallel; ++t) {
+        threads[t] = CreateThread(nullptr, 0, sizeRange, &jobs[t], 0, nullptr);
+    }
+    sizeRange(&jobs[0]);
+    for (int t = 1; t < SIZING_THREADS; ++t) {
+        if (threads[t] == nullptr) {
+            sizeRange(&jobs[t]);
+            continue;
+        }
+        WaitForSingleObject(threads[t], INFINITE);
+        CloseHandle(threads[t]);
+    }
+}
+
+}  // namespace
+
+bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
+    release(table);
+    table->count = songs.count > 0 ? songs.count : 0;
+    size_t slots = static_cast<size_t>(table->count) + 1;
+    table->offsets = static_cast<uint32_t*>(allocate(sizeof(uint32_t) * slots));
+    table->sizes = static_cast<int*>(allocate(sizeof(int) * slots));
+    if (table->offsets == nullptr || table->sizes == nullptr) return false;
+
+    // The list's own questions (the host's, for a playlist) come from this thread only.
+    for (int i = 0; i < table->count; ++i) {
+        char path[SONG_KEY_CAPACITY];
+        table->offsets[i] = NO_PATH;
+        if (!songs.pathOf(songs.context, i, path, sizeof path)) continue;
+        size_t length = 0;
+        while (path[length] != '\0') ++length;
+        if (table->used + length + 1 >= NO_PATH) return false;
+        uint32_t offset = static_cast<uint32_t>(table->used);
+        if (!append(table, path, length)) return false;
+        table->offsets[i] = offset;
+    }
+    sizeAll(table);
+    if (songs.wideSizeOf != nullptr) {
+        for (int i = 0; i < table->count; ++i) {
+            if (table->offsets[i] != NO_PATH && table->sizes[i] == -1) table->sizes[i] = songs.wideSizeOf(songs.context, i);
+        }
+    }
+    return true;
+}
+
+const char* pathOf(const Table& table, int index) {
+    if (index < 0 || index >= table.count || table.offsets[index] == NO_PATH) return nullptr;
+    return table.text + table.offsets[index];
+}
+
+void release(Table* table) {
+    freeMemory(table->text);
+    freeMemory(table->offsets);
+    freeMemory(table->sizes);
+    *table = Table();
+}
+
+}  // namespace SongPaths
