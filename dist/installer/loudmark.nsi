@@ -1,8 +1,9 @@
-; Loudmark installer: puts gen_loudmark.dll into the Plugins folder of a Winamp 2.x
-; installation and leaves an uninstaller beside it.
+; Loudmark installer: puts gen_loudmark.dll and the database tool loudmark-db.exe into
+; the Plugins folder of a Winamp installation and leaves an uninstaller beside them.
 ;
 ; Built by scripts/package.sh:
-;   makensis -WX -DDLL=<path of gen_loudmark.dll> -DOUTFILE=<setup.exe> loudmark.nsi
+;   makensis -WX -DDLL=<path of gen_loudmark.dll> -DTOOL=<path of loudmark-db.exe>
+;            -DOUTFILE=<setup.exe> loudmark.nsi
 ; Optional: -DTARGET=amd64-unicode builds a 64-bit copy of the same installer, which is
 ; what tests/installer/check_installer.sh runs under wine64 (the release is x86-ansi).
 ;
@@ -18,6 +19,9 @@
 !ifndef DLL
   !error "define DLL, the path of the gen_loudmark.dll to package"
 !endif
+!ifndef TOOL
+  !error "define TOOL, the path of the loudmark-db.exe to package"
+!endif
 !ifndef OUTFILE
   !define OUTFILE "loudmark-0.5-setup.exe"
 !endif
@@ -30,6 +34,7 @@
 !define PRODUCT "Loudmark"
 !define VERSION "0.5"
 !define PLUGIN_DLL "gen_loudmark.dll"
+!define TOOL_EXE "loudmark-db.exe"
 !define UNINSTALLER "uninstall-loudmark.exe"
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Loudmark"
 ; Where the player says where it lives.
@@ -165,6 +170,7 @@ Section "Loudmark" SecPlugin
   SetOutPath "$INSTDIR\Plugins"
   SetOverwrite on
   File "/oname=${PLUGIN_DLL}" "${DLL}"
+  File "/oname=${TOOL_EXE}" "${TOOL}"
   WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
 
   WriteRegStr HKLM "${ARP_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (Winamp plug-in)"
@@ -211,6 +217,9 @@ Section "Uninstall"
     SetErrorLevel 2
     Abort "Could not delete ${PLUGIN_DLL}"
   ${EndIf}
+
+  ; The database tool goes with the plug-in it serves.
+  Delete "$INSTDIR\${TOOL_EXE}"
 
   ; The listener's own data: kept unless asked for.
   ${If} $purge == 0

@@ -40,6 +40,7 @@ typedef wchar_t WCHAR;
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef DWORD* LPDWORD;
+typedef BYTE* LPBYTE;
 typedef DWORD* PDWORD;
 typedef LONG* PLONG;
 typedef DWORD ACCESS_MASK;
@@ -172,10 +173,14 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_READ 0x20019
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
 
 // ---- Errors ----
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_MORE_DATA 234L
 #define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_PROC_NOT_FOUND 127L
 #define ERROR_PATH_NOT_FOUND 3L
@@ -230,6 +235,26 @@ struct WIN32_FILE_ATTRIBUTE_DATA {
 };
 typedef WIN32_FILE_ATTRIBUTE_DATA* LPWIN32_FILE_ATTRIBUTE_DATA;
 
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAW* LPWIN32_FIND_DATAW;
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+
 enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel };
 
 struct SECURITY_ATTRIBUTES;
@@ -258,6 +283,7 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hWnd);
+HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 UINT RegisterWindowMessageA(LPCSTR lpString);
 DWORD GetLastError(void);
 void SetLastError(DWORD dwErrCode);
@@ -275,6 +301,8 @@ SHORT GetAsyncKeyState(int vKey);
 // registry
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegCloseKey(HKEY hKey);
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData);
 
 // dialogs, message boxes, icons
 INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -299,6 +327,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, size_t dwStackSize
                     LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
                     LPDWORD lpThreadId);
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+LONG InterlockedIncrement(LONG volatile* Addend);
+LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value);
 
 // files
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
@@ -321,6 +351,15 @@ DWORD GetFileAttributesA(LPCSTR lpFileName);
 BOOL GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation);
 BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
+BOOL FindClose(HANDLE hFindFile);
+
+// text encodings
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
+                        int cchWideChar);
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
+                        int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
 
 // environment
 DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize);

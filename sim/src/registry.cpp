@@ -1,8 +1,11 @@
-// The simulated registry: only which keys under HKEY_LOCAL_MACHINE exist. A key opens
-// when it, or a key below it, has been declared present; names match regardless of case.
+// The simulated registry: which keys under HKEY_LOCAL_MACHINE exist, and the string
+// values a test puts under either root. A key opens when it, or a key below it, has been
+// declared present or holds a value; names match regardless of case.
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -16,25 +19,28 @@ namespace {
 
 constexpr LONG ERROR_INVALID_HANDLE_ = 6;
 constexpr LONG ERROR_INVALID_PARAMETER_ = 87;
-constexpr char USUAL_KEY[] = "software\\microsoft\\windows nt\\currentversion";
+constexpr char USUAL_KEY[] = "hklm\\software\\microsoft\\windows nt\\currentversion";
 
+// Keys are kept with their root in front ("hklm\..." or "hkcu\..."), lower-cased.
 std::set<std::string> presentKeys;
-std::set<HKEY> openKeys;
+std::map<std::string, std::map<std::string, std::string>> values;  // key -> value name -> data
+std::map<HKEY, std::string> openKeys;
 uintptr_t nextKeyHandle = 0x2000;
 
-std::string normalised(const std::string& path) {
+std::string normalised(HKEY root, const std::string& path) {
     std::string out = lowerCase(path);
     while (!out.empty() && out.back() == '\\') out.pop_back();
-    return out;
+    std::string prefix = root == HKEY_CURRENT_USER ? "hkcu" : "hklm";
+    return out.empty() ? prefix : prefix + "\\" + out;
+}
+
+bool below(const std::string& key, const std::string& path) {
+    return key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == '\\';
 }
 
 bool exists(const std::string& path) {
-    if (path.empty()) return true;
     for (const std::string& key : presentKeys) {
-        if (key == path) return true;
-        if (key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == '\\') {
-            return true;
-        }
+        if (key == path || below(key, path)) return true;
     }
     return false;
 }
@@ -45,13 +51,14 @@ bool isPredefined(HKEY key) { return (reinterpret_cast<uintptr_t>(key) & 0x80000
 
 void resetRegistry() {
     presentKeys = {USUAL_KEY};
+    values.clear();
     openKeys.clear();
 }
 
 }  // namespace core
 
 void setRegistryKeyPresent(const std::string& localMachinePath, bool present) {
-    std::string key = core::normalised(localMachinePath);
+    std::string key = core::normalised(HKEY_LOCAL_MACHINE, localMachinePath);
     if (present) {
         core::presentKeys.insert(key);
         return;
@@ -59,10 +66,17 @@ void setRegistryKeyPresent(const std::string& localMachinePath, bool present) {
     // Deleting a key deletes what lies below it, and the key must then not open through
     // a child either.
     for (auto it = core::presentKeys.begin(); it != core::presentKeys.end();) {
-        bool below = *it == key || (it->size() > key.size() && it->compare(0, key.size(), key) == 0 &&
-                                    (*it)[key.size()] == '\\');
-        it = below ? core::presentKeys.erase(it) : std::next(it);
+        it = *it == key || core::below(*it, key) ? core::presentKeys.erase(it) : std::next(it);
     }
+    for (auto it = core::values.begin(); it != core::values.end();) {
+        it = it->first == key || core::below(it->first, key) ? core::values.erase(it) : std::next(it);
+    }
+}
+
+void setRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName, const std::string& data) {
+    std::string key = core::normalised(root, keyPath);
+    core::presentKeys.insert(key);
+    core::values[key][core::lowerCase(valueName)] = data;
 }
 
 int openRegistryKeys() { return static_cast<int>(core::openKeys.size()); }
@@ -75,12 +89,12 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
     using namespace sim::core;
     if (!phkResult) return ERROR_INVALID_PARAMETER_;
     *phkResult = nullptr;
-    if (hKey != HKEY_LOCAL_MACHINE) return ERROR_FILE_NOT_FOUND;
-    std::string path = normalised(lpSubKey ? lpSubKey : "");
+    if (hKey != HKEY_LOCAL_MACHINE && hKey != HKEY_CURRENT_USER) return ERROR_FILE_NOT_FOUND;
+    std::string path = normalised(hKey, lpSubKey ? lpSubKey : "");
     if (!exists(path)) return ERROR_FILE_NOT_FOUND;
     HKEY opened = reinterpret_cast<HKEY>(nextKeyHandle);
     nextKeyHandle += 4;
-    openKeys.insert(opened);
+    openKeys[opened] = path;
     *phkResult = opened;
     return ERROR_SUCCESS;
 }
@@ -89,6 +103,32 @@ LONG RegCloseKey(HKEY hKey) {
     using namespace sim::core;
     if (isPredefined(hKey)) return ERROR_SUCCESS;
     if (!openKeys.erase(hKey)) return ERROR_INVALID_HANDLE_;
+    return ERROR_SUCCESS;
+}
+
+// A string value with its terminator; ERROR_MORE_DATA, and the size it needs, when the
+// buffer is too small.
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    using namespace sim::core;
+    auto key = openKeys.find(hKey);
+    if (key == openKeys.end()) return ERROR_INVALID_HANDLE_;
+    auto named = values.find(key->second);
+    if (named == values.end()) return ERROR_FILE_NOT_FOUND;
+    auto value = named->second.find(lowerCase(lpValueName ? lpValueName : ""));
+    if (value == named->second.end()) return ERROR_FILE_NOT_FOUND;
+    DWORD needed = static_cast<DWORD>(value->second.size() + 1);
+    if (lpType != nullptr) *lpType = REG_SZ;
+    if (lpData == nullptr) {
+        if (lpcbData != nullptr) *lpcbData = needed;
+        return ERROR_SUCCESS;
+    }
+    if (lpcbData == nullptr) return ERROR_INVALID_PARAMETER_;
+    if (*lpcbData < needed) {
+        *lpcbData = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(lpData, value->second.c_str(), needed);
+    *lpcbData = needed;
     return ERROR_SUCCESS;
 }
 

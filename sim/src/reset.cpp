@@ -18,6 +18,7 @@ void reset(const std::string& driveRoot) {
     core::resetThreads();
     core::resetWaveOut();
     detail::resetFiles(driveRoot);
+    detail::resetFolderListings();
     core::resetEnvironment();
     detail::resetDialogs();
     core::resetLastError();

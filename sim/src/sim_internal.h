@@ -10,6 +10,8 @@ namespace detail {
 void resetFiles(const std::string& driveRoot);
 // Dialogs: forget the scripts and any dialog left open.
 void resetDialogs();
+// Folder listings: forget open listings and refused folders.
+void resetFolderListings();
 
 }  // namespace detail
 }  // namespace sim

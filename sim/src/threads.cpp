@@ -60,4 +60,13 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD) {
     return WAIT_OBJECT_0;
 }
 
+// One thread runs at a time, so a plain add is already indivisible.
+LONG InterlockedIncrement(LONG volatile* Addend) { return ++*Addend; }
+
+LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value) {
+    LONG before = *Addend;
+    *Addend = before + Value;
+    return before;
+}
+
 }  // extern "C"

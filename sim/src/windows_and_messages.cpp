@@ -233,6 +233,17 @@ LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 BOOL IsWindow(HWND hWnd) { return find(hWnd) ? TRUE : FALSE; }
 
+// A simulated window's name stands for its class (the player's is "Winamp v1.x"); windows
+// keep no separate title, so one asked for by title is never found.
+HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
+    if (lpClassName == nullptr || lpWindowName != nullptr) return nullptr;
+    std::string wanted = sim::core::lowerCase(lpClassName);
+    for (HWND window : sim::core::liveWindows()) {
+        if (sim::core::lowerCase(find(window)->name) == wanted) return window;
+    }
+    return nullptr;
+}
+
 UINT RegisterWindowMessageA(LPCSTR lpString) {
     if (!lpString || !*lpString) {
         SetLastError(sim::core::ERROR_INVALID_PARAMETER_);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release: scripts/package.sh builds the zip and the 32-bit installer, and
-# both are inspected (contents, the DLL inside them, no makensis warnings). A 32-bit
+# both are inspected (contents, the DLL and the database tool inside them, no makensis
+# warnings). A 32-bit
 # installer cannot run on this machine, so the same installer script is also compiled
 # for amd64 (around the win64 build of the DLL) and that copy is run under wine64:
 # silent installs into a fake player folder given with /D= and found through the
@@ -23,6 +24,8 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 dll32=$root/build/win32/gen_loudmark.dll
 dll64=$root/build/win64/gen_loudmark.dll
+tool32=$root/build/win32/loudmark-db.exe
+tool64=$root/build/win64/loudmark-db.exe
 zip_out=$root/dist/loudmark-0.5.zip
 setup32=$root/dist/loudmark-0.5-setup.exe
 setup64=$work/loudmark-0.5-setup-amd64.exe
@@ -70,10 +73,15 @@ check "scripts/package.sh builds the DLL, the zip and the installer (makensis -W
 
 echo "== the zip"
 zip_names=$(unzip -Z1 "$zip_out" | sort | tr '\n' ' ')
-check "the zip holds gen_loudmark.dll and README-listeners.txt only (got: $zip_names)" \
-    test "$zip_names" = "README-listeners.txt gen_loudmark.dll "
+check "the zip holds gen_loudmark.dll, loudmark-db.exe and README-listeners.txt only (got: $zip_names)" \
+    test "$zip_names" = "README-listeners.txt gen_loudmark.dll loudmark-db.exe "
+rm -rf "$work/zip"
 unzip -o -q "$zip_out" -d "$work/zip"
 check "the zip's DLL is the win32 build" same_file "$work/zip/gen_loudmark.dll" "$dll32"
+check "the zip's loudmark-db.exe is the win32 build" same_file "$work/zip/loudmark-db.exe" "$tool32"
+check "the zip's loudmark-db.exe is a 32-bit console program" \
+    bash -c 'i686-w64-mingw32-objdump -p "$1" | grep -q "^Subsystem.*(Windows CUI)" &&
+             i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/loudmark-db.exe"
 check "the zip's DLL is a 32-bit PE (pei-i386)" \
     bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/gen_loudmark.dll"
 crlf_only() { ! grep -q $'[^\r]$' "$1" && ! grep -qx '' "$1"; }
@@ -87,32 +95,33 @@ check "the installer is a 32-bit PE (pei-i386)" \
 if command -v 7z >/dev/null 2>&1; then
     listing=$(7z l -slt "$setup32" 2>&1)
     names=$(sed -n 's/^Path = //p' <<<"$listing" | tail -n +2 | sort | tr '\n' ' ')
-    check "the installer holds Plugins/gen_loudmark.dll and Plugins/uninstall-loudmark.exe only (got: $names)" \
-        test "$names" = "Plugins/gen_loudmark.dll Plugins/uninstall-loudmark.exe "
+    check "the installer holds Plugins/gen_loudmark.dll, Plugins/loudmark-db.exe and Plugins/uninstall-loudmark.exe only (got: $names)" \
+        test "$names" = "Plugins/gen_loudmark.dll Plugins/loudmark-db.exe Plugins/uninstall-loudmark.exe "
     check "the installer is an x86 ANSI NSIS 3 installer" grep -qx 'SubType = NSIS-3' <<<"$listing"
     rm -rf "$work/setup32"
-    7z x -y -o"$work/setup32" "$setup32" 'Plugins/gen_loudmark.dll' >/dev/null 2>&1
+    7z x -y -o"$work/setup32" "$setup32" 'Plugins/gen_loudmark.dll' 'Plugins/loudmark-db.exe' >/dev/null 2>&1
     check "the installer's DLL is the win32 build" same_file "$work/setup32/Plugins/gen_loudmark.dll" "$dll32"
+    check "the installer's loudmark-db.exe is the win32 build" same_file "$work/setup32/Plugins/loudmark-db.exe" "$tool32"
 else
     echo "skipped: no 7z (p7zip-full) to list the installer"
-    skipped=$((skipped + 3))
+    skipped=$((skipped + 4))
 fi
 
 # ---------------------------------------------------------------------------------------
 # The 64-bit copy of the installer under wine64
 
 echo "== the amd64 test copy"
-cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target gen_loudmark >/dev/null
-check "the win64 DLL is built" test -f "$dll64"
+cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target gen_loudmark loudmark-db >/dev/null
+check "the win64 DLL and loudmark-db.exe are built" test -f "$dll64" -a -f "$tool64"
 rm -f "$setup64"
 check "the installer script compiles for amd64-unicode without warnings" \
-    makensis -WX -V2 -DTARGET=amd64-unicode -DDLL="$dll64" -DOUTFILE="$setup64" "$root/dist/installer/loudmark.nsi"
+    makensis -WX -V2 -DTARGET=amd64-unicode -DDLL="$dll64" -DTOOL="$tool64" -DOUTFILE="$setup64" "$root/dist/installer/loudmark.nsi"
 check "the test copy is a 64-bit PE (pei-x86-64)" \
     bash -c 'x86_64-w64-mingw32-objdump -f "$1" | grep -q "file format pei-x86-64"' _ "$setup64"
 x86_64-w64-mingw32-gcc -O1 -Wall -Werror -mwindows -o "$work/fake_player_window.exe" \
     "$root/tests/installer/fake_player_window.c"
 check "the fake player window builds" test -f "$work/fake_player_window.exe"
-[ -f "$setup64" ] && [ -f "$dll64" ] || finish
+[ -f "$setup64" ] && [ -f "$dll64" ] && [ -f "$tool64" ] || finish
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # Wine's null graphics driver: windows without a display (nothing here is shown).
@@ -163,6 +172,7 @@ echo "another plug-in" >"$pf/Plugins/gen_other.dll"
 run "$setup64" /S '/D=C:\Program Files\Winamp'
 check "the installer exits with 0" test $? -eq 0
 check "gen_loudmark.dll lands in Plugins, the win64 build byte for byte" same_file "$pf/Plugins/gen_loudmark.dll" "$dll64"
+check "loudmark-db.exe lands beside it, the win64 build byte for byte" same_file "$pf/Plugins/loudmark-db.exe" "$tool64"
 check "the uninstaller is written beside it" test -f "$pf/Plugins/uninstall-loudmark.exe"
 check "nothing is put into the player's folder itself" \
     test "$(cd "$pf" && ls | sort | tr '\n' ' ')" = "Plugins winamp.exe "
@@ -183,6 +193,7 @@ cp "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"
 cp "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
 run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S
 check "the DLL is gone" absent "$pf/Plugins/gen_loudmark.dll"
+check "loudmark-db.exe is gone" absent "$pf/Plugins/loudmark-db.exe"
 check "the uninstaller is gone" absent "$pf/Plugins/uninstall-loudmark.exe"
 check "the Add/Remove Programs entry is gone" key_absent "$arp_key"
 check "plugin.ini is kept unchanged" same_file "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"

@@ -116,6 +116,9 @@ void holdHotkeyElsewhere(UINT modifiers, UINT vk);
 // Registry: which keys under HKEY_LOCAL_MACHINE open. Reset leaves the usual
 // "SOFTWARE\Microsoft\Windows NT\CurrentVersion" in place.
 void setRegistryKeyPresent(const std::string& localMachinePath, bool present);
+// A string value (REG_SZ) under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER; an empty name is
+// the key's default value. The key, and those on the way, open from then on.
+void setRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName, const std::string& data);
 int openRegistryKeys();  // keys opened and not yet closed
 
 // ---------------------------------------------------------------------------
@@ -190,6 +193,9 @@ void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted);
 // user sees the player's install folder: every create, change, delete or rename inside
 // it fails with ERROR_ACCESS_DENIED.
 void refuseWritesIn(const std::string& windowsFolder);
+// A folder (and every folder under it) that cannot be listed: FindFirstFileW on it fails
+// with ERROR_ACCESS_DENIED, as for a folder the user may not read.
+void refuseListing(const std::string& windowsFolder);
 
 // ---------------------------------------------------------------------------
 // Environment: reset() leaves APPDATA naming "C:\Users\listener\AppData\Roaming" (the

@@ -1,0 +1,200 @@
+// Listing a folder: FindFirstFileW / FindNextFileW / FindClose over the Linux folder that
+// stands for it, as NTFS lists one: "." and ".." first (except at a drive's root), then
+// the entries by name, regardless of case. A pattern's last part may hold '*' and '?'.
+// What each entry reports is what GetFileAttributesExA reports for it: a link is a
+// reparse point with its own size.
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "code_page.h"
+#include "core_internal.h"
+#include "files_internal.h"
+#include "sim/platform.h"
+#include "sim_internal.h"
+
+namespace sim {
+namespace listing {
+
+namespace {
+
+struct Listing {
+    std::vector<WIN32_FIND_DATAW> entries;
+    size_t next = 0;
+};
+
+std::map<HANDLE, Listing> listings;
+std::set<std::string> refusedFolders;  // lower-cased Linux paths
+uintptr_t nextHandle = 0x7B000000;
+
+bool matches(const std::wstring& pattern, size_t p, const std::wstring& name, size_t n) {
+    while (p < pattern.size()) {
+        WCHAR c = pattern[p];
+        if (c == L'*') {
+            for (size_t rest = n; rest <= name.size(); ++rest) {
+                if (matches(pattern, p + 1, name, rest)) return true;
+            }
+            return false;
+        }
+        if (n >= name.size()) return false;
+        auto lower = [](WCHAR w) { return w >= L'A' && w <= L'Z' ? static_cast<WCHAR>(w - L'A' + L'a') : w; };
+        if (c != L'?' && lower(c) != lower(name[n])) return false;
+        ++p;
+        ++n;
+    }
+    return n == name.size();
+}
+
+// "*.*" names everything, as it does on the platform.
+bool nameMatches(const std::wstring& pattern, const std::wstring& name) {
+    return pattern == L"*.*" || matches(pattern, 0, name, 0);
+}
+
+bool refused(const std::string& linuxFolder) {
+    std::string key = core::lowerCase(linuxFolder);
+    for (const std::string& folder : refusedFolders) {
+        if (key == folder || (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 &&
+                              key[folder.size()] == '/')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+WIN32_FIND_DATAW entryFor(const std::wstring& name, const struct stat& st, bool isLink, bool targetIsFolder) {
+    WIN32_FIND_DATAW data = {};
+    if (isLink) {
+        data.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT | (targetIsFolder ? FILE_ATTRIBUTE_DIRECTORY : files::FILE_ATTRIBUTE_ARCHIVE_);
+    } else if (S_ISDIR(st.st_mode)) {
+        data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        data.dwFileAttributes = files::FILE_ATTRIBUTE_ARCHIVE_ | ((st.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : 0);
+    }
+    uint64_t size = S_ISDIR(st.st_mode) && !isLink ? 0 : static_cast<uint64_t>(st.st_size);
+    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(size);
+    size_t count = std::min(name.size(), static_cast<size_t>(MAX_PATH - 1));
+    for (size_t i = 0; i < count; ++i) data.cFileName[i] = name[i];
+    data.cFileName[count] = 0;
+    return data;
+}
+
+std::wstring lowered(const WCHAR* name) {
+    std::wstring out(name);
+    for (WCHAR& c : out) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<WCHAR>(c - L'A' + L'a');
+    }
+    return out;
+}
+
+}  // namespace
+
+void reset() {
+    listings.clear();
+    refusedFolders.clear();
+}
+
+}  // namespace listing
+
+namespace detail {
+void resetFolderListings() { listing::reset(); }
+}  // namespace detail
+
+void refuseListing(const std::string& windowsFolder) {
+    std::string folder = linuxPath(windowsFolder);
+    if (!folder.empty()) listing::refusedFolders.insert(core::lowerCase(folder));
+}
+
+}  // namespace sim
+
+extern "C" {
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
+    using namespace sim;
+    if (lpFileName == nullptr || lpFindFileData == nullptr) {
+        SetLastError(files::ERROR_INVALID_PARAMETER_);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::wstring whole(lpFileName);
+    size_t separator = whole.find_last_of(L"\\/");
+    std::wstring pattern = separator == std::wstring::npos ? whole : whole.substr(separator + 1);
+    std::wstring folderPart = separator == std::wstring::npos ? L"." : whole.substr(0, separator + 1);
+    std::string folderUtf8 = codepage::wideToUtf8(folderPart.c_str());
+    files::Resolved folder = files::resolve(folderUtf8.c_str(), folderPart.size());
+    if (!folder.ok || pattern.empty()) {
+        SetLastError(!folder.ok ? folder.error : static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!files::isDirectory(folder.onDisk)) {
+        SetLastError(files::ERROR_PATH_NOT_FOUND_);
+        return INVALID_HANDLE_VALUE;
+    }
+    DIR* dir = listing::refused(folder.onDisk) ? nullptr : opendir(folder.onDisk.c_str());
+    if (dir == nullptr) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::wstring folderName = folderPart;
+    while (!folderName.empty() && (folderName.back() == L'\\' || folderName.back() == L'/')) folderName.pop_back();
+    bool atDriveRoot = folderName.size() == 2 && folderName[1] == L':';
+    std::vector<WIN32_FIND_DATAW> found;
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        std::wstring wideName = codepage::utf8ToWide(name);
+        if (!listing::nameMatches(pattern, wideName)) continue;
+        std::string onDisk = folder.onDisk + "/" + name;
+        struct stat st;
+        if (lstat(onDisk.c_str(), &st) != 0) continue;
+        bool isLink = S_ISLNK(st.st_mode);
+        bool dots = name == "." || name == "..";
+        if (dots && atDriveRoot) continue;  // a drive's root has no "." or ".."
+        found.push_back(listing::entryFor(wideName, st, isLink, isLink && files::isDirectory(onDisk)));
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
+        return listing::lowered(a.cFileName) < listing::lowered(b.cFileName);
+    });
+    if (found.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(listing::nextHandle);
+    listing::nextHandle += 4;
+    listing::Listing& kept = listing::listings[handle];
+    kept.entries = std::move(found);
+    *lpFindFileData = kept.entries[0];
+    kept.next = 1;
+    SetLastError(ERROR_SUCCESS);
+    return handle;
+}
+
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
+    auto it = sim::listing::listings.find(hFindFile);
+    if (it == sim::listing::listings.end()) {
+        SetLastError(sim::files::ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    if (it->second.next >= it->second.entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *lpFindFileData = it->second.entries[it->second.next++];
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE hFindFile) {
+    if (sim::listing::listings.erase(hFindFile) == 0) {
+        SetLastError(sim::files::ERROR_INVALID_HANDLE_);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,191 @@
+#include "tool/command_line.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace CommandLine {
+
+namespace {
+
+// Which commands an option applies to, one bit per command.
+constexpr unsigned bit(Command command) { return 1u << static_cast<unsigned>(command); }
+constexpr unsigned EVERY = ~0u;
+constexpr unsigned WRITERS = bit(Command::Set) | bit(Command::Remove) | bit(Command::Clean) | bit(Command::Trim);
+constexpr unsigned PASSES = bit(Command::Clean) | bit(Command::Trim);
+
+struct CommandName {
+    const char* word;
+    Command command;
+};
+const CommandName COMMANDS[] = {
+    {"help", Command::Help},   {"list", Command::List},   {"show", Command::Show},   {"set", Command::Set},
+    {"remove", Command::Remove}, {"clean", Command::Clean}, {"trim", Command::Trim},  {"stats", Command::Stats},
+};
+
+enum class OptionId { Help, Database, Key, Reference, Sort, Format, Band, DryRun, Force, PlayerPlaylist };
+
+struct Option {
+    const char* word;
+    OptionId id;
+    bool takesValue;
+    unsigned commands;
+};
+const Option OPTIONS[] = {
+    {"--help", OptionId::Help, false, EVERY},
+    {"-h", OptionId::Help, false, EVERY},
+    {"--database", OptionId::Database, true, EVERY},
+    {"--key", OptionId::Key, true, bit(Command::Set) | bit(Command::Remove)},
+    {"--reference", OptionId::Reference, true, bit(Command::List) | bit(Command::Show) | bit(Command::Set)},
+    {"--sort", OptionId::Sort, true, bit(Command::List)},
+    {"--format", OptionId::Format, true, bit(Command::List)},
+    {"--band", OptionId::Band, true, PASSES},
+    {"--dry-run", OptionId::DryRun, false, PASSES},
+    {"--force", OptionId::Force, false, WRITERS},
+    {"--player-playlist", OptionId::PlayerPlaylist, false, PASSES | bit(Command::Stats)},
+};
+
+const Option* findOption(const char* word) {
+    for (const Option& option : OPTIONS) {
+        if (strcmp(option.word, word) == 0) return &option;
+    }
+    return nullptr;
+}
+
+Command findCommand(const char* word) {
+    for (const CommandName& name : COMMANDS) {
+        if (strcmp(name.word, word) == 0) return name.command;
+    }
+    return Command::None;
+}
+
+bool fail(char* error, size_t capacity, const char* format, const char* detail) {
+    snprintf(error, capacity, format, detail);
+    return false;
+}
+
+// A whole decimal number within [lowest, highest].
+bool number(const char* text, int lowest, int highest, int* value) {
+    char* end = nullptr;
+    long parsed = strtol(text, &end, 10);
+    if (text[0] == '\0' || end == nullptr || *end != '\0' || parsed < lowest || parsed > highest) return false;
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+bool band(const char* text, int* choice) {
+    const char* words[] = {"12", "18", "24"};
+    const char* percents[] = {"12%", "18%", "24%"};
+    for (int i = 0; i < 3; ++i) {
+        if (strcmp(text, words[i]) == 0 || strcmp(text, percents[i]) == 0) {
+            *choice = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool applyValue(const Option& option, const char* value, ToolArguments* arguments, char* error, size_t capacity) {
+    switch (option.id) {
+        case OptionId::Database: arguments->database = value; return true;
+        case OptionId::Key: arguments->key = value; return true;
+        case OptionId::Reference:
+            if (number(value, 0, 255, &arguments->reference)) return true;
+            return fail(error, capacity, "--reference takes a volume from 0 to 255, not \"%s\"", value);
+        case OptionId::Sort:
+            if (strcmp(value, "name") == 0) arguments->sort = SortOrder::Name;
+            else if (strcmp(value, "value") == 0) arguments->sort = SortOrder::Value;
+            else if (strcmp(value, "distance") == 0) arguments->sort = SortOrder::Distance;
+            else return fail(error, capacity, "--sort takes name, value or distance, not \"%s\"", value);
+            return true;
+        case OptionId::Format:
+            if (strcmp(value, "table") == 0) arguments->format = ListFormat::Table;
+            else if (strcmp(value, "csv") == 0) arguments->format = ListFormat::Csv;
+            else if (strcmp(value, "json") == 0) arguments->format = ListFormat::Json;
+            else return fail(error, capacity, "--format takes table, csv or json, not \"%s\"", value);
+            return true;
+        case OptionId::Band:
+            if (band(value, &arguments->bandChoice)) return true;
+            return fail(error, capacity, "--band takes 12, 18 or 24, not \"%s\"", value);
+        default: return true;
+    }
+}
+
+void applyFlag(const Option& option, ToolArguments* arguments) {
+    switch (option.id) {
+        case OptionId::Help: arguments->help = true; break;
+        case OptionId::DryRun: arguments->dryRun = true; break;
+        case OptionId::Force: arguments->force = true; break;
+        case OptionId::PlayerPlaylist: arguments->playerPlaylist = true; break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+const char* nameOf(Command command) {
+    for (const CommandName& name : COMMANDS) {
+        if (name.command == command) return name.word;
+    }
+    return "";
+}
+
+bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t capacity) {
+    *arguments = ToolArguments();
+    error[0] = '\0';
+    bool optionsEnded = false;
+    // Options are checked against the command once it is known, wherever they stand.
+    std::vector<const Option*> seen;
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        if (!optionsEnded && strcmp(word, "--") == 0) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && word[0] == '-' && word[1] != '\0') {
+            const Option* option = findOption(word);
+            if (option == nullptr) return fail(error, capacity, "unknown option %s", word);
+            if (option->takesValue) {
+                if (i + 1 >= argc) return fail(error, capacity, "%s needs a value", word);
+                if (!applyValue(*option, argv[++i], arguments, error, capacity)) return false;
+            } else {
+                applyFlag(*option, arguments);
+            }
+            seen.push_back(option);
+            continue;
+        }
+        if (arguments->command == Command::None) {
+            arguments->command = findCommand(word);
+            if (arguments->command == Command::None) return fail(error, capacity, "unknown command \"%s\"", word);
+            continue;
+        }
+        arguments->operands.push_back(word);
+    }
+
+    if (arguments->command == Command::Help) {
+        arguments->help = true;
+        if (arguments->operands.size() > 1) return fail(error, capacity, "%s", "help takes one command at most");
+        if (!arguments->operands.empty()) {
+            arguments->helpFor = findCommand(arguments->operands[0]);
+            if (arguments->helpFor == Command::None) {
+                return fail(error, capacity, "unknown command \"%s\"", arguments->operands[0]);
+            }
+        }
+        return true;
+    }
+    if (arguments->help) {
+        arguments->helpFor = arguments->command;
+        return true;
+    }
+    if (arguments->command == Command::None) return fail(error, capacity, "%s", "no command given");
+    for (const Option* option : seen) {
+        if ((option->commands & bit(arguments->command)) == 0) {
+            char detail[64];
+            snprintf(detail, sizeof detail, "%s does not apply to %s", option->word, nameOf(arguments->command));
+            return fail(error, capacity, "%s", detail);
+        }
+    }
+    return true;
+}
+
+}  // namespace CommandLine

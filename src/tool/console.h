@@ -1,0 +1,35 @@
+// Where the tool's words go: its answer on standard output, errors and notes on standard
+// error, and a progress line on standard error only when that is a terminal (a script
+// reading it would find the line in its way). main() says where each one ends up; the
+// tests catch them.
+#pragma once
+
+#include <stddef.h>
+
+namespace Console {
+
+enum class Stream { Out, Err };
+
+struct Sink {
+    void (*write)(void* context, Stream stream, const char* text, size_t length);
+    void* context;
+    bool progressShown;  // standard error is a terminal
+};
+
+// A formatted line is cut at this many bytes; outText() takes any length.
+constexpr size_t LINE_CAPACITY = 1024;
+
+void attach(const Sink& sink);
+void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void err(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void outText(const char* text, size_t length);
+void outText(const char* text);
+// Rewrites the progress line at most every few hundred milliseconds; nothing when
+// progress is not shown.
+void progress(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void endProgress();
+
+// "1,234,567" into `text`.
+const char* count(size_t value, char* text, size_t capacity);
+
+}  // namespace Console

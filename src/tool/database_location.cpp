@@ -1,0 +1,90 @@
+#include "tool/database_location.h"
+
+#include "adapters/bounded_text.h"
+#include "adapters/storage_folder.h"
+#include "tool/player_folder.h"
+
+namespace DatabaseLocation {
+
+namespace {
+
+constexpr char DATABASE_NAME[] = "volume.ini";
+constexpr char SETTINGS_NAME[] = "plugin.ini";
+constexpr const char* PLAYLIST_NAMES[] = {"winamp.m3u8", "winamp.m3u"};
+
+bool compose(char* path, size_t capacity, const char* folder, const char* name) {
+    return BoundedText::copy(path, capacity, folder) && BoundedText::append(path, capacity, name);
+}
+
+bool isFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// plugin.ini in the folder of the named database.
+bool settingsBeside(const char* databasePath, char* settingsPath, size_t capacity) {
+    const char* name = BoundedText::afterLastBackslash(databasePath);
+    if (!BoundedText::copy(settingsPath, capacity, databasePath)) return false;
+    settingsPath[name - databasePath] = '\0';
+    return BoundedText::append(settingsPath, capacity, SETTINGS_NAME);
+}
+
+// A name with no folder or drive in it at all.
+bool isBareName(const char* path) {
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (*p == '\\' || *p == '/' || *p == ':') return false;
+    }
+    return true;
+}
+
+bool hostSettingsFolder(char* folder, size_t capacity) {
+    char appData[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+    if (length == 0 || length >= sizeof appData) return false;
+    return compose(folder, capacity, appData, "\\Winamp");
+}
+
+}  // namespace
+
+bool find(const char* givenDatabase, Found* found) {
+    found->playerFolder[0] = '\0';
+    found->hostSettings[0] = '\0';
+    found->playerFound = false;
+    if (givenDatabase != nullptr) {
+        // A database named by hand is never deleted by a pass: a copy of it elsewhere
+        // could otherwise come back as the plug-in's.
+        found->keepEmptyDatabase = true;
+        // The profile functions look for a bare file name in the Windows folder, the
+        // file functions in the current one: ".\" makes both take the current one.
+        return BoundedText::copy(found->databasePath, MAX_PATH, isBareName(givenDatabase) ? ".\\" : "") &&
+               BoundedText::append(found->databasePath, MAX_PATH, givenDatabase) &&
+               settingsBeside(found->databasePath, found->settingsPath, MAX_PATH);
+    }
+    found->playerFound = PlayerFolder::find(found->playerFolder, MAX_PATH);
+    char moduleFolder[MAX_PATH];
+    if (!compose(moduleFolder, sizeof moduleFolder, found->playerFolder, "\\Plugins\\")) return false;
+    bool haveHostSettings = hostSettingsFolder(found->hostSettings, MAX_PATH);
+    if (!haveHostSettings) found->hostSettings[0] = '\0';
+
+    char folder[MAX_PATH];
+    StorageFolder::Kind kind =
+        StorageFolder::find(moduleFolder, haveHostSettings ? found->hostSettings : nullptr, folder, sizeof folder);
+    found->keepEmptyDatabase = kind == StorageFolder::Kind::HostSettings || kind == StorageFolder::Kind::ApplicationData;
+    return compose(found->databasePath, MAX_PATH, folder, DATABASE_NAME) &&
+           compose(found->settingsPath, MAX_PATH, folder, SETTINGS_NAME);
+}
+
+bool findPlayerPlaylist(const Found& found, char* path, size_t capacity) {
+    const char* folders[] = {found.hostSettings, found.playerFolder};
+    for (const char* folder : folders) {
+        if (folder[0] == '\0') continue;
+        for (const char* name : PLAYLIST_NAMES) {
+            if (compose(path, capacity, folder, "\\") && BoundedText::append(path, capacity, name) && isFile(path)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace DatabaseLocation

@@ -1,0 +1,82 @@
+#include "tool/database_records.h"
+
+#include <stdlib.h>
+
+#include "memory/database_maintenance_index.h"
+#include "memory/volume_database.h"
+
+namespace DatabaseRecords {
+
+namespace {
+
+// `"name[size]"` taken apart; false when the text is not one.
+bool songKey(const char* key, size_t length, Record* record) {
+    if (length < 5 || key[0] != '"' || key[length - 1] != '"' || key[length - 2] != ']') return false;
+    size_t open = length - 2;
+    while (open > 1 && key[open] != '[') --open;
+    if (key[open] != '[' || open == 1) return false;
+    std::string size(key + open + 1, length - 2 - open - 1);
+    char* end = nullptr;
+    long long parsed = strtoll(size.c_str(), &end, 10);
+    if (size.empty() || *end != '\0' || (size[0] == '+') || (size.size() > 1 && size[0] == '0')) return false;
+    record->name.assign(key + 1, open - 1);
+    record->size = parsed;
+    return true;
+}
+
+// A line of the section the platform split at a '=' inside the song's name: the name
+// runs on into what it read as the value, and the line's last '=' ends the key.
+bool splitInName(const char* line, size_t length, Record* record) {
+    size_t equals = length;
+    while (equals > 0 && line[equals - 1] != '=') --equals;
+    if (equals == 0) return false;
+    if (!songKey(line, equals - 1, record)) return false;
+    record->value = DatabaseIndex::valueOf(line + equals, length - equals);
+    return true;
+}
+
+struct Collecting {
+    std::vector<Record>* records;
+};
+
+void collect(void* context, DatabaseIndex::Record& indexed) {
+    if (indexed.value == VolumeDatabase::NO_RECORD) return;
+    Collecting* collecting = static_cast<Collecting*>(context);
+    Record record{std::string(), 0, indexed.value, Unmatchable::No};
+    if (songKey(indexed.key, indexed.keyLength, &record)) {
+        if (record.size == -1) record.unmatchable = Unmatchable::SizeUnknown;
+    } else {
+        // The line goes on after the key, "=value", up to its zero in the section text.
+        size_t lineLength = indexed.keyLength;
+        while (indexed.key[lineLength] != '\0') ++lineLength;
+        if (splitInName(indexed.key, lineLength, &record)) {
+            record.unmatchable = Unmatchable::EqualsInName;
+        } else {
+            record = Record{std::string(indexed.key, indexed.keyLength), 0, indexed.value, Unmatchable::NotASongKey};
+        }
+    }
+    collecting->records->push_back(record);
+}
+
+}  // namespace
+
+bool load(const char* databasePath, std::vector<Record>* records) {
+    records->clear();
+    if (!DatabaseIndex::load(databasePath)) return false;
+    Collecting collecting{records};
+    DatabaseIndex::forEach(collect, &collecting);
+    DatabaseIndex::release();
+    return true;
+}
+
+const char* reasonOf(Unmatchable unmatchable) {
+    switch (unmatchable) {
+        case Unmatchable::EqualsInName: return "'=' in the name";
+        case Unmatchable::SizeUnknown: return "size -1";
+        case Unmatchable::NotASongKey: return "not a song key";
+        case Unmatchable::No: break;
+    }
+    return "";
+}
+
+}  // namespace DatabaseRecords

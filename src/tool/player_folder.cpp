@@ -1,0 +1,85 @@
+#include "tool/player_folder.h"
+
+#include <windows.h>
+
+#include "adapters/bounded_text.h"
+
+namespace PlayerFolder {
+
+namespace {
+
+constexpr char PLAYER_KEY[] = "Software\\Winamp";
+constexpr char PLAYER_UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
+
+// A string value; false when the key or value is missing or does not fit.
+bool readString(HKEY root, const char* keyPath, const char* valueName, char* text, size_t capacity) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(capacity - 1);
+    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(text), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    text[size < capacity ? size : capacity - 1] = '\0';  // the registry need not end it
+    return text[0] != '\0';
+}
+
+bool holdsPlayer(const char* folder) {
+    char program[MAX_PATH];
+    if (!BoundedText::copy(program, sizeof program, folder) || !BoundedText::append(program, sizeof program, "\\winamp.exe")) {
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(program);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Where a 32-bit installer puts programs: a 64-bit process finds that folder in
+// "ProgramFiles(x86)", a 32-bit one in "ProgramFiles".
+void programFilesFallback(char* folder, size_t capacity) {
+    char programFiles[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ProgramFiles(x86)", programFiles, sizeof programFiles);
+    if (length == 0 || length >= sizeof programFiles) length = GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
+    if (length == 0 || length >= sizeof programFiles) BoundedText::copy(programFiles, sizeof programFiles, "C:\\Program Files");
+    BoundedText::copy(folder, capacity, programFiles);
+    BoundedText::append(folder, capacity, "\\Winamp");
+}
+
+}  // namespace
+
+bool programFolderOf(const char* command, char* folder, size_t capacity) {
+    char program[MAX_PATH];
+    if (command[0] == '"') {
+        // "C:\Program Files\Winamp\UninstWA.exe" /args: what stands between the quotes.
+        size_t length = 0;
+        while (command[1 + length] != '\0' && command[1 + length] != '"') ++length;
+        if (length >= sizeof program) return false;
+        for (size_t i = 0; i < length; ++i) program[i] = command[1 + i];
+        program[length] = '\0';
+    } else if (!BoundedText::copy(program, sizeof program, command)) {
+        return false;
+    }
+    // The parent, as the installer's GetParent takes it: all before the last backslash.
+    const char* name = BoundedText::afterLastBackslash(program);
+    if (name == program) return false;
+    program[name - program - 1] = '\0';
+    return program[0] != '\0' && BoundedText::copy(folder, capacity, program);
+}
+
+bool find(char* folder, size_t capacity) {
+    char value[MAX_PATH];
+    char candidate[MAX_PATH];
+    if (readString(HKEY_CURRENT_USER, PLAYER_KEY, "", value, sizeof value) && holdsPlayer(value)) {
+        return BoundedText::copy(folder, capacity, value);
+    }
+    const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    for (HKEY root : roots) {
+        if (readString(root, PLAYER_UNINSTALL_KEY, "UninstallString", value, sizeof value) &&
+            programFolderOf(value, candidate, sizeof candidate) && holdsPlayer(candidate)) {
+            return BoundedText::copy(folder, capacity, candidate);
+        }
+    }
+    programFilesFallback(folder, capacity);
+    return holdsPlayer(folder);
+}
+
+}  // namespace PlayerFolder

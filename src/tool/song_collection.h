@@ -1,0 +1,19 @@
+// The songs the listener owns, gathered from folders and playlists, as the maintenance
+// pass takes them: one path each, as the player would hand it out.
+#pragma once
+
+#include <windows.h>
+
+#include "memory/database_maintenance.h"
+
+namespace SongCollection {
+
+void reset();
+// Adds a song by its ANSI path; `widePath` (may be null) only for a name outside the
+// ANSI code page, whose ANSI path names no file. False when the collection is full.
+bool add(const char* ansiPath, const WCHAR* widePath);
+int count();
+// The collection as the pass's list; valid until the next add() or reset().
+DatabaseMaintenance::SongList asSongList();
+
+}  // namespace SongCollection

@@ -1,0 +1,19 @@
+// Paths and names between the encodings the tool meets: the ANSI code page (the
+// command line, .m3u playlists, the player's ANSI paths and so the song keys), UTF-8
+// (.m3u8 playlists, JSON) and the platform's wide text (folder listings).
+#pragma once
+
+#include <stddef.h>
+#include <windows.h>
+
+namespace TextEncoding {
+
+// False when the text does not fit, or (for UTF-8) is not well-formed.
+bool ansiToWide(const char* ansi, WCHAR* wide, size_t capacity);
+bool utf8ToWide(const char* utf8, size_t length, WCHAR* wide, size_t capacity);
+// The ANSI path the player would hand out for a wide one: characters the code page
+// lacks become what the platform makes of them, and `lossy` says so (such a path names
+// no file; the plug-in then sizes the song through the wide path).
+bool wideToAnsi(const WCHAR* wide, char* ansi, size_t capacity, bool* lossy);
+
+}  // namespace TextEncoding

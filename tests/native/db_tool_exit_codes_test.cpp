@@ -1,0 +1,154 @@
+// loudmark-db's exit statuses, each for its own trouble, and the promise behind the ones
+// about writing: whatever fails, the listener's records are all still there.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin_test_support.h"
+#include "tool/exit_codes.h"
+
+#include "../tool/db_tool_runner.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string HEADER = "[Tamsel Loudmark]\r\n";
+const std::string RECORDS = HEADER + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=300\r\n";
+constexpr char REBUILD_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini.new";
+
+class ToolExitStatus : public PluginScenario {
+protected:
+    void SetUp() override {
+        PluginScenario::SetUp();
+        song("a.mp3", 10);
+        sim::writeFile(DATABASE_PATH, RECORDS);
+    }
+
+    static dbtool::Run tool(std::vector<std::string> words) {
+        words.insert(words.begin() + 1, {"--database", DATABASE_PATH});
+        return dbtool::run(words);
+    }
+};
+
+TEST_F(ToolExitStatus, AWrongCommandLineAMissingDatabaseAndUnreadableLinesEachHaveTheirOwn) {
+    EXPECT_EQ(dbtool::run({"list", "--sort", "size"}).status, ExitCode::USAGE);
+    EXPECT_EQ(dbtool::run({"show", "--band", "12", "C:\\Music\\a.mp3"}).status, ExitCode::USAGE);
+    EXPECT_EQ(tool({"clean"}).status, ExitCode::USAGE);  // against nothing, everything would go
+    EXPECT_EQ(tool({"set", "C:\\Music\\a.mp3", "256"}).status, ExitCode::USAGE);
+    EXPECT_EQ(dbtool::run({"help", "trim"}).status, ExitCode::OK);
+
+    dbtool::Run missing = dbtool::run({"list", "--database", "C:\\Nowhere\\volume.ini"});
+    EXPECT_EQ(missing.status, ExitCode::DATABASE_MISSING);
+    EXPECT_EQ(missing.err, "loudmark-db: no volume database at C:\\Nowhere\\volume.ini\n");
+
+    sim::writeFile(DATABASE_PATH, "; kept\r\n" + HEADER + "\"a.mp3[1000]\"=225\r\nstray line\r\n\"b.mp3[1000]\"=\r\n"
+                                  "\"c.mp3[5]\"=+0x10\r\ngarbage=4\r\n[tamsel loudmark]\r\n\"d.mp3[1]\"=300\r\n");
+    dbtool::Run lines = tool({"list"});
+    EXPECT_EQ(lines.status, ExitCode::DATABASE_LINES);
+    EXPECT_EQ(lines.err,
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:4: no '=': not a record\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:5: no value: not a record\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:6: the value \"+0x10\" is not a whole number; "
+              "the plug-in reads it as 16\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:7: not a song key (\"name[size]\" in quotes): "
+              "the plug-in never reads it\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:8: a second [Tamsel Loudmark] section: "
+              "the plug-in never reads its records\n"
+              "loudmark-db: 5 lines of C:\\Program Files\\Winamp\\Plugins\\volume.ini the plug-in cannot read as records\n");
+    // What the plug-in does read is listed all the same.
+    EXPECT_NE(lines.out.find("    225    -30     100  a.mp3[1000]\n"), std::string::npos) << lines.out;
+    EXPECT_NE(lines.out.find("garbage   <- never matched: not a song key\n"), std::string::npos) << lines.out;
+}
+
+TEST_F(ToolExitStatus, ASourceThatCannotBeReadStopsCleanUnlessForced) {
+    sim::writeFile("C:\\Music\\Locked\\b.mp3", std::string(1000, 'x'));
+    sim::refuseListing("C:\\Music\\Locked");
+    dbtool::Run refused = tool({"clean", "C:\\Music\\Nothing.m3u"});
+    EXPECT_EQ(refused.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+
+    sim::writeFile("C:\\Empty\\Sub\\nothing.m3u", "#EXTM3U\r\n");
+    dbtool::Run empty = tool({"trim", "C:\\Empty\\Sub\\nothing.m3u"});
+    EXPECT_EQ(empty.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_EQ(empty.err.rfind("loudmark-db: no songs in the sources\n", 0), 0u) << empty.err;
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+
+    dbtool::Run locked = tool({"clean", "C:\\Music"});
+    EXPECT_EQ(locked.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_NE(locked.err.find("C:\\Music\\Locked\\: cannot be read"), std::string::npos) << locked.err;
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+
+    dbtool::Run dry = tool({"clean", "--dry-run", "C:\\Music"});
+    EXPECT_EQ(dry.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_NE(dry.out.find("would go: \"b.mp3[1000]\"=300 (not among the songs)\n"), std::string::npos) << dry.out;
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+
+    dbtool::Run forced = tool({"clean", "--force", "C:\\Music"});
+    EXPECT_EQ(forced.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"a.mp3[1000]\"=225\r\n");
+}
+
+TEST_F(ToolExitStatus, AFailedWriteLeavesEveryRecordWhereItWas) {
+    sim::failWritesAfter(REBUILD_PATH, 10);
+    dbtool::Run clean = tool({"clean", "--force", "C:\\Music"});
+    EXPECT_EQ(clean.status, ExitCode::WRITE_FAILED);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+    EXPECT_FALSE(sim::fileExists(REBUILD_PATH));
+
+    for (auto words : {std::vector<std::string>{"set", "--force", "C:\\Music\\a.mp3", "40"},
+                       std::vector<std::string>{"set", "--force", "--key", "new.mp3[5]", "40"},
+                       std::vector<std::string>{"remove", "--force", "--key", "b.mp3[1000]"}}) {
+        sim::failWritesAfter(REBUILD_PATH, 30);
+        EXPECT_EQ(tool(words).status, ExitCode::WRITE_FAILED) << words[1];
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+        EXPECT_FALSE(sim::fileExists(REBUILD_PATH));
+    }
+    // The swap refused: the database stays the old one, whole.
+    sim::failWritesAfter(REBUILD_PATH, UINT64_MAX);
+    sim::refuseRename(REBUILD_PATH);
+    EXPECT_EQ(tool({"remove", "--force", "C:\\Music\\a.mp3"}).status, ExitCode::WRITE_FAILED);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+}
+
+TEST_F(ToolExitStatus, NothingIsWrittenWhileThePlayerRunsUnlessForced) {
+    // The simulated player's window is of the player's class.
+    for (auto words : {std::vector<std::string>{"set", "C:\\Music\\a.mp3", "40"},
+                       std::vector<std::string>{"remove", "C:\\Music\\a.mp3"},
+                       std::vector<std::string>{"trim", "C:\\Music"}}) {
+        dbtool::Run run = tool(words);
+        EXPECT_EQ(run.status, ExitCode::PLAYER_RUNNING) << words[0];
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+    }
+    EXPECT_EQ(tool({"trim", "--dry-run", "C:\\Music"}).status, ExitCode::OK);
+    dbtool::Run forced = tool({"set", "--force", "C:\\Music\\a.mp3", "40"});
+    EXPECT_EQ(forced.status, ExitCode::OK);
+    EXPECT_EQ(forced.out, "\"a.mp3[1000]\"=165: starts at 40 with the reference at 130\n");
+}
+
+// Without --database the tool finds the player as the installer does, and the database
+// where the plug-in would keep it.
+TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
+    sim::writeFile("D:\\Players\\Winamp\\winamp.exe", "MZ");
+    sim::writeFile("D:\\Players\\Winamp\\Plugins\\volume.ini", RECORDS);
+    sim::setRegistryString(HKEY_CURRENT_USER, "Software\\Winamp", "", "C:\\Stale\\Winamp");
+    sim::setRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp",
+                           "UninstallString", "\"D:\\Players\\Winamp\\UninstWA.exe\" /S");
+    dbtool::Run found = dbtool::run({"stats"});
+    EXPECT_EQ(found.status, ExitCode::OK) << found.err;
+    EXPECT_NE(found.out.find("Database: D:\\Players\\Winamp\\Plugins\\volume.ini\n"), std::string::npos) << found.out;
+
+    // A Program Files install a standard user cannot write: the player's settings folder.
+    sim::setEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    sim::writeFile("C:\\Program Files (x86)\\Winamp\\winamp.exe", "MZ");
+    sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\winamp.ini", "");
+    sim::refuseWritesIn("C:\\Program Files (x86)\\Winamp");
+    sim::setRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp",
+                           "UninstallString", "C:\\Gone\\UninstWA.exe");
+    dbtool::Run fallback = dbtool::run({"list"});
+    EXPECT_EQ(fallback.status, ExitCode::DATABASE_MISSING);
+    EXPECT_EQ(fallback.err,
+              "loudmark-db: no volume database at C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n");
+}
+
+}  // namespace

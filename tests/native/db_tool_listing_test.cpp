@@ -1,0 +1,84 @@
+// What list, stats and remove make of a database: every record as the plug-in reads it,
+// in the order asked for, in formats a spreadsheet or a script reads back, and the odd
+// lines (a name with '=', a key that is no song key) removable by the key list shows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin_test_support.h"
+
+#include "../tool/db_tool_runner.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string HEADER = "[Tamsel Loudmark]\r\n";
+
+class ToolListing : public PluginScenario {
+protected:
+    void SetUp() override {
+        PluginScenario::SetUp();
+        sim::writeFile(DATABASE_PATH, HEADER +
+                                          "\"b, live.mp3[20]\"=300\r\n"
+                                          "\"a=b.mp3[7]\"=200\r\n"
+                                          "\"Caf\xE9.mp3[30]\"=100\r\n"
+                                          "\"A.mp3[10]\"=600\r\n"
+                                          "stray=250\r\n");
+        song("A.mp3", 10, 10);
+        song("b.mp3", 10, 20);
+    }
+
+    static dbtool::Run tool(std::vector<std::string> words) {
+        words.insert(words.begin() + 1, {"--database", DATABASE_PATH});
+        return dbtool::run(words);
+    }
+};
+
+TEST_F(ToolListing, ListSortsAndWritesCsvAndJsonThatReadBack) {
+    dbtool::Run byName = tool({"list", "--sort", "name", "--format", "csv"});
+    EXPECT_EQ(byName.out,
+              "name,size,value,steps,volume,never_matched\n"
+              "A.mp3,10,600,345,255,\n"
+              "a=b.mp3,7,200,-55,75,'=' in the name\n"
+              "\"b, live.mp3\",20,300,45,175,\n"
+              "Caf\xE9.mp3,30,100,-155,0,\n"
+              "stray,,250,-5,125,not a song key\n");
+    dbtool::Run json = tool({"list", "--sort", "distance", "--format", "json", "--reference", "200"});
+    EXPECT_EQ(json.out,
+              "{\"database\":\"C:\\\\Program Files\\\\Winamp\\\\Plugins\\\\volume.ini\",\"reference\":200,\"records\":[\n"
+              "{\"name\":\"A.mp3\",\"size\":10,\"value\":600,\"steps\":345,\"volume\":255,\"never_matched\":null},\n"
+              "{\"name\":\"Caf\\u00e9.mp3\",\"size\":30,\"value\":100,\"steps\":-155,\"volume\":45,\"never_matched\":null},\n"
+              "{\"name\":\"a=b.mp3\",\"size\":7,\"value\":200,\"steps\":-55,\"volume\":145,\"never_matched\":\"'=' in the name\"},\n"
+              "{\"name\":\"b, live.mp3\",\"size\":20,\"value\":300,\"steps\":45,\"volume\":245,\"never_matched\":null},\n"
+              "{\"name\":\"stray\",\"size\":null,\"value\":250,\"steps\":-5,\"volume\":195,"
+              "\"never_matched\":\"not a song key\"}\n]}\n");
+}
+
+TEST_F(ToolListing, StatsCountsWhatTheSongsMatchAndHowTheValuesSpread) {
+    dbtool::Run stats = tool({"stats", "C:\\Music"});
+    EXPECT_EQ(stats.status, 3);  // the stray line
+    EXPECT_EQ(stats.out,
+              "Database: C:\\Program Files\\Winamp\\Plugins\\volume.ini\n"
+              "Records: 5 (2 never matched)\n"
+              "Matched by 2 songs: 1; not matched: 4\n"
+              "Stored values: lowest 100, median 250, highest 600\n"
+              "Steps from the reference (stored value - 255):\n"
+              "    -160 ..   -129          1  ########################################\n"
+              "     -64 ..    -33          1  ########################################\n"
+              "     -32 ..     -1          1  ########################################\n"
+              "     +32 ..    +63          1  ########################################\n"
+              "    +224 ..    ...          1  ########################################\n"
+              "Inside the trim bands: 12% 1, 18% 1, 24% 1\n");
+}
+
+TEST_F(ToolListing, RemoveTakesTheKeysAsListShowsThem) {
+    EXPECT_EQ(tool({"remove", "--force", "--key", "a=b.mp3[7]"}).out, "\"a: removed\n");
+    dbtool::Run stray = tool({"remove", "--force", "--key", "stray"});
+    EXPECT_EQ(stray.out, "stray: removed\n");
+    EXPECT_EQ(tool({"remove", "--force", "--key", "\"b, live.mp3[20]\"", }).out, "\"b, live.mp3[20]\": removed\n");
+    EXPECT_EQ(tool({"remove", "--force", "--key", "nothing.mp3[1]"}).out, "\"nothing.mp3[1]\": no record\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// The parts of the simulated platform loudmark-db stands on, held to what the platform
+// answers: folder listings, the two code-page conversions, registry string values, and
+// finding the player's window by its class.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "plugin_test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+using SimForTheTool = PluginScenario;
+
+std::vector<std::wstring> listing(const wchar_t* pattern, DWORD* error) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return names;
+    }
+    do {
+        names.push_back(std::wstring(data.cFileName) + ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? L"\\" : L"") +
+                        ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? L"@" : L""));
+    } while (FindNextFileW(find, &data));
+    *error = GetLastError();
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_FALSE(FindClose(find));
+    return names;
+}
+
+TEST_F(SimForTheTool, AFolderListsDotsFirstThenItsEntriesByNameWithLinksAsReparsePoints) {
+    sim::writeFile("C:\\Lib\\b.mp3", "12345");
+    sim::writeFile("C:\\Lib\\A\\x.mp3", "");
+    sim::writeFile("C:\\Lib\\C.MP3", "");
+    ASSERT_EQ(symlink(sim::linuxPath("C:\\Lib\\A").c_str(), sim::linuxPath("C:\\Lib\\d").c_str()), 0);
+    DWORD error = 0;
+    EXPECT_EQ(listing(L"C:\\Lib\\*", &error), (std::vector<std::wstring>{L".\\", L"..\\", L"A\\", L"b.mp3", L"C.MP3", L"d\\@"}));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_FILES));
+    EXPECT_EQ(listing(L"C:\\Lib\\*.mp3", &error), (std::vector<std::wstring>{L"b.mp3", L"C.MP3"}));
+    EXPECT_TRUE(listing(L"C:\\Lib\\*.ogg", &error).empty());
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(listing(L"C:\\Nowhere\\*", &error).empty());
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(listing(L"C:\\*", &error).front(), L"Lib\\");  // a drive's root has no dots
+    sim::refuseListing("C:\\Lib");
+    EXPECT_TRUE(listing(L"C:\\Lib\\A\\*", &error).empty());
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(SimForTheTool, CodePageConversionsCountAsThePlatformCounts) {
+    WCHAR wide[8];
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xC3\xA9", -1, nullptr, 0), 3);  // with the zero
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xC3\xA9", 3, wide, 8), 2);      // without
+    EXPECT_EQ(wide[1], 0xE9);
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "abc", -1, wide, 3), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xC3(", -1, wide, 8), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xC3(", -1, wide, 8), 4);  // U+FFFD in its place
+
+    char ansi[8];
+    BOOL usedDefault = FALSE;
+    const WCHAR cafe[] = {'C', 'a', 'f', 0xE9, 0};
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, cafe, -1, ansi, 8, nullptr, &usedDefault), 5);
+    EXPECT_STREQ(ansi, "Caf?");
+    EXPECT_TRUE(usedDefault);
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, cafe, -1, ansi, 8, nullptr, nullptr), 6);
+    EXPECT_STREQ(ansi, "Caf\xC3\xA9");
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, cafe, -1, ansi, 8, nullptr, &usedDefault), 0);  // not for UTF-8
+}
+
+TEST_F(SimForTheTool, RegistryStringsAndThePlayersWindowAreFoundAsThePlatformFindsThem) {
+    sim::setRegistryString(HKEY_CURRENT_USER, "Software\\Winamp", "", "C:\\Winamp");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\WINAMP", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    char text[16];
+    DWORD size = 4;
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 10u);  // what it needs, with the zero
+    size = sizeof text;
+    EXPECT_EQ(RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(text), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(text), "C:\\Winamp");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(RegQueryValueExA(key, "UninstallString", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Winamp", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+
+    EXPECT_EQ(FindWindowA("winamp v1.X", nullptr), sim::player::window());
+    EXPECT_EQ(FindWindowA("Winamp v2.x", nullptr), nullptr);
+    sim::destroyWindow(sim::player::window());
+    EXPECT_EQ(FindWindowA("Winamp v1.x", nullptr), nullptr);
+}
+
+}  // namespace

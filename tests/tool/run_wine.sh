@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# loudmark-db.exe (the win64 build) under wine64, against real files through the real
+# file, profile and registry functions: list, show, set, clean and trim, the default
+# database found through the registry, the refusal while a window of the player's class
+# is open, and the exit statuses. Every check compares exact output or exact bytes.
+#
+#   tests/tool/run_wine.sh [path of loudmark-db.exe]    (default: build/win64/loudmark-db.exe)
+#
+# Keeps its Wine prefix under build/tool-wine/ (the first run creates it: a minute or
+# more). Prints "N passed, N failed" and exits non-zero when a check failed.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+started=$(date +%s)
+
+exe=${1:-$root/build/win64/loudmark-db.exe}
+if [ ! -f "$exe" ]; then
+    cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target loudmark-db >/dev/null
+fi
+[ -f "$exe" ] || { echo "run_wine: no $exe" >&2; exit 1; }
+exe=$(realpath "$exe")  # one check runs from another folder
+
+work=$root/build/tool-wine
+prefix=$work/prefix
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+unset DISPLAY  # Wine's null graphics driver: the player's window needs no display
+mkdir -p "$work"
+trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+if [ ! -f "$prefix/.tool-wine-ready" ]; then
+    echo "creating the Wine prefix in $prefix"
+    rm -rf "$prefix"
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    "$wineserver" -w
+    touch "$prefix/.tool-wine-ready"
+fi
+"$wineserver" -p
+
+passed=0
+failed=0
+check() {  # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
+# Runs the tool; its standard output (line ends as Unix ones) in $out, its standard error
+# in $err, its exit status in $status.
+tool() {
+    "$wine" "$exe" "$@" >"$work/out" 2>"$work/err"
+    status=$?
+    out=$(tr -d '\r' <"$work/out")
+    err=$(tr -d '\r' <"$work/err")
+}
+same() { [ "$1" = "$2" ] || { printf 'expected:\n%s\ngot:\n%s\n' "$2" "$1"; false; }; }
+crlf() { printf '%s\r\n' "$@"; }
+
+# A listener's files: two albums, a song elsewhere, a playlist, and a database.
+drive=$prefix/drive_c
+base=$drive/loudmark-db-e2e
+rm -rf "$base"
+mkdir -p "$base/Music/Album A" "$base/Music/Album B" "$base/Elsewhere" "$base/Player/Plugins"
+head -c 1000 /dev/zero >"$base/Music/Album A/01 Intro.mp3"
+head -c 2000 /dev/zero >"$base/Music/Album B/02 Song.mp3"
+head -c 3000 /dev/zero >"$base/Elsewhere/other.mp3"
+echo "not a real player" >"$base/Player/winamp.exe"
+M='C:\loudmark-db-e2e\Music'
+db='C:\loudmark-db-e2e\volume.ini'
+crlf '[Tamsel Loudmark]' '"01 Intro.mp3[1000]"=225' '"02 Song.mp3[2000]"=100' '"other.mp3[3000]"=300' \
+    'broken line' '"gone.mp3[-1]"=250' >"$base/volume.ini"
+printf '\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:10,Intro\r\nAlbum A\\01 Intro.mp3\r\n..\\Elsewhere\\other.mp3\r\n' \
+    >"$base/Music/list.m3u8"
+cp "$base/volume.ini" "$work/initial.ini"
+
+echo "== list and show"
+tool list --database "$db" --format csv
+check "list: exit status 3 for the line that is no record" test "$status" -eq 3
+check "list: the line reported by its number" same "$err" "C:\\loudmark-db-e2e\\volume.ini:5: no '=': not a record
+loudmark-db: 1 line of C:\\loudmark-db-e2e\\volume.ini the plug-in cannot read as records"
+check "list: every record with its steps and volume" same "$out" "name,size,value,steps,volume,never_matched
+01 Intro.mp3,1000,225,-30,100,
+02 Song.mp3,2000,100,-155,0,
+other.mp3,3000,300,45,175,
+gone.mp3,-1,250,-5,125,size -1"
+tool show --database "$db" --reference 150 "$M\\Album A\\01 Intro.mp3" "$M\\nothing.mp3"
+check "show: the key, the record, the volume at reference 150" same "$out" "$M\\Album A\\01 Intro.mp3
+  song key:  \"01 Intro.mp3[1000]\"
+  record:    225 (30 steps below the reference)
+  volume:    120 at reference 150
+$M\\nothing.mp3
+  song key:  \"nothing.mp3[-1]\" (the file cannot be opened)
+  record:    none
+  volume:    150 (the reference volume)"
+
+echo "== clean and trim"
+tool clean --dry-run --database "$db" "$M"
+check "clean --dry-run: what would go, exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
+would go: \"gone.mp3[-1]\"=250 (not among the songs)
+3 songs: 2 records would stay, 2 would go; nothing changed"
+check "clean --dry-run: the database unchanged" cmp -s "$base/volume.ini" "$work/initial.ini"
+tool clean --database "$db" "$M\\list.m3u8" "$M\\Album B"
+check "clean of a playlist and a folder: kept in the order met" same "$status:$(tr -d '\r' <"$base/volume.ini")" "3:[Tamsel Loudmark]
+\"01 Intro.mp3[1000]\"=225
+\"other.mp3[3000]\"=300
+\"02 Song.mp3[2000]\"=100"
+check "clean: the count of what went" same "$out" "3 songs: 3 records kept, 1 went"
+check "clean: no rebuild file left" test ! -e "$base/volume.ini.new"
+tool trim --database "$db" --band 24 "$M" 'C:\loudmark-db-e2e\Elsewhere'
+check "trim --band 24: the record inside the band goes" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
+\"01 Intro.mp3[1000]\"=225
+\"other.mp3[3000]\"=300"
+
+echo "== set and remove"
+tool set --database "$db" "$M\\Album B\\02 Song.mp3" 90
+check "set: a new record, as the profile functions write it" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
+\"01 Intro.mp3[1000]\"=225
+\"other.mp3[3000]\"=300
+\"02 Song.mp3[2000]\"=215"
+tool remove --database "$db" --key 'other.mp3[3000]'
+check "remove --key" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
+\"01 Intro.mp3[1000]\"=225
+\"02 Song.mp3[2000]\"=215"
+pushd "$base" >/dev/null && tool set --database volume.ini --key 'bare.mp3[1]' 200 && popd >/dev/null
+check "a bare --database name is the file in the current folder, for the profile functions too" \
+    bash -c 'test "$1" -eq 0 && grep -q "^\"bare.mp3\[1\]\"=325" "$2" && ! test -e "$3/windows/volume.ini"' \
+    _ "$status" "$base/volume.ini" "$drive"
+tool remove --database "$db" --key 'bare.mp3[1]'
+tool list --database 'C:\loudmark-db-e2e\none.ini'
+check "no database: exit status 2" test "$status" -eq 2
+tool clean --database "$db" 'C:\loudmark-db-e2e\NoSuchFolder'
+check "a source that is not there: exit status 4, nothing written" \
+    bash -c 'test "$1" -eq 4 && test "$(tr -d "\r" <"$2" | wc -l)" -eq 3' _ "$status" "$base/volume.ini"
+
+echo "== the default database, found through the registry"
+cp "$base/volume.ini" "$base/Player/Plugins/volume.ini"
+"$wine" reg add 'HKCU\Software\Winamp' /ve /t REG_SZ /d 'C:\loudmark-db-e2e\Player' /f >/dev/null 2>&1
+tool stats
+"$wine" reg delete 'HKCU\Software\Winamp' /f >/dev/null 2>&1
+check "stats: the database in the player's Plugins folder" \
+    same "$(head -2 <<<"$out")" "Database: C:\\loudmark-db-e2e\\Player\\Plugins\\volume.ini
+Records: 2 (0 never matched)"
+
+echo "== the player running"
+x86_64-w64-mingw32-gcc -O1 -Wall -mwindows -o "$work/fake_player_window.exe" "$root/tests/installer/fake_player_window.c"
+rm -f "$work/player-ready" "$work/player-stop"
+"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" >/dev/null 2>&1 &
+player=$!
+for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.05; done
+cp "$base/volume.ini" "$work/before-player.ini"
+tool set --database "$db" "$M\\Album B\\02 Song.mp3" 40
+check "set while the player runs: exit status 6, nothing written" \
+    bash -c 'test "$1" -eq 6 && cmp -s "$2" "$3"' _ "$status" "$base/volume.ini" "$work/before-player.ini"
+tool set --force --database "$db" "$M\\Album B\\02 Song.mp3" 40
+check "set --force while the player runs" same "$status:$out" "0:\"02 Song.mp3[2000]\"=165: starts at 40 with the reference at 130"
+touch "$work/player-stop"
+wait "$player" 2>/dev/null
+
+echo "loudmark-db under wine64: $(( $(date +%s) - started )) s"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
