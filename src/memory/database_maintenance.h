@@ -12,6 +12,7 @@ namespace DatabaseMaintenance {
 
 // The songs whose records a pass keeps, in order.
 struct SongList {
+    static constexpr int SIZE_UNKNOWN = -2;
     int count;
     // Song `index`'s path (as the host's ANSI request gives it) copied into `path`;
     // false when there is none, or it does not fit.
@@ -20,6 +21,9 @@ struct SongList {
     // -1 when there is none. May be null.
     int (*wideSizeOf)(void* context, int index);
     void* context;
+    // Song `index`'s size where the list knows it already, as the open would find it
+    // (a folder listing does, but for links); SIZE_UNKNOWN to have it asked. May be null.
+    int (*knownSizeOf)(void* context, int index) = nullptr;
 };
 
 enum class DropReason { NotListed, Trimmed };

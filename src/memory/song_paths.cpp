@@ -45,6 +45,7 @@ struct SizingJob {
 DWORD WINAPI sizeRange(LPVOID parameter) {
     SizingJob* job = static_cast<SizingJob*>(parameter);
     for (int i = job->begin; i < job->end; ++i) {
+        if (job->table->sizes[i] != DatabaseMaintenance::SongList::SIZE_UNKNOWN) continue;
         const char* path = pathOf(*job->table, i);
         job->table->sizes[i] = path != nullptr ? DatabaseMaintenance::quickFileSize(path) : -1;
     }
@@ -91,7 +92,10 @@ bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
     for (int i = 0; i < table->count; ++i) {
         char path[SONG_KEY_CAPACITY];
         table->offsets[i] = NO_PATH;
+        table->sizes[i] = -1;
         if (!songs.pathOf(songs.context, i, path, sizeof path)) continue;
+        table->sizes[i] = songs.knownSizeOf != nullptr ? songs.knownSizeOf(songs.context, i)
+                                                       : DatabaseMaintenance::SongList::SIZE_UNKNOWN;
         size_t length = 0;
         while (path[length] != '\0') ++length;
         if (table->used + length + 1 >= NO_PATH) return false;

@@ -29,11 +29,13 @@ constexpr int LEVELS_LISTED_FIRST = 3;
 struct Entry {
     std::wstring name;
     bool isFolder;
+    int size;  // as the open finds it; SIZE_UNKNOWN for a link, whose listing tells its own
 };
 
 struct Song {
     std::string ansi;
     std::wstring wide;  // empty unless the ANSI path lost letters
+    int size;
 };
 
 // A subtree's songs in order, and what could not be read in it.
@@ -87,7 +89,9 @@ bool listFolder(const std::wstring& folder, std::vector<Entry>* entries) {
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // A link to a folder is neither walked into nor a song.
         if (isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
-        entries->push_back(Entry{data.cFileName, isFolder});
+        bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        int size = link ? DatabaseMaintenance::SongList::SIZE_UNKNOWN : static_cast<int>(data.nFileSizeLow);
+        entries->push_back(Entry{data.cFileName, isFolder, size});
     } while (FindNextFileW(find, &data));
     bool finished = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(find);
@@ -96,10 +100,11 @@ bool listFolder(const std::wstring& folder, std::vector<Entry>* entries) {
     return finished;
 }
 
-// The song a file is, as the player would hand out its path; false when the path is
-// too long for the player.
-bool songOf(const std::wstring& path, Song* song) {
+// The song a file is, as the player would hand out its path, with the size its listing
+// gave; false when the path is too long for the player.
+bool songOf(const std::wstring& path, int size, Song* song) {
     if (path.size() >= MAX_PATH) return false;
+    song->size = size;
     char ansi[MAX_PATH];
     bool lossy = false;
     if (!TextEncoding::wideToAnsi(path.c_str(), ansi, sizeof ansi, &lossy)) return false;
@@ -132,7 +137,7 @@ void walk(const std::wstring& folder, Walked* walked, bool showsProgress) {
             continue;
         }
         Song song;
-        if (songOf(path, &song)) {
+        if (songOf(path, entry.size, &song)) {
             walked->songs.push_back(song);
         } else {
             walked->problems.push_back(problemWith(path, "the path is too long for the player"));
@@ -157,7 +162,7 @@ void listOneLevel(std::vector<Item>* plan) {
             std::wstring path = item.path + entry.name;
             Item child{entry.isFolder ? Item::Kind::Subtree : Item::Kind::Song, path + (entry.isFolder ? L"\\" : L""),
                        Song(), std::string()};
-            if (!entry.isFolder && !songOf(path, &child.song)) {
+            if (!entry.isFolder && !songOf(path, entry.size, &child.song)) {
                 child = Item{Item::Kind::Problem, path, Song(), problemWith(path, "the path is too long for the player")};
             }
             next.push_back(child);
@@ -205,7 +210,7 @@ void walkInParallel(Work* work) {
 
 // One song into the collection; false when it is full.
 bool collect(const Song& song) {
-    return SongCollection::add(song.ansi.c_str(), song.wide.empty() ? nullptr : song.wide.c_str());
+    return SongCollection::add(song.ansi.c_str(), song.wide.empty() ? nullptr : song.wide.c_str(), song.size);
 }
 
 }  // namespace

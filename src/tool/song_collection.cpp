@@ -21,6 +21,7 @@ std::vector<char> ansiText;
 std::vector<uint32_t> ansiStarts;
 std::vector<WCHAR> wideText;
 std::vector<uint32_t> wideStarts;
+std::vector<int> knownSizes;
 
 bool pathOf(void*, int index, char* path, size_t capacity) {
     if (index < 0 || static_cast<size_t>(index) >= ansiStarts.size()) return false;
@@ -33,6 +34,11 @@ int wideSizeOf(void*, int index) {
     return start == NO_WIDE_PATH ? -1 : SongKey::fileSizeW(&wideText[start]);
 }
 
+int knownSizeOf(void*, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= knownSizes.size()) return DatabaseMaintenance::SongList::SIZE_UNKNOWN;
+    return knownSizes[static_cast<size_t>(index)];
+}
+
 }  // namespace
 
 void reset() {
@@ -40,13 +46,15 @@ void reset() {
     ansiStarts.clear();
     wideText.clear();
     wideStarts.clear();
+    knownSizes.clear();
 }
 
-bool add(const char* ansiPath, const WCHAR* widePath) {
+bool add(const char* ansiPath, const WCHAR* widePath, int knownSize) {
     if (ansiStarts.size() >= MOST_SONGS || ansiText.size() >= NO_WIDE_PATH / 2 || wideText.size() >= NO_WIDE_PATH / 2) {
         return false;
     }
     ansiStarts.push_back(static_cast<uint32_t>(ansiText.size()));
+    knownSizes.push_back(knownSize);
     for (const char* p = ansiPath; *p != '\0'; ++p) ansiText.push_back(*p);
     ansiText.push_back('\0');
     if (widePath == nullptr) {
@@ -62,7 +70,9 @@ bool add(const char* ansiPath, const WCHAR* widePath) {
 int count() { return static_cast<int>(ansiStarts.size()); }
 
 DatabaseMaintenance::SongList asSongList() {
-    return DatabaseMaintenance::SongList{count(), pathOf, wideSizeOf, nullptr};
+    DatabaseMaintenance::SongList list{count(), pathOf, wideSizeOf, nullptr};
+    list.knownSizeOf = knownSizeOf;
+    return list;
 }
 
 }  // namespace SongCollection
