@@ -34,9 +34,11 @@ target_link_options(gen_loudmark PRIVATE -nostartfiles -nodefaultlibs -static -s
 set_property(TARGET gen_loudmark APPEND PROPERTY LINK_DEPENDS ${LOUDMARK_DEF_FILE})
 target_link_libraries(gen_loudmark PRIVATE user32 shell32 advapi32 winmm kernel32 gcc)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
+# The Wine host in both builds: the 32-bit one drives the product DLL under the emulated
+# 32-bit Wine. The Wine demo is the 64-bit build's only.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/demo/wine/CMakeLists.txt)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${CMAKE_SOURCE_DIR}/demo/wine/CMakeLists.txt)
     add_subdirectory(demo/wine)
   endif()
 endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: the native suite, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the built 32-bit DLL inspected, and the 64-bit build of the
-# same code run end to end under wine64, the release checked, and a short fuzzing run.
+# UndefinedBehaviorSanitizer, the built 32-bit DLL inspected, the 64-bit build of the
+# same code run end to end under wine64 with the database tool, the 32-bit DLL itself
+# run under the emulated 32-bit Wine, the release checked, and a short fuzzing run.
 # Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,14 @@ stage "win64: the same code end to end under wine64"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
 if [ -f tests/wine/run.sh ]; then bash tests/wine/run.sh; fi
+
+stage "win64: loudmark-db, the database tool, under wine64"
+bash tests/tool/run_wine.sh
+
+# The emulated 32-bit Wine: about a minute to start the host, minutes more the first time
+# (the prefix). Fails, rather than skips, when the 32-bit platform is missing.
+stage "win32: the product DLL run for real under 32-bit Wine (emulated)"
+bash tests/wine/run32.sh
 
 stage "the release: the zip and the installer, a 64-bit copy of it run under wine64"
 bash tests/installer/check_installer.sh

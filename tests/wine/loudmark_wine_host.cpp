@@ -3,9 +3,10 @@
 // version check, the files the real profile functions wrote, song changes on real
 // timers, the tray icon, the hotkeys, the window hook, and a host that goes on running
 // after the plug-in has quit and been unloaded; then the same plug-in under a 2.x and a
-// 5.9 host (profile_scenarios.h). "latency" (a measurement) runs only when named.
+// 5.9 host (profile_scenarios.h). "latency" (a measurement) and the whole sessions run
+// only when named; several names, comma-separated, run in that order in one process.
 //
-//   loudmark_wine_host.exe <gen_loudmark.dll> <work folder> [scenario]
+//   loudmark_wine_host.exe <gen_loudmark.dll> <work folder> [scenario[,scenario...]]
 //
 // Prints one line per check and "N passed, N failed" last; exits non-zero on a failure.
 #include <windows.h>
@@ -24,18 +25,13 @@
 #include "message_box_watcher.h"
 #include "message_pump.h"
 #include "plugin_record_view.h"
+#include "plugin_traces.h"
 #include "profile_scenarios.h"
 #include "scenario_kit.h"
 #include "tray_spy.h"
 
 namespace {
 
-constexpr UINT TRAY_ICON_ID = 3021;
-constexpr UINT TRAY_CALLBACK = WM_USER + 27;
-constexpr WPARAM HOTKEY_UP = 1999;
-constexpr WPARAM HOTKEY_DOWN = 1998;
-constexpr WPARAM MAIN_TIMER_ID = 1998;  // the first identifier the tracker tries
-constexpr UINT VOLUME_DOWN_COMMAND = 40059;
 constexpr char SETTINGS_AFTER_DEFAULTS[] =
     "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
     "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
@@ -54,29 +50,15 @@ using ScenarioKit::unloaded;
 // ---------------------------------------------------------------------------
 // What the plug-in has put in place, as another program on the machine sees it
 
-bool hookInstalled() {
-    return GetWindowLongPtrA(HostPlayer::window(), GWLP_WNDPROC) !=
-           reinterpret_cast<LONG_PTR>(HostPlayer::ownProcedure());
-}
-
-NOTIFYICONDATAA trayRecord() {
-    NOTIFYICONDATAA record = {};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = HostPlayer::window();
-    record.uID = TRAY_ICON_ID;
-    return record;
-}
-
-// A modify that changes nothing succeeds only for an icon that is there.
-bool trayIconPresent() {
-    NOTIFYICONDATAA record = trayRecord();
-    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
-}
-
-void deleteTrayIcon() {
-    NOTIFYICONDATAA record = trayRecord();
-    Shell_NotifyIconA(NIM_DELETE, &record);
-}
+using PluginTraces::deleteTrayIcon;
+using PluginTraces::hookInstalled;
+using PluginTraces::HOTKEY_DOWN;
+using PluginTraces::MAIN_TIMER_ID;
+using PluginTraces::tipPassed;
+using PluginTraces::TRAY_CALLBACK;
+using PluginTraces::TRAY_ICON_ID;
+using PluginTraces::trayIconPresent;
+using PluginTraces::volumeDownCommands;
 
 // Held by someone else when our own registration of it is refused as taken.
 bool hotkeyTaken(UINT modifiers, UINT key) {
@@ -94,16 +76,6 @@ bool hotkeyTaken(UINT modifiers, UINT key) {
 using KeyboardInput::holdCtrl;
 using KeyboardInput::releaseCtrl;
 using KeyboardInput::tap;
-
-// Whether the plug-in passed this tip to the notification area and it was taken.
-bool tipPassed(const std::string& tip) {
-    for (const TraySpy::Call& call : TraySpy::calls()) {
-        if (call.answer && call.tip == tip) return true;
-    }
-    return false;
-}
-
-int volumeDownCommands() { return HostPlayer::count(WM_COMMAND, VOLUME_DOWN_COMMAND, 0); }
 
 // ---------------------------------------------------------------------------
 // Scenarios
@@ -327,28 +299,7 @@ void songsOnRealTimers() {
     FreeLibrary(plugin.module);
     check(unloaded(plugin), "unloaded");
 
-    HostPlayer::clearReceived();
-    HWND host = HostPlayer::window();
-    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    int rounds = 0;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 2500) {
-        PostMessageA(host, WM_TIMER, MAIN_TIMER_ID, 0);
-        PostMessageA(host, WM_HOTKEY, HOTKEY_UP, MAKELPARAM(MOD_CONTROL, VK_UP));
-        PostMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
-        PostMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
-        PostMessageA(host, taskbarCreated, 0, 0);
-        ++rounds;
-        MessagePump::forMs(100);
-    }
-    check(HostPlayer::countMessages(WM_TIMER, HostPlayer::PLAYBACK_TIMER_ID) >= 50,
-          "the host's own timer kept running for 2.5 s after the unload");
-    checkEqual(HostPlayer::count(WM_TIMER, MAIN_TIMER_ID, 0), rounds,
-               "no timer of the plug-in still fires: the host saw only the posted ticks");
-    checkEqual(HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN), rounds,
-               "every hotkey message reached the host");
-    check(HostPlayer::countRequests(104) == 0 && volumeDownCommands() == 0, "and nothing acted on them");
-    check(!trayIconPresent(), "no icon came back");
+    PluginTraces::hostGoesOnAfterUnload(2500);
     HostPlayer::stop();
 }
 
@@ -452,30 +403,56 @@ const Scenario SCENARIOS[] = {
     {"nowhere-5.9", ProfileScenarios::noFolderWritable, &WINAMP_59, true},
     {"clean-5.9", ProfileScenarios::cleanWithUnreadableDatabase, &WINAMP_59, true},
     {"latency", ProfileScenarios::songChangeLatency, &WINAMP_59, false},
-    // Last: it leaves the module pinned for the rest of the process.
+    {"session-2x", ProfileScenarios::wholeSession, &WINAMP_2X, false},
+    {"session-5.9", ProfileScenarios::wholeSession, &WINAMP_59, false},
+    // Last of the defaults: it leaves the module pinned for the rest of the process.
     {"chained", chainedOverThenReloaded, &WINAMP_2X, true},
 };
+
+void run(const Scenario& s) {
+    if (std::strcmp(HostPlayer::profile().name, s.profile->name) != 0) HostPlayer::create(*s.profile);
+    s.run();
+}
+
+// The named scenarios in the order given; a name not in the table is a failure, so that
+// a misspelt one cannot pass by running nothing.
+void runNamed(const std::string& names) {
+    size_t from = 0;
+    while (from <= names.size()) {
+        size_t comma = names.find(',', from);
+        const std::string name = names.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        const Scenario* found = nullptr;
+        for (const Scenario& s : SCENARIOS) {
+            if (name == s.name) found = &s;
+        }
+        if (found != nullptr) run(*found);
+        else check(false, "a scenario named \"" + name + "\"");
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+    }
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::printf("usage: loudmark_wine_host <gen_loudmark.dll> <work folder> [scenario]\n");
+        std::printf("usage: loudmark_wine_host <gen_loudmark.dll> <work folder> [scenario[,scenario...]]\n");
         return 2;
     }
     ScenarioKit::builtDll = argv[1];
     ScenarioKit::workFolder = argv[2];
-    const char* only = argc > 3 ? argv[3] : nullptr;
 
     HostPlayer::create();
     HostPlayer::setIniDirectory(freshFolder("winamp-settings"));
     sideWindow = CreateWindowExA(0, "STATIC", "another program", 0, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     MessageBoxWatcher::start();
-    for (const Scenario& s : SCENARIOS) {
-        if (only == nullptr ? !s.byDefault : std::strcmp(only, s.name) != 0) continue;
-        if (std::strcmp(HostPlayer::profile().name, s.profile->name) != 0) HostPlayer::create(*s.profile);
-        s.run();
+    if (argc > 3) {
+        runNamed(argv[3]);
+    } else {
+        for (const Scenario& s : SCENARIOS) {
+            if (s.byDefault) run(s);
+        }
     }
     MessageBoxWatcher::stop();
 

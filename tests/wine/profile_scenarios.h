@@ -17,6 +17,10 @@ void databaseHeldAtSongChange();
 void noFolderWritable();
 void cleanWithUnreadableDatabase();
 
+// whole_session.cpp: load to unload in one go, every call into the plug-in misaligned
+// in the 32-bit build (tests/wine/run32.sh runs it on both hosts in one process)
+void wholeSession();
+
 // latency_benchmark.cpp: a measurement, run on request only
 void songChangeLatency();
 

@@ -13,9 +13,13 @@ std::vector<Call> recorded;
 
 BOOL WINAPI recordingNotifyIcon(DWORD action, PNOTIFYICONDATAA data) {
     BOOL answer = realNotifyIcon(action, data);
-    Call call = {GetTickCount(), action, 0, nullptr, "", answer};
+    Call call = {GetTickCount(), action, 0, nullptr, 0, 0, 0, nullptr, "", answer};
     if (data != nullptr) {
+        call.size = data->cbSize;
+        call.window = data->hWnd;
+        call.id = data->uID;
         call.flags = data->uFlags;
+        if (data->uFlags & NIF_MESSAGE) call.callbackMessage = data->uCallbackMessage;
         if (data->uFlags & NIF_ICON) call.icon = data->hIcon;
         if (data->uFlags & NIF_TIP) {
             // The first version's tip field is 64 characters; never read past it.

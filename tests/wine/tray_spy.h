@@ -14,7 +14,11 @@ namespace TraySpy {
 struct Call {
     DWORD atTick;  // GetTickCount() when it was made
     DWORD action;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
+    DWORD size;    // the record's cbSize, as the caller filled it in
+    HWND window;
+    UINT id;
     UINT flags;
+    UINT callbackMessage;  // when NIF_MESSAGE
     HICON icon;       // when NIF_ICON
     std::string tip;  // when NIF_TIP
     BOOL answer;      // what the platform said
