@@ -57,7 +57,6 @@ bool subfolder(char* folder, size_t capacity, const char* parent, const char* ch
     return true;
 }
 
-
 bool applicationDataFolder(char* folder, size_t capacity) {
     char appData[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
