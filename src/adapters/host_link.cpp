@@ -2,7 +2,6 @@
 
 #include <mmsystem.h>
 
-
 namespace HostLink {
 
 namespace {
@@ -41,7 +40,6 @@ int getVersion() {
     version = static_cast<int>(ask(0, IPC_GETVERSION));
     return version;
 }
-int knownVersion() { return version; }
 void forgetVersion() { version = 0; }
 
 bool isPlaying() { return ask(0, IPC_ISPLAYING) == 1; }

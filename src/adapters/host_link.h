@@ -34,8 +34,7 @@ HWND window();
 
 // Asks the host and remembers the answer for the requests that depend on it.
 int getVersion();
-// The version the last getVersion() answered; 0 before that.
-int knownVersion();
+// Back to a host of no known version, as before getVersion().
 void forgetVersion();
 
 bool isPlaying();  // only an answer of exactly 1 counts

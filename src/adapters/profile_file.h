@@ -15,5 +15,10 @@ bool quoteKey(const char* word, char* quotedKey, size_t capacity);
 // The value under an already quoted key in our section, or ABSENT.
 int readInt(const char* quotedKey, const char* path);
 bool writeInt(const char* quotedKey, int value, const char* path);  // false when not written
+bool erase(const char* quotedKey, const char* path);                 // false when not written
+// Whether two keys of `length` characters name one entry, as the platform compares them:
+// ASCII letters in either case.
+bool sameKey(const char* a, const char* b, size_t length);
+unsigned char folded(char c);
 
 }  // namespace ProfileFile

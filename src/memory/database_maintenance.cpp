@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "adapters/bounded_text.h"
+#include "adapters/heap_buffer.h"
 #include "adapters/host_link.h"
 #include "adapters/profile_file.h"
 #include "adapters/settings_store.h"
@@ -27,39 +28,11 @@ namespace DatabaseMaintenance {
 
 namespace {
 
-constexpr size_t FIRST_OUTPUT_CAPACITY = 64 * 1024;
 constexpr char REBUILD_SUFFIX[] = ".new";
 
 // The rebuild file's bytes, growing as records are added.
-struct Output {
-    char* bytes = nullptr;
-    size_t length = 0;
-    size_t capacity = 0;
-    bool failed = false;  // ran out of memory: the file must not be written
-
-    void append(const char* text, size_t count) {
-        if (failed) return;
-        if (length + count > capacity) {
-            size_t wanted = capacity == 0 ? FIRST_OUTPUT_CAPACITY : capacity;
-            while (wanted < length + count) wanted *= 2;
-            char* grown = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, wanted));
-            if (grown == nullptr) {
-                failed = true;
-                return;
-            }
-            for (size_t i = 0; i < length; ++i) grown[i] = bytes[i];
-            release();
-            bytes = grown;
-            capacity = wanted;
-        }
-        for (size_t i = 0; i < count; ++i) bytes[length + i] = text[i];
-        length += count;
-    }
-    void append(const char* text) { append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
-    void release() {
-        if (bytes != nullptr) HeapFree(GetProcessHeap(), 0, bytes);
-        bytes = nullptr;
-    }
+struct Output : HeapBuffer {
+    void append(const char* text) { HeapBuffer::append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
 };
 
 // Closes the handle on every way out.

@@ -20,25 +20,14 @@ DWORD sectionLength = 0;
 Record* slots = nullptr;
 uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
 
-unsigned char folded(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
 // FNV-1a over the key with ASCII letters folded, so keys the platform takes as equal
 // land in the same chain.
 uint32_t hashOf(const char* key, size_t length) {
     uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i) hash = (hash ^ folded(key[i])) * 16777619u;
+    for (size_t i = 0; i < length; ++i) hash = (hash ^ ProfileFile::folded(key[i])) * 16777619u;
     return hash;
 }
 
-bool sameKey(const char* a, const char* b, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (folded(a[i]) != folded(b[i])) return false;
-    }
-    return true;
-}
 
 void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void* allocateZeroed(size_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes); }
@@ -159,7 +148,7 @@ bool load(const char* databasePath) {
         bool taken = false;
         while (slots[slot].key != nullptr) {
             Record& other = slots[slot];
-            if (other.hash == hash && other.keyLength == keyLength && sameKey(other.key, line, keyLength)) {
+            if (other.hash == hash && other.keyLength == keyLength && ProfileFile::sameKey(other.key, line, keyLength)) {
                 taken = true;  // the first of equal keys is the one the platform finds
                 break;
             }
@@ -177,7 +166,7 @@ Record* find(const char* quotedKey) {
     uint32_t hash = hashOf(quotedKey, keyLength);
     for (uint32_t slot = hash & slotMask; slots[slot].key != nullptr; slot = (slot + 1) & slotMask) {
         Record& record = slots[slot];
-        if (record.hash == hash && record.keyLength == keyLength && sameKey(record.key, quotedKey, keyLength)) {
+        if (record.hash == hash && record.keyLength == keyLength && ProfileFile::sameKey(record.key, quotedKey, keyLength)) {
             return &record;
         }
     }

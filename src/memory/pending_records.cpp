@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "adapters/bounded_text.h"
+#include "adapters/profile_file.h"
 #include "memory/database_swap.h"
 #include "memory/volume_database.h"
 
@@ -20,16 +22,9 @@ Pending* kept = nullptr;
 int keptCount = 0;
 int droppedCount = 0;
 
-// Keys are compared as the profile functions compare them: ASCII letters in any case.
 bool sameKey(const SongKey& a, const SongKey& b) {
-    const char* p = a.text;
-    const char* q = b.text;
-    for (; *p != '\0' && *q != '\0'; ++p, ++q) {
-        char x = (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
-        char y = (*q >= 'A' && *q <= 'Z') ? static_cast<char>(*q - 'A' + 'a') : *q;
-        if (x != y) return false;
-    }
-    return *p == *q;
+    size_t length = BoundedText::length(a.text, SONG_KEY_CAPACITY);
+    return length == BoundedText::length(b.text, SONG_KEY_CAPACITY) && ProfileFile::sameKey(a.text, b.text, length);
 }
 
 int indexOf(const SongKey& key) {
@@ -44,8 +39,7 @@ void removeAt(int index) {
     --keptCount;
 }
 
-}  // namespace
-
+// Keeps `storedValue` for `key`, replacing what was kept for it.
 void keep(const SongKey& key, int storedValue) {
     if (!key.storable) return;
     forget(key);
@@ -62,6 +56,8 @@ void keep(const SongKey& key, int storedValue) {
     kept[keptCount].storedValue = storedValue;
     ++keptCount;
 }
+
+}  // namespace
 
 void write(const SongKey& key, int storedValue, const char* databaseFile) {
     forget(key);  // older than this one

@@ -9,8 +9,6 @@ namespace PendingRecords {
 
 constexpr int CAPACITY = 64;
 
-// Keeps `storedValue` for `key`, replacing what was kept for it.
-void keep(const SongKey& key, int storedValue);
 // Writes the record into `databaseFile`, keeping it for later when the file cannot be
 // opened now, and counting it as lost when the write failed part way.
 void write(const SongKey& key, int storedValue, const char* databaseFile);

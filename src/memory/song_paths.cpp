@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "adapters/bounded_text.h"
 #include "memory/database_maintenance_size.h"
 #include "memory/song_key.h"
 
@@ -9,7 +10,6 @@ namespace SongPaths {
 
 namespace {
 
-constexpr size_t FIRST_TEXT_CAPACITY = 256 * 1024;
 // One thread asks the sizes of the first part of the list, a second those of the rest:
 // the platform answers both at once (they never wait on each other under Wine either).
 constexpr int SIZING_THREADS = 2;
@@ -18,22 +18,6 @@ constexpr int SONGS_WORTH_A_THREAD = 256;
 void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void freeMemory(void* memory) {
     if (memory != nullptr) HeapFree(GetProcessHeap(), 0, memory);
-}
-
-bool append(Table* table, const char* path, size_t length) {
-    if (table->used + length + 1 > table->capacity) {
-        size_t wanted = table->capacity == 0 ? FIRST_TEXT_CAPACITY : table->capacity;
-        while (wanted < table->used + length + 1) wanted *= 2;
-        char* grown = static_cast<char*>(allocate(wanted));
-        if (grown == nullptr) return false;
-        for (size_t i = 0; i < table->used; ++i) grown[i] = table->text[i];
-        freeMemory(table->text);
-        table->text = grown;
-        table->capacity = wanted;
-    }
-    for (size_t i = 0; i <= length; ++i) table->text[table->used + i] = path[i];
-    table->used += length + 1;
-    return true;
 }
 
 struct SizingJob {
@@ -96,11 +80,10 @@ bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
         if (!songs.pathOf(songs.context, i, path, sizeof path)) continue;
         table->sizes[i] = songs.knownSizeOf != nullptr ? songs.knownSizeOf(songs.context, i)
                                                        : DatabaseMaintenance::SongList::SIZE_UNKNOWN;
-        size_t length = 0;
-        while (path[length] != '\0') ++length;
-        if (table->used + length + 1 >= NO_PATH) return false;
-        uint32_t offset = static_cast<uint32_t>(table->used);
-        if (!append(table, path, length)) return false;
+        size_t length = BoundedText::length(path, sizeof path);
+        if (table->text.length + length + 1 >= NO_PATH) return false;
+        uint32_t offset = static_cast<uint32_t>(table->text.length);
+        if (!table->text.append(path, length + 1)) return false;  // with its zero
         table->offsets[i] = offset;
     }
     sizeAll(table);
@@ -114,11 +97,11 @@ bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
 
 const char* pathOf(const Table& table, int index) {
     if (index < 0 || index >= table.count || table.offsets[index] == NO_PATH) return nullptr;
-    return table.text + table.offsets[index];
+    return table.text.bytes + table.offsets[index];
 }
 
 void release(Table* table) {
-    freeMemory(table->text);
+    table->text.release();
     freeMemory(table->offsets);
     freeMemory(table->sizes);
     *table = Table();

@@ -6,15 +6,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "adapters/heap_buffer.h"
 #include "memory/database_maintenance.h"
 
 namespace SongPaths {
 
 struct Table {
-    char* text = nullptr;        // every path, each ended by its zero
-    size_t used = 0;
-    size_t capacity = 0;
-    uint32_t* offsets = nullptr; // per song: where its path starts, or NO_PATH
+    HeapBuffer text;             // every path, each ended by its zero
+    uint32_t* offsets = nullptr; // per song: where its path starts in `text`, or NO_PATH
     int* sizes = nullptr;        // per song: as SongKey::fileSize would answer
     int count = 0;
 };

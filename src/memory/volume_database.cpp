@@ -28,11 +28,6 @@ WriteResult write(const SongKey& key, int storedValue, const char* file) {
     return refusedAtOpen ? WriteResult::NotNow : WriteResult::Failed;
 }
 
-bool erase(const char* quotedKey, const char* file) {
-    if (!usable(file) || quotedKey[0] == '\0') return false;
-    return WritePrivateProfileStringA(SECTION_NAME, quotedKey, nullptr, file) != FALSE;
-}
-
 int storedValueFor(int endVolume, int referenceVolume) { return endVolume - referenceVolume + 255; }
 
 int volumeToApply(int record, int referenceVolume) {

@@ -19,9 +19,6 @@ enum class WriteResult {
                // trying again could cut it further
 };
 WriteResult write(const SongKey& key, int storedValue, const char* file);
-// Removes the record under `key` (a key already quoted, as the file spells it); false
-// when the file could not be written.
-bool erase(const char* quotedKey, const char* file);
 
 int storedValueFor(int endVolume, int referenceVolume);
 // The volume a record asks for, by the stored-value arithmetic, unclamped.

@@ -15,7 +15,7 @@ constexpr char EDIT_SUFFIX[] = ".new";  // the pass's rebuild file: a leftover o
 bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool applyOne(const Edit& edit, const char* path) {
-    if (edit.erase) return WritePrivateProfileStringA(SECTION_NAME, edit.quotedKey, nullptr, path) != FALSE;
+    if (edit.erase) return ProfileFile::erase(edit.quotedKey, path);
     return ProfileFile::writeInt(edit.quotedKey, edit.storedValue, path);
 }
 
