@@ -5,26 +5,30 @@
 file(GLOB LOUDMARK_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/tool/*.cpp)
 set(LOUDMARK_TOOL_MAIN ${CMAKE_SOURCE_DIR}/src/tool/tool_main.cpp)
 list(REMOVE_ITEM LOUDMARK_TOOL_SOURCES ${LOUDMARK_TOOL_MAIN})
-# As the DLL's own code: no exceptions, no RTTI.
-set(LOUDMARK_TOOL_FLAGS -fno-exceptions -fno-rtti -Wall -Wextra)
+
+# Compiled once, with the DLL's own flags (no exceptions, no RTTI), for every program
+# that links it.
+add_library(loudmark_db_logic STATIC ${LOUDMARK_TOOL_SOURCES})
+target_compile_options(loudmark_db_logic PRIVATE ${LOUDMARK_PLUGIN_FLAGS})
 
 if(WIN32)
-  add_executable(loudmark-db ${LOUDMARK_TOOL_MAIN} ${LOUDMARK_TOOL_SOURCES} ${LOUDMARK_CORE_SOURCES})
-  target_include_directories(loudmark-db PRIVATE ${CMAKE_SOURCE_DIR}/src)
-  target_compile_options(loudmark-db PRIVATE ${LOUDMARK_TOOL_FLAGS} -ffunction-sections -fdata-sections)
+  # This build has no core library of its own: the DLL compiles its sources itself.
+  target_sources(loudmark_db_logic PRIVATE ${LOUDMARK_CORE_SOURCES})
+  target_include_directories(loudmark_db_logic PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(loudmark_db_logic PRIVATE -ffunction-sections -fdata-sections)
+  target_link_libraries(loudmark_db_logic PUBLIC user32 shell32 advapi32 winmm kernel32)
+
+  add_executable(loudmark-db ${LOUDMARK_TOOL_MAIN})
+  target_compile_options(loudmark-db PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -ffunction-sections -fdata-sections)
   target_link_options(loudmark-db PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
-  target_link_libraries(loudmark-db PRIVATE user32 shell32 advapi32 winmm kernel32)
+  target_link_libraries(loudmark-db PRIVATE loudmark_db_logic)
 
   # Where the time of a clean goes, for tests/tool/bench_clean_wine.sh (built when asked for).
-  add_executable(loudmark_db_timing EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/tool/clean_timing_probe.cpp
-    ${LOUDMARK_TOOL_SOURCES} ${LOUDMARK_CORE_SOURCES})
-  target_include_directories(loudmark_db_timing PRIVATE ${CMAKE_SOURCE_DIR}/src)
-  target_compile_options(loudmark_db_timing PRIVATE ${LOUDMARK_TOOL_FLAGS})
+  add_executable(loudmark_db_timing EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/tool/clean_timing_probe.cpp)
+  target_compile_options(loudmark_db_timing PRIVATE ${LOUDMARK_PLUGIN_FLAGS})
   target_link_options(loudmark_db_timing PRIVATE -static -static-libgcc -static-libstdc++)
-  target_link_libraries(loudmark_db_timing PRIVATE user32 shell32 advapi32 winmm kernel32)
+  target_link_libraries(loudmark_db_timing PRIVATE loudmark_db_logic)
 else()
-  add_library(loudmark_db_logic STATIC ${LOUDMARK_TOOL_SOURCES})
-  target_compile_options(loudmark_db_logic PRIVATE ${LOUDMARK_TOOL_FLAGS})
   target_link_libraries(loudmark_db_logic PUBLIC loudmark_core)
   if(TARGET loudmark_tests)
     target_link_libraries(loudmark_tests PRIVATE loudmark_db_logic)

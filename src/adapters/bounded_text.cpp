@@ -45,12 +45,30 @@ bool appendInt(char* dest, size_t capacity, int value) {
     return append(dest, capacity, text);
 }
 
+bool join(char* dest, size_t capacity, const char* first, const char* second) {
+    if (copy(dest, capacity, first) && append(dest, capacity, second)) return true;
+    if (capacity > 0) dest[0] = '\0';
+    return false;
+}
+
 const char* afterLastBackslash(const char* path) {
     const char* name = path;
     for (const char* p = path; *p != '\0'; ++p) {
         if (*p == '\\') name = p + 1;
     }
     return name;
+}
+
+unsigned char folded(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+bool sameFolded(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (folded(*a) != folded(*b)) return false;
+        if (*a == '\0') return true;
+    }
 }
 
 }  // namespace BoundedText

@@ -10,9 +10,18 @@ namespace BoundedText {
 bool copy(char* dest, size_t capacity, const char* source);
 bool append(char* dest, size_t capacity, const char* source);
 bool appendInt(char* dest, size_t capacity, int value);
+// `first` + `second`; false, leaving `dest` empty, when they do not fit: a cut path
+// would name some other file.
+bool join(char* dest, size_t capacity, const char* first, const char* second);
 // Length of `text`, looking no further than `limit` characters.
 size_t length(const char* text, size_t limit);
 // The part after the last backslash, or the whole text when it has none.
 const char* afterLastBackslash(const char* path);
+
+// ASCII letters in lower case, every other byte as it is: how the platform compares
+// profile keys, and how we compare the file names and extensions we match.
+unsigned char folded(char c);
+// Whether two texts are the same but for the case of ASCII letters.
+bool sameFolded(const char* a, const char* b);
 
 }  // namespace BoundedText

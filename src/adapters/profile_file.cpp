@@ -31,11 +31,6 @@ bool erase(const char* quotedKey, const char* path) {
     return WritePrivateProfileStringA(SECTION_NAME, quotedKey, nullptr, path) != FALSE;
 }
 
-unsigned char folded(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
 bool sameKey(const char* a, const char* b, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         if (folded(a[i]) != folded(b[i])) return false;

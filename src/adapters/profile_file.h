@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+#include "adapters/bounded_text.h"
+
 constexpr char SECTION_NAME[] = "Tamsel Loudmark";
 
 namespace ProfileFile {
@@ -19,6 +21,6 @@ bool erase(const char* quotedKey, const char* path);                 // false wh
 // Whether two keys of `length` characters name one entry, as the platform compares them:
 // ASCII letters in either case.
 bool sameKey(const char* a, const char* b, size_t length);
-unsigned char folded(char c);
+using BoundedText::folded;
 
 }  // namespace ProfileFile

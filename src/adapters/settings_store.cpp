@@ -7,6 +7,8 @@ Settings settings = DEFAULT_SETTINGS;
 
 namespace SettingsStore {
 
+// The bare names (StorageFolder::SETTINGS_FILE_NAME and DATABASE_FILE_NAME) until
+// locateFiles finds their folder; an array takes no other array as its first value.
 char settingsPath[MAX_PATH] = "plugin.ini";
 char databasePath[MAX_PATH] = "volume.ini";
 StorageFolder::Kind storage = StorageFolder::Kind::BesideModule;
@@ -53,11 +55,6 @@ int applyRule(const Row& row, int value) {
     return value;
 }
 
-// `folder` + `name`, or empty when it would not fit: a cut path would name another file.
-void composePath(char* path, const char* folder, const char* name) {
-    if (!BoundedText::copy(path, MAX_PATH, folder) || !BoundedText::append(path, MAX_PATH, name)) path[0] = '\0';
-}
-
 }  // namespace
 
 void locateFiles(HINSTANCE module) {
@@ -80,31 +77,34 @@ void locateFiles(HINSTANCE module) {
     }
     modulePath[folderLength] = '\0';
 
-    composePath(settingsPath, modulePath, "plugin.ini");
-    composePath(databasePath, modulePath, "volume.ini");
+    // A path that does not fit is left empty.
+    BoundedText::join(settingsPath, MAX_PATH, modulePath, StorageFolder::SETTINGS_FILE_NAME);
+    BoundedText::join(databasePath, MAX_PATH, modulePath, StorageFolder::DATABASE_FILE_NAME);
     storage = StorageFolder::Kind::BesideModule;
     // Bare names, or a folder too long for them: there is no folder worth probing.
     if (folderLength == 0 || settingsPath[0] == '\0' || databasePath[0] == '\0') return;
 
     char folder[MAX_PATH];
     storage = StorageFolder::choose(modulePath, folder, sizeof folder);
-    composePath(settingsPath, folder, "plugin.ini");
-    composePath(databasePath, folder, "volume.ini");
+    BoundedText::join(settingsPath, MAX_PATH, folder, StorageFolder::SETTINGS_FILE_NAME);
+    BoundedText::join(databasePath, MAX_PATH, folder, StorageFolder::DATABASE_FILE_NAME);
 }
 
-bool keepsEmptyDatabase() {
-    return storage == StorageFolder::Kind::HostSettings || storage == StorageFolder::Kind::ApplicationData;
-}
+bool keepsEmptyDatabase() { return StorageFolder::keepsEmptyDatabase(storage); }
 
-void load() {
+Settings readFrom(const char* path) {
+    Settings read = DEFAULT_SETTINGS;
     for (const Row& row : ROWS) {
         char key[QUOTED_KEY_CAPACITY];
         ProfileFile::quoteKey(row.word, key, sizeof key);
         // Without a settings file every key reads as absent.
-        int value = settingsPath[0] != '\0' ? ProfileFile::readInt(key, settingsPath) : ProfileFile::ABSENT;
-        settings.*row.field = applyRule(row, value);
+        int value = path[0] != '\0' ? ProfileFile::readInt(key, path) : ProfileFile::ABSENT;
+        read.*row.field = applyRule(row, value);
     }
+    return read;
 }
+
+void load() { settings = readFrom(settingsPath); }
 
 void save() {
     if (settingsPath[0] == '\0') return;

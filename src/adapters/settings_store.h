@@ -30,11 +30,12 @@ extern char databasePath[MAX_PATH];
 extern StorageFolder::Kind storage;
 
 void locateFiles(HINSTANCE module);
-// In a folder we moved to, a database emptied by Clean or Trim stays as an empty file:
-// gone, it would be copied again from beside the module at the next start, old records
-// and all.
+// StorageFolder::keepsEmptyDatabase for the folder locateFiles chose.
 bool keepsEmptyDatabase();
-void load();
+// The settings in the file at `path`, each key by its own rule, as load() reads them;
+// with an empty path, every key as if absent.
+Settings readFrom(const char* path);
+void load();  // readFrom(settingsPath) into `settings`
 void save();
 
 }  // namespace SettingsStore

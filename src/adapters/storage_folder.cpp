@@ -8,30 +8,25 @@ namespace StorageFolder {
 namespace {
 
 constexpr char PROBE_NAME[] = "loudmark-probe.tmp";
-// The longest name we put in a folder: the maintenance pass's rebuild file.
-constexpr char LONGEST_NAME[] = "volume.ini.new";
-constexpr const char* OUR_FILES[] = {"plugin.ini", "volume.ini"};
+constexpr const char* OUR_FILES[] = {SETTINGS_FILE_NAME, DATABASE_FILE_NAME};
 constexpr char CANNOT_WRITE[] =
     "Loudmark cannot write its files: neither its own folder, nor the player's settings folder, "
     "nor your application data folder can be written.\n"
     "Song volumes and settings changed now will not be saved.";
 
-// `folder` + `name` into `path`; false when it does not fit.
-bool compose(char* path, size_t capacity, const char* folder, const char* name) {
-    return BoundedText::copy(path, capacity, folder) && BoundedText::append(path, capacity, name);
-}
-
-// A folder we may use: every file name of ours fits after it.
+// A folder we may use: every file name of ours fits after it, the longest being the
+// rebuild file beside the database.
 bool roomyEnough(const char* folder) {
     char path[MAX_PATH];
-    return compose(path, sizeof path, folder, LONGEST_NAME);
+    return BoundedText::join(path, sizeof path, folder, DATABASE_FILE_NAME) &&
+           BoundedText::append(path, sizeof path, REBUILD_SUFFIX);
 }
 
 // Whether a file can be created and deleted in `folder`. The probe has a name of its
 // own: the database must not exist before its first record.
 bool canWriteIn(const char* folder) {
     char probe[MAX_PATH];
-    if (!roomyEnough(folder) || !compose(probe, sizeof probe, folder, PROBE_NAME)) return false;
+    if (!roomyEnough(folder) || !BoundedText::join(probe, sizeof probe, folder, PROBE_NAME)) return false;
     HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -59,9 +54,7 @@ bool subfolder(char* folder, size_t capacity, const char* parent, const char* ch
 
 bool applicationDataFolder(char* folder, size_t capacity) {
     char appData[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
-    if (length == 0 || length >= sizeof appData) return false;
-    return subfolder(folder, capacity, appData, "Loudmark");
+    return applicationData(appData, sizeof appData) && subfolder(folder, capacity, appData, "Loudmark");
 }
 
 // Files the listener already has beside the module come along, once: a file the new
@@ -70,7 +63,8 @@ void copyOriginals(const char* moduleFolder, const char* folder) {
     for (const char* name : OUR_FILES) {
         char from[MAX_PATH];
         char to[MAX_PATH];
-        if (!compose(from, sizeof from, moduleFolder, name) || !compose(to, sizeof to, folder, name)) continue;
+        if (!BoundedText::join(from, sizeof from, moduleFolder, name)) continue;
+        if (!BoundedText::join(to, sizeof to, folder, name)) continue;
         if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) continue;
         CopyFileA(from, to, TRUE);
     }
@@ -102,6 +96,14 @@ Kind choose(const char* moduleFolder, char* folder, size_t capacity) {
     // What is there can still be read; the listener should know the rest is lost.
     if (kind == Kind::NoneWritable) MessageBoxA(HostLink::window(), CANNOT_WRITE, "Warning", MB_OK | MB_ICONWARNING);
     return kind;
+}
+
+bool keepsEmptyDatabase(Kind kind) { return kind == Kind::HostSettings || kind == Kind::ApplicationData; }
+
+bool applicationData(char* folder, size_t capacity) {
+    // The platform answers the size it needs when the buffer is too small.
+    DWORD length = GetEnvironmentVariableA("APPDATA", folder, static_cast<DWORD>(capacity));
+    return length != 0 && length < capacity;
 }
 
 }  // namespace StorageFolder

@@ -9,6 +9,13 @@
 
 namespace StorageFolder {
 
+// Our files, side by side in whichever folder is chosen.
+constexpr char SETTINGS_FILE_NAME[] = "plugin.ini";
+constexpr char DATABASE_FILE_NAME[] = "volume.ini";
+// Added to the database's name: the new database a pass (or the tool's edit) writes
+// beside it before it takes the old one's place.
+constexpr char REBUILD_SUFFIX[] = ".new";
+
 enum class Kind {
     BesideModule,    // the module's own folder, as always
     HostSettings,    // the host's settings folder + "Plugins\"
@@ -27,5 +34,14 @@ Kind find(const char* moduleFolder, const char* hostSettings, char* folder, size
 // copies each of our files found there into the new folder when that lacks it; when no
 // folder can be written, it says so in a message box owned by the host's window.
 Kind choose(const char* moduleFolder, char* folder, size_t capacity);
+
+// In a folder we moved to, a database emptied by Clean or Trim stays as an empty file:
+// gone, it would be copied again from beside the module at the next start, old records
+// and all.
+bool keepsEmptyDatabase(Kind kind);
+
+// The user's application data folder (%APPDATA%, without a final backslash); false when
+// it is not set or does not fit.
+bool applicationData(char* folder, size_t capacity);
 
 }  // namespace StorageFolder

@@ -28,8 +28,6 @@ namespace DatabaseMaintenance {
 
 namespace {
 
-constexpr char REBUILD_SUFFIX[] = ".new";
-
 // The rebuild file's bytes, growing as records are added.
 struct Output : HeapBuffer {
     void append(const char* text) { HeapBuffer::append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
@@ -143,18 +141,9 @@ int playlistWideSizeOf(void*, int index) { return SongKey::sizeThroughWidePath(i
 
 PassReport rebuild(const SongList& songs, const PassOptions& options, const char* databasePath) {
     PassReport report;
-    // A cut rebuild path would name some other file: better to leave the database as it is.
     char rebuildPath[MAX_PATH];
-    if (databasePath[0] == '\0' || !BoundedText::copy(rebuildPath, sizeof rebuildPath, databasePath) ||
-        !BoundedText::append(rebuildPath, sizeof rebuildPath, REBUILD_SUFFIX)) {
-        return report;
-    }
-    if (!options.dryRun) {
-        // A leftover of an earlier pass contributes nothing; a database an earlier swap
-        // left aside comes back first.
-        DeleteFileA(rebuildPath);
-        if (!DatabaseSwap::recoverInterrupted(databasePath)) return report;
-    }
+    if (!DatabaseSwap::rebuildPathOf(databasePath, rebuildPath, sizeof rebuildPath)) return report;
+    if (!options.dryRun && !DatabaseSwap::prepare(databasePath, rebuildPath)) return report;
     if (!databaseReadable(databasePath) || !DatabaseIndex::load(databasePath)) return report;
 
     SongPaths::Table table;
@@ -185,14 +174,16 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     }
     bool written = writeRebuildFile(rebuildPath, out);
     out.release();
-    // The old database stays whole until the new one is complete and in place; a rebuild
-    // file that was not written whole never replaces it.
-    if (!written || !DatabaseSwap::putInPlace(rebuildPath, databasePath)) {
-        DeleteFileA(rebuildPath);
-        return report;
-    }
-    report.done = true;
+    report.done = DatabaseSwap::finish(rebuildPath, databasePath, written);
     return report;
+}
+
+PassOptions optionsFor(bool forceTrim, int trimSetting, int trimTo, bool keepEmptyDatabase) {
+    PassOptions options;
+    options.trimming = forceTrim || trimSetting;
+    options.band = TrimBand::forChoice(trimTo);
+    options.keepEmptyDatabase = keepEmptyDatabase;
+    return options;
 }
 
 bool clean() { return rebuild(false); }
@@ -202,10 +193,7 @@ bool trim() { return rebuild(true); }
 bool rebuild(bool forceTrim) {
     // Records still waiting for the file take part, if they can get there now.
     PendingRecords::flush(SettingsStore::databasePath);
-    PassOptions options;
-    options.trimming = forceTrim || settings.trim;
-    options.band = TrimBand::forChoice(settings.trimTo);
-    options.keepEmptyDatabase = SettingsStore::keepsEmptyDatabase();
+    PassOptions options = optionsFor(forceTrim, settings.trim, settings.trimTo, SettingsStore::keepsEmptyDatabase());
     SongList playlist{HostLink::getPlaylistLength(), playlistPathOf, playlistWideSizeOf, nullptr};
     return rebuild(playlist, options, SettingsStore::databasePath).done;
 }

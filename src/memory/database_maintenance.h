@@ -52,6 +52,10 @@ struct PassReport {
 // platform's per-key profile functions would leave (database_maintenance_literal.h).
 PassReport rebuild(const SongList& songs, const PassOptions& options, const char* databasePath);
 
+// The options of a Clean (or with `forceTrim`, a Trim) under the trim settings as the
+// settings file holds them: "Always trim" (a flag) and the trim choice.
+PassOptions optionsFor(bool forceTrim, int trimSetting, int trimTo, bool keepEmptyDatabase);
+
 // The dialog's passes: the host's playlist, the trim settings in memory, the database
 // where the settings store found it. False when the pass could not do its work.
 bool clean();

@@ -28,7 +28,6 @@ uint32_t hashOf(const char* key, size_t length) {
     return hash;
 }
 
-
 void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void* allocateZeroed(size_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes); }
 void freeMemory(void* memory) {
@@ -154,7 +153,7 @@ bool load(const char* databasePath) {
             }
             slot = (slot + 1) & slotMask;
         }
-        if (!taken) slots[slot] = Record{line, keyLength, hash, value, false, false};
+        if (!taken) slots[slot] = Record{line, keyLength, lineLength, hash, value, false, false};
     }
     return true;
 }

@@ -12,6 +12,7 @@ namespace DatabaseIndex {
 struct Record {
     const char* key;  // as the file spells it; points into the section text
     uint32_t keyLength;
+    uint32_t lineLength;  // the whole line from `key` on, "=value" included
     uint32_t hash;
     int value;     // -1 (no record) for a line without '=' or with an empty value
     bool written;  // already in the rebuild file

@@ -5,6 +5,7 @@
 #include "adapters/bounded_text.h"
 #include "adapters/host_link.h"
 #include "adapters/settings_store.h"
+#include "adapters/storage_folder.h"
 #include "memory/song_key.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
@@ -14,7 +15,7 @@ namespace DatabaseMaintenance {
 void rebuildLiteral(bool forceTrim) {
     char rebuildPath[MAX_PATH];
     if (!BoundedText::copy(rebuildPath, sizeof rebuildPath, SettingsStore::databasePath) ||
-        !BoundedText::append(rebuildPath, sizeof rebuildPath, ".new")) {
+        !BoundedText::append(rebuildPath, sizeof rebuildPath, StorageFolder::REBUILD_SUFFIX)) {
         return;
     }
     DeleteFileA(rebuildPath);

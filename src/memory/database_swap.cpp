@@ -4,6 +4,7 @@
 
 #include "adapters/bounded_text.h"
 #include "adapters/later_windows.h"
+#include "adapters/storage_folder.h"
 
 namespace DatabaseSwap {
 
@@ -11,11 +12,8 @@ namespace {
 
 constexpr char BACKUP_SUFFIX[] = ".bak";
 
-bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 bool backupPathOf(const char* databasePath, char* backupPath, size_t capacity) {
-    return BoundedText::copy(backupPath, capacity, databasePath) &&
-           BoundedText::append(backupPath, capacity, BACKUP_SUFFIX);
+    return BoundedText::join(backupPath, capacity, databasePath, BACKUP_SUFFIX);
 }
 
 // MoveFileA does not replace an existing target, so the old database steps aside first.
@@ -37,6 +35,26 @@ bool putInPlaceKeepingBackup(const char* rebuildPath, const char* databasePath) 
 }
 
 }  // namespace
+
+bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool rebuildPathOf(const char* databasePath, char* rebuildPath, size_t capacity) {
+    // A cut rebuild path would name some other file.
+    return databasePath[0] != '\0' &&
+           BoundedText::join(rebuildPath, capacity, databasePath, StorageFolder::REBUILD_SUFFIX);
+}
+
+bool prepare(const char* databasePath, const char* rebuildPath) {
+    DeleteFileA(rebuildPath);
+    return recoverInterrupted(databasePath);
+}
+
+bool finish(const char* rebuildPath, const char* databasePath, bool writtenWhole) {
+    // The old database stays whole until the new one is complete and in place.
+    if (writtenWhole && putInPlace(rebuildPath, databasePath)) return true;
+    DeleteFileA(rebuildPath);
+    return false;
+}
 
 bool putInPlace(const char* rebuildPath, const char* databasePath) {
     switch (LaterWindows::moveReplacing(rebuildPath, databasePath)) {

@@ -1,10 +1,26 @@
-// Putting a rebuilt database in place of the old one. Where the platform replaces a file
-// in one step (MoveFileExA, NT and later) that is all; Windows 9x has no such step, so
-// there the old database stands aside as "volume.ini.bak" until the new one has taken its
-// name, and a swap cut short leaves every record in one file or the other.
+// Putting a rebuilt database in place of the old one, for the maintenance pass and the
+// database tool's edits alike: the rebuild file beside the database, made ready, then
+// swapped in or deleted. Where the platform replaces a file in one step (MoveFileExA, NT
+// and later) that is all; Windows 9x has no such step, so there the old database stands
+// aside as "volume.ini.bak" until the new one has taken its name, and a swap cut short
+// leaves every record in one file or the other.
 #pragma once
 
+#include <stddef.h>
+
 namespace DatabaseSwap {
+
+// "<databasePath>.new", where the new database is written before it takes the old one's
+// place; false when there is no database path, or the rebuild path would not fit.
+bool rebuildPathOf(const char* databasePath, char* rebuildPath, size_t capacity);
+
+// Before a new database is written: a leftover rebuild file contributes nothing, and a
+// database an earlier swap left aside comes back first. False as recoverInterrupted.
+bool prepare(const char* databasePath, const char* rebuildPath);
+
+// The end of a rebuild: a rebuild file written whole is put in place; one that was not,
+// or could not be put in place, is deleted. False when the database is as it was.
+bool finish(const char* rebuildPath, const char* databasePath, bool writtenWhole);
 
 // The rebuild file becomes the database. False when it did not: the old database is then
 // in its place again, or (when even that rename failed) still whole as the backup.
@@ -14,5 +30,8 @@ bool putInPlace(const char* rebuildPath, const char* databasePath);
 // database's name again. False while it cannot, for then writing a new database would
 // bury the backup's records.
 bool recoverInterrupted(const char* databasePath);
+
+// Whether there is anything by that name.
+bool exists(const char* path);
 
 }  // namespace DatabaseSwap

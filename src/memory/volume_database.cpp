@@ -30,6 +30,8 @@ WriteResult write(const SongKey& key, int storedValue, const char* file) {
 
 int storedValueFor(int endVolume, int referenceVolume) { return endVolume - referenceVolume + 255; }
 
+long long stepsFromReference(int storedValue) { return static_cast<long long>(storedValue) - 255; }
+
 int volumeToApply(int record, int referenceVolume) {
     if (record == NO_RECORD) return referenceVolume;
     // The comparison is made on the unsigned sum: a sum below zero counts as very large.

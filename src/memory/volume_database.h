@@ -21,6 +21,9 @@ enum class WriteResult {
 WriteResult write(const SongKey& key, int storedValue, const char* file);
 
 int storedValueFor(int endVolume, int referenceVolume);
+// How far from the reference a record's song ended, in steps of the host's scale: the
+// stored value less its offset of 255. Wide, so that no hand-edited value overflows.
+long long stepsFromReference(int storedValue);
 // The volume a record asks for, by the stored-value arithmetic, unclamped.
 int volumeToApply(int record, int referenceVolume);
 // What may be sent to the host: the host's own 0..255 scale.

@@ -64,20 +64,15 @@ bool fail(char* error, size_t capacity, const char* format, const char* detail) 
     return false;
 }
 
-// A whole decimal number within [lowest, highest].
-bool number(const char* text, int lowest, int highest, int* value) {
-    char* end = nullptr;
-    long parsed = strtol(text, &end, 10);
-    if (text[0] == '\0' || end == nullptr || *end != '\0' || parsed < lowest || parsed > highest) return false;
-    *value = static_cast<int>(parsed);
-    return true;
-}
+// The trim choices 1, 2, 3 by name; --band takes each with its '%' or without.
+const char* const BAND_NAMES[] = {"12%", "18%", "24%"};
+constexpr size_t BAND_DIGITS = 2;
 
 bool band(const char* text, int* choice) {
-    const char* words[] = {"12", "18", "24"};
-    const char* percents[] = {"12%", "18%", "24%"};
     for (int i = 0; i < 3; ++i) {
-        if (strcmp(text, words[i]) == 0 || strcmp(text, percents[i]) == 0) {
+        const char* name = BAND_NAMES[i];
+        bool bare = strncmp(text, name, BAND_DIGITS) == 0 && text[BAND_DIGITS] == '\0';
+        if (bare || strcmp(text, name) == 0) {
             *choice = i + 1;
             return true;
         }
@@ -129,6 +124,16 @@ const char* nameOf(Command command) {
     }
     return "";
 }
+
+bool number(const char* text, int lowest, int highest, int* value) {
+    char* end = nullptr;
+    long parsed = strtol(text, &end, 10);
+    if (text[0] == '\0' || end == nullptr || *end != '\0' || parsed < lowest || parsed > highest) return false;
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+const char* bandName(int choice) { return choice >= 1 && choice <= 3 ? BAND_NAMES[choice - 1] : BAND_NAMES[0]; }
 
 bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t capacity) {
     *arguments = ToolArguments();

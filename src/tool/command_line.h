@@ -6,11 +6,11 @@
 
 #include <vector>
 
+#include "memory/song_tracker.h"
+
 enum class Command { None, Help, List, Show, Set, Remove, Clean, Trim, Stats };
 enum class SortOrder { File, Name, Value, Distance };
 enum class ListFormat { Table, Csv, Json };
-
-constexpr int DEFAULT_REFERENCE_VOLUME = 130;
 
 struct ToolArguments {
     Command command = Command::None;
@@ -18,7 +18,7 @@ struct ToolArguments {
     bool help = false;
     const char* database = nullptr;  // --database PATH
     const char* key = nullptr;       // --key KEY
-    int reference = DEFAULT_REFERENCE_VOLUME;
+    int reference = SongTracker::DEFAULT_REFERENCE_VOLUME;
     SortOrder sort = SortOrder::File;
     ListFormat format = ListFormat::Table;
     int bandChoice = 0;  // --band: 1, 2, 3 for 12%, 18%, 24%; 0 when not given
@@ -33,5 +33,10 @@ namespace CommandLine {
 // False, with the reason in `error`, when the command line is not one the tool takes.
 bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t capacity);
 const char* nameOf(Command command);
+// A whole decimal number within [lowest, highest]; false when `text` is anything else.
+bool number(const char* text, int lowest, int highest, int* value);
+// The trim band of choice 1, 2 or 3 as the listener names it ("12%", "18%", "24%"); any
+// other choice is 1's, as TrimBand::forChoice takes it.
+const char* bandName(int choice);
 
 }  // namespace CommandLine

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "adapters/bounded_text.h"
-#include "adapters/profile_file.h"
 #include "memory/song_key.h"
 #include "tool/console.h"
 #include "tool/database_check.h"
 #include "tool/exit_codes.h"
+#include "tool/file_bytes.h"
 
 namespace CommandSupport {
 
@@ -18,17 +18,10 @@ namespace {
 
 // The class of the player's main window, as the installer looks for it.
 constexpr char PLAYER_WINDOW_CLASS[] = "Winamp v1.x";
+constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
-}  // namespace
-
-bool databasePresent(const DatabaseLocation::Found& location) {
-    HANDLE file = CreateFileA(location.databasePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return true;
-    }
-    DWORD error = GetLastError();
+// Why the database could not be opened, given the platform's error.
+void sayNotOpened(const DatabaseLocation::Found& location, DWORD error) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         Console::err("loudmark-db: no volume database at %s\n", location.databasePath);
         if (location.playerFolder[0] != '\0' && !location.playerFound) {
@@ -39,19 +32,48 @@ bool databasePresent(const DatabaseLocation::Found& location) {
         Console::err("loudmark-db: %s cannot be opened (error %lu): another program may hold it\n", location.databasePath,
                      static_cast<unsigned long>(error));
     }
-    return false;
 }
 
-int checkLines(const DatabaseLocation::Found& location) {
-    long problems = DatabaseCheck::reportProblems(location.databasePath);
-    if (problems == DatabaseCheck::CANNOT_READ) {
+}  // namespace
+
+bool databasePresent(const DatabaseLocation::Found& location) {
+    HANDLE file = FileBytes::open(location.databasePath);
+    if (file == INVALID_HANDLE_VALUE) {
+        sayNotOpened(location, GetLastError());
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+int checkLines(const DatabaseLocation::Found& location, bool* present) {
+    HANDLE file = FileBytes::open(location.databasePath);
+    if (present != nullptr) *present = file != INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        sayNotOpened(location, GetLastError());
+        return ExitCode::DATABASE_MISSING;
+    }
+    std::vector<char> bytes;
+    if (!FileBytes::readAll(file, LARGEST_DATABASE, &bytes)) {
         Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
         return ExitCode::DATABASE_MISSING;
     }
+    long problems = DatabaseCheck::reportProblems(location.databasePath, bytes);
     if (problems == 0) return ExitCode::OK;
     Console::err("loudmark-db: %ld line%s of %s the plug-in cannot read as records\n", problems, problems == 1 ? "" : "s",
                  location.databasePath);
     return ExitCode::DATABASE_LINES;
+}
+
+bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRecords::Record>* records, int* status) {
+    bool present = false;
+    *status = checkLines(location, &present);
+    if (!present) return false;
+    // A file the check could not read may still give its records to the platform's reading.
+    if (DatabaseRecords::load(location.databasePath, records)) return true;
+    Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
+    *status = ExitCode::DATABASE_MISSING;
+    return false;
 }
 
 bool mayWrite(const ToolArguments& arguments) {
@@ -59,22 +81,6 @@ bool mayWrite(const ToolArguments& arguments) {
     Console::err("loudmark-db: Winamp is running, and Loudmark writes the same file: close Winamp first "
                  "(or give --force)\n");
     return false;
-}
-
-TrimSettings trimSettings(const DatabaseLocation::Found& location, int bandChoice) {
-    // As the plug-in reads them: only 1 turns "Always trim" on; any band but 1..3 is 12%.
-    int trim = ProfileFile::readInt("\"Trim\"", location.settingsPath);
-    int trimTo = ProfileFile::readInt("\"TrimTo\"", location.settingsPath);
-    int choice = bandChoice != 0 ? bandChoice : (trimTo >= 1 && trimTo <= 3 ? trimTo : 1);
-    return TrimSettings{trim == 1, TrimBand::forChoice(choice), choice};
-}
-
-const char* bandName(int choice) {
-    switch (choice) {
-        case 2: return "18%";
-        case 3: return "24%";
-        default: return "12%";
-    }
 }
 
 bool keyFromText(const char* text, char* quotedKey, size_t capacity) {

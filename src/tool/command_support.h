@@ -1,30 +1,31 @@
-// What several commands share: the database's presence and its lines, the player's
-// window, the trim settings the plug-in keeps beside the database.
+// What several commands share: the database's presence, its lines and its records, the
+// player's window, and song keys named by the listener.
 #pragma once
 
-#include "memory/trim_band.h"
+#include <stddef.h>
+
+#include <vector>
+
 #include "tool/command_line.h"
 #include "tool/database_location.h"
+#include "tool/database_records.h"
 
 namespace CommandSupport {
 
 // False, having said so, when there is no database to work on (or it cannot be opened).
 bool databasePresent(const DatabaseLocation::Found& location);
-// ExitCode::DATABASE_LINES when some lines cannot be read as records (each reported),
+// The database read as text, once, and its lines checked (each problem reported):
+// ExitCode::DATABASE_LINES when some lines cannot be read as records,
 // ExitCode::DATABASE_MISSING when the file cannot be read, otherwise ExitCode::OK.
-int checkLines(const DatabaseLocation::Found& location);
+// When it is not there or cannot be opened, said as databasePresent says it, that is
+// DATABASE_MISSING too, and `present` (may be null) false.
+int checkLines(const DatabaseLocation::Found& location, bool* present);
+// For the commands that go through every record: the lines checked, then the records
+// read. False when there is nothing to go through; `status` is the exit status so far.
+bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRecords::Record>* records, int* status);
 // False, having said so, when the player runs and --force was not given: the plug-in
 // writes the same file, and one of the two writes would be lost.
 bool mayWrite(const ToolArguments& arguments);
-
-// "Always trim" and the trim band as the dialog's Clean finds them in plugin.ini.
-struct TrimSettings {
-    bool alwaysTrim;
-    TrimBand band;
-    int choice;  // 1, 2, 3
-};
-TrimSettings trimSettings(const DatabaseLocation::Found& location, int bandChoice);
-const char* bandName(int choice);
 
 // The key of a song named by the listener ("Song.mp3[4123]", the quotes optional), as
 // the plug-in would build it; false, having said why, when it is not one.

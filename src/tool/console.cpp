@@ -1,8 +1,11 @@
 #include "tool/console.h"
 
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <windows.h>
+
+#include "adapters/bounded_text.h"
 
 namespace Console {
 
@@ -24,12 +27,6 @@ void emitFormatted(Stream stream, const char* format, va_list arguments) {
     if (length < 0) return;
     size_t kept = static_cast<size_t>(length) < sizeof line ? static_cast<size_t>(length) : sizeof line - 1;
     emit(stream, line, kept);
-}
-
-size_t lengthOf(const char* text) {
-    size_t n = 0;
-    while (text[n] != '\0') ++n;
-    return n;
 }
 
 }  // namespace
@@ -57,7 +54,7 @@ void err(const char* format, ...) {
 
 void outText(const char* text, size_t length) { emit(Stream::Out, text, length); }
 
-void outText(const char* text) { emit(Stream::Out, text, lengthOf(text)); }
+void outText(const char* text) { emit(Stream::Out, text, BoundedText::length(text, SIZE_MAX)); }
 
 void progress(const char* format, ...) {
     if (!sink.progressShown) return;

@@ -1,7 +1,6 @@
 #include "tool/database_check.h"
 
 #include <stdio.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -16,8 +15,6 @@
 namespace DatabaseCheck {
 
 namespace {
-
-constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
 struct Line {
     const char* text;
@@ -48,9 +45,7 @@ Line trimmed(const char* text, size_t length) {
 
 std::string folded(const Line& key) {
     std::string out(key.text, key.length);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : out) c = static_cast<char>(ProfileFile::folded(c));
     return out;
 }
 
@@ -143,9 +138,7 @@ void reportDuplicates(Check* check) {
 
 }  // namespace
 
-long reportProblems(const char* databasePath) {
-    std::vector<char> bytes;
-    if (!FileBytes::read(databasePath, LARGEST_DATABASE, &bytes)) return CANNOT_READ;
+long reportProblems(const char* databasePath, const std::vector<char>& bytes) {
     Check check;
     check.path = databasePath;
     size_t start = FileBytes::byteOrderMark(bytes);

@@ -3,14 +3,12 @@
 // (DatabaseIndex) skips them without a word.
 #pragma once
 
-#include <stddef.h>
+#include <vector>
 
 namespace DatabaseCheck {
 
-constexpr long CANNOT_READ = -1;
-
-// Reports every such line on standard error ("volume.ini:12: ..."); the number of them,
-// or CANNOT_READ when the file cannot be read.
-long reportProblems(const char* databasePath);
+// Reports every such line of the database at `databasePath`, whose whole text is
+// `bytes`, on standard error ("volume.ini:12: ..."); the number of them.
+long reportProblems(const char* databasePath, const std::vector<char>& bytes);
 
 }  // namespace DatabaseCheck

@@ -8,13 +8,7 @@ namespace DatabaseLocation {
 
 namespace {
 
-constexpr char DATABASE_NAME[] = "volume.ini";
-constexpr char SETTINGS_NAME[] = "plugin.ini";
 constexpr const char* PLAYLIST_NAMES[] = {"winamp.m3u8", "winamp.m3u"};
-
-bool compose(char* path, size_t capacity, const char* folder, const char* name) {
-    return BoundedText::copy(path, capacity, folder) && BoundedText::append(path, capacity, name);
-}
 
 bool isFile(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
@@ -26,7 +20,7 @@ bool settingsBeside(const char* databasePath, char* settingsPath, size_t capacit
     const char* name = BoundedText::afterLastBackslash(databasePath);
     if (!BoundedText::copy(settingsPath, capacity, databasePath)) return false;
     settingsPath[name - databasePath] = '\0';
-    return BoundedText::append(settingsPath, capacity, SETTINGS_NAME);
+    return BoundedText::append(settingsPath, capacity, StorageFolder::SETTINGS_FILE_NAME);
 }
 
 // A name with no folder or drive in it at all.
@@ -39,9 +33,8 @@ bool isBareName(const char* path) {
 
 bool hostSettingsFolder(char* folder, size_t capacity) {
     char appData[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
-    if (length == 0 || length >= sizeof appData) return false;
-    return compose(folder, capacity, appData, "\\Winamp");
+    return StorageFolder::applicationData(appData, sizeof appData) &&
+           BoundedText::join(folder, capacity, appData, "\\Winamp");
 }
 
 }  // namespace
@@ -62,16 +55,16 @@ bool find(const char* givenDatabase, Found* found) {
     }
     found->playerFound = PlayerFolder::find(found->playerFolder, MAX_PATH);
     char moduleFolder[MAX_PATH];
-    if (!compose(moduleFolder, sizeof moduleFolder, found->playerFolder, "\\Plugins\\")) return false;
+    if (!BoundedText::join(moduleFolder, sizeof moduleFolder, found->playerFolder, "\\Plugins\\")) return false;
     bool haveHostSettings = hostSettingsFolder(found->hostSettings, MAX_PATH);
     if (!haveHostSettings) found->hostSettings[0] = '\0';
 
     char folder[MAX_PATH];
     StorageFolder::Kind kind =
         StorageFolder::find(moduleFolder, haveHostSettings ? found->hostSettings : nullptr, folder, sizeof folder);
-    found->keepEmptyDatabase = kind == StorageFolder::Kind::HostSettings || kind == StorageFolder::Kind::ApplicationData;
-    return compose(found->databasePath, MAX_PATH, folder, DATABASE_NAME) &&
-           compose(found->settingsPath, MAX_PATH, folder, SETTINGS_NAME);
+    found->keepEmptyDatabase = StorageFolder::keepsEmptyDatabase(kind);
+    return BoundedText::join(found->databasePath, MAX_PATH, folder, StorageFolder::DATABASE_FILE_NAME) &&
+           BoundedText::join(found->settingsPath, MAX_PATH, folder, StorageFolder::SETTINGS_FILE_NAME);
 }
 
 bool findPlayerPlaylist(const Found& found, char* path, size_t capacity) {
@@ -79,9 +72,8 @@ bool findPlayerPlaylist(const Found& found, char* path, size_t capacity) {
     for (const char* folder : folders) {
         if (folder[0] == '\0') continue;
         for (const char* name : PLAYLIST_NAMES) {
-            if (compose(path, capacity, folder, "\\") && BoundedText::append(path, capacity, name) && isFile(path)) {
-                return true;
-            }
+            bool fits = BoundedText::join(path, capacity, folder, "\\") && BoundedText::append(path, capacity, name);
+            if (fits && isFile(path)) return true;
         }
     }
     return false;

@@ -46,10 +46,7 @@ void collect(void* context, DatabaseIndex::Record& indexed) {
     if (songKey(indexed.key, indexed.keyLength, &record)) {
         if (record.size == -1) record.unmatchable = Unmatchable::SizeUnknown;
     } else {
-        // The line goes on after the key, "=value", up to its zero in the section text.
-        size_t lineLength = indexed.keyLength;
-        while (indexed.key[lineLength] != '\0') ++lineLength;
-        if (splitInName(indexed.key, lineLength, &record)) {
+        if (splitInName(indexed.key, indexed.lineLength, &record)) {
             record.unmatchable = Unmatchable::EqualsInName;
         } else {
             record = Record{std::string(indexed.key, indexed.keyLength), 0, indexed.value, Unmatchable::NotASongKey};

@@ -1,7 +1,4 @@
 // set and remove: one record at a time, written as the plug-in writes it.
-#include <stdlib.h>
-#include <string.h>
-
 #include <string>
 #include <vector>
 
@@ -21,13 +18,14 @@ namespace {
 // The key of a song file, as the tracker builds it; false, having said why, when the
 // plug-in would keep no record for it.
 bool keyOfFile(const char* path, char* quotedKey, size_t capacity, int* status) {
-    SongKey key = SongKey::fromPath(path);
+    int size = SongKey::fileSize(path);
+    SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
     if (!key.storable) {
         Console::err("loudmark-db: %s: the plug-in never records this song ('=' or a line break in its name, or too long)\n", path);
         *status = ExitCode::USAGE;
         return false;
     }
-    if (SongKey::fileSize(path) == -1) {
+    if (size == -1) {
         Console::err("loudmark-db: %s: cannot be opened, so its size is unknown (name the record with --key)\n", path);
         *status = ExitCode::SOURCE_UNREADABLE;
         return false;
@@ -55,9 +53,8 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
         return ExitCode::USAGE;
     }
     const char* volumeText = arguments.operands[wanted - 1];
-    char* end = nullptr;
-    long volume = strtol(volumeText, &end, 10);
-    if (volumeText[0] == '\0' || *end != '\0' || volume < 0 || volume > VolumeDatabase::HOST_VOLUME_MAX) {
+    int volume = 0;
+    if (!CommandLine::number(volumeText, 0, VolumeDatabase::HOST_VOLUME_MAX, &volume)) {
         Console::err("loudmark-db: the volume is a number from 0 to 255, not \"%s\"\n", volumeText);
         return ExitCode::USAGE;
     }
@@ -69,7 +66,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     }
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
 
-    int stored = VolumeDatabase::storedValueFor(static_cast<int>(volume), arguments.reference);
+    int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
     // The plug-in never writes 255: a song that ends at the reference has no record.
     RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX};
     if (!RecordEdit::apply(location.databasePath, &edit, 1)) {
@@ -79,7 +76,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     if (edit.erase) {
         Console::out("%s: at the reference volume, so no record (it starts at the reference)\n", key);
     } else {
-        Console::out("%s=%d: starts at %ld with the reference at %d\n", key, stored, volume, arguments.reference);
+        Console::out("%s=%d: starts at %d with the reference at %d\n", key, stored, volume, arguments.reference);
     }
     return ExitCode::OK;
 }

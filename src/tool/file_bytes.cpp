@@ -2,11 +2,12 @@
 
 namespace FileBytes {
 
-bool read(const char* path, DWORD largest, std::vector<char>* bytes) {
-    // Shared for writing too: the player may hold its own playlist open.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+HANDLE open(const char* path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool readAll(HANDLE file, DWORD largest, std::vector<char>* bytes) {
     DWORD high = 0;
     DWORD size = GetFileSize(file, &high);
     bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= largest;
@@ -17,6 +18,11 @@ bool read(const char* path, DWORD largest, std::vector<char>* bytes) {
     }
     CloseHandle(file);
     return ok;
+}
+
+bool read(const char* path, DWORD largest, std::vector<char>* bytes) {
+    HANDLE file = open(path);
+    return file != INVALID_HANDLE_VALUE && readAll(file, largest, bytes);
 }
 
 size_t byteOrderMark(const std::vector<char>& bytes) {

@@ -87,9 +87,9 @@ bool listFolder(const std::wstring& folder, std::vector<Entry>* entries) {
     do {
         if (isDots(data.cFileName)) continue;
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // A link to a folder is neither walked into nor a song.
-        if (isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
         bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        // A link to a folder is neither walked into nor a song.
+        if (isFolder && link) continue;
         int size = link ? DatabaseMaintenance::SongList::SIZE_UNKNOWN : static_cast<int>(data.nFileSizeLow);
         entries->push_back(Entry{data.cFileName, isFolder, size});
     } while (FindNextFileW(find, &data));
@@ -183,24 +183,26 @@ struct Work {
     volatile LONG next;
 };
 
-DWORD WINAPI walkSubtrees(LPVOID parameter) {
-    Work* work = static_cast<Work*>(parameter);
+// Takes the next subtree not yet taken, by any thread, until none is left.
+void walkSubtrees(Work* work, bool showsProgress) {
     for (;;) {
         LONG index = InterlockedIncrement(&work->next) - 1;
-        if (index >= static_cast<LONG>(work->subtrees.size())) return 0;
-        walk(work->subtrees[static_cast<size_t>(index)]->path, &(*work->walked)[static_cast<size_t>(index)], false);
+        if (index >= static_cast<LONG>(work->subtrees.size())) return;
+        size_t taken = static_cast<size_t>(index);
+        walk(work->subtrees[taken]->path, &(*work->walked)[taken], showsProgress);
     }
+}
+
+DWORD WINAPI helpWalking(LPVOID parameter) {
+    walkSubtrees(static_cast<Work*>(parameter), false);
+    return 0;
 }
 
 void walkInParallel(Work* work) {
     HANDLE helpers[WALKING_THREADS] = {};
-    for (int t = 1; t < WALKING_THREADS; ++t) helpers[t] = CreateThread(nullptr, 0, walkSubtrees, work, 0, nullptr);
+    for (int t = 1; t < WALKING_THREADS; ++t) helpers[t] = CreateThread(nullptr, 0, helpWalking, work, 0, nullptr);
     // This thread walks too, and shows the progress of both.
-    for (;;) {
-        LONG index = InterlockedIncrement(&work->next) - 1;
-        if (index >= static_cast<LONG>(work->subtrees.size())) break;
-        walk(work->subtrees[static_cast<size_t>(index)]->path, &(*work->walked)[static_cast<size_t>(index)], true);
-    }
+    walkSubtrees(work, true);
     for (int t = 1; t < WALKING_THREADS; ++t) {
         if (helpers[t] == nullptr) continue;  // a thread not to be had: this one did its share
         WaitForSingleObject(helpers[t], INFINITE);
@@ -227,7 +229,9 @@ bool addFolder(const char* folder) {
     foldersSeen = 0;
 
     std::vector<Item> plan = {Item{Item::Kind::Subtree, top, Song(), std::string()}};
-    for (int level = 0; level < LEVELS_LISTED_FIRST && subtreesIn(plan) > 0 && subtreesIn(plan) < SUBTREES_WANTED; ++level) {
+    for (int level = 0; level < LEVELS_LISTED_FIRST; ++level) {
+        size_t subtrees = subtreesIn(plan);
+        if (subtrees == 0 || subtrees >= SUBTREES_WANTED) break;
         listOneLevel(&plan);
     }
     Work work;

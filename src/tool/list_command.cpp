@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "adapters/bounded_text.h"
 #include "memory/volume_database.h"
 #include "tool/command_support.h"
 #include "tool/commands.h"
@@ -19,9 +20,9 @@ using DatabaseRecords::Record;
 
 int compareNames(const std::string& a, const std::string& b) {
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
+        unsigned char x = BoundedText::folded(a[i]);
+        unsigned char y = BoundedText::folded(b[i]);
+        if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
@@ -35,8 +36,7 @@ bool byValue(const Record& a, const Record& b) { return a.value < b.value; }
 
 // The farthest from the reference first: the songs whose records matter most.
 bool byDistance(const Record& a, const Record& b) {
-    return llabs(static_cast<long long>(a.value) - VolumeDatabase::HOST_VOLUME_MAX) >
-           llabs(static_cast<long long>(b.value) - VolumeDatabase::HOST_VOLUME_MAX);
+    return llabs(VolumeDatabase::stepsFromReference(a.value)) > llabs(VolumeDatabase::stepsFromReference(b.value));
 }
 
 void sortRecords(std::vector<Record>* records, SortOrder order) {
@@ -55,13 +55,9 @@ int list(const ToolArguments& arguments, const DatabaseLocation::Found& location
         Console::err("loudmark-db: list takes no operands\n");
         return ExitCode::USAGE;
     }
-    if (!CommandSupport::databasePresent(location)) return ExitCode::DATABASE_MISSING;
-    int status = CommandSupport::checkLines(location);
     std::vector<Record> records;
-    if (!DatabaseRecords::load(location.databasePath, &records)) {
-        Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
-        return ExitCode::DATABASE_MISSING;
-    }
+    int status = ExitCode::OK;
+    if (!CommandSupport::readRecords(location, &records, &status)) return status;
     sortRecords(&records, arguments.sort);
     ListOutput::print(records, arguments.format, arguments.reference, location.databasePath);
     return status;

@@ -13,10 +13,10 @@ namespace ListOutput {
 
 namespace {
 
-constexpr long long UNITY = VolumeDatabase::HOST_VOLUME_MAX;  // the stored value of "at the reference"
-
 using DatabaseRecords::Record;
 using DatabaseRecords::Unmatchable;
+
+long long stepsOf(const Record& record) { return VolumeDatabase::stepsFromReference(record.value); }
 
 int volumeAt(const Record& record, int reference) {
     return VolumeDatabase::clampToHostScale(VolumeDatabase::volumeToApply(record.value, reference));
@@ -31,7 +31,7 @@ void printTable(const std::vector<Record>& records, int reference, const char* d
     Console::out("  value  steps  volume  song\n");
     size_t unmatchable = 0;
     for (const Record& record : records) {
-        Console::out("%7d %+6lld  %6d  ", record.value, record.value - UNITY, volumeAt(record, reference));
+        Console::out("%7d %+6lld  %6d  ", record.value, stepsOf(record), volumeAt(record, reference));
         std::string name = displayName(record);
         Console::outText(name.c_str(), name.size());
         if (record.unmatchable != Unmatchable::No) {
@@ -65,7 +65,7 @@ void printCsv(const std::vector<Record>& records, int reference) {
         std::string line = csvField(record.name) + ",";
         line += record.unmatchable == Unmatchable::NotASongKey ? "" : std::to_string(record.size);
         char numbers[64];
-        snprintf(numbers, sizeof numbers, ",%d,%lld,%d,", record.value, record.value - UNITY, volumeAt(record, reference));
+        snprintf(numbers, sizeof numbers, ",%d,%lld,%d,", record.value, stepsOf(record), volumeAt(record, reference));
         line += numbers;
         line += DatabaseRecords::reasonOf(record.unmatchable);
         line += "\n";
@@ -106,7 +106,7 @@ void printJson(const std::vector<Record>& records, int reference, const char* da
         line += record.unmatchable == Unmatchable::NotASongKey ? "null" : std::to_string(record.size);
         char numbers[96];
         snprintf(numbers, sizeof numbers, ",\"value\":%d,\"steps\":%lld,\"volume\":%d,\"never_matched\":", record.value,
-                 record.value - UNITY, volumeAt(record, reference));
+                 stepsOf(record), volumeAt(record, reference));
         line += numbers;
         line += record.unmatchable == Unmatchable::No ? "null" : jsonString(DatabaseRecords::reasonOf(record.unmatchable));
         line += "}";

@@ -2,6 +2,7 @@
 // owns instead of the player's playlist.
 #include <string>
 
+#include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "tool/command_support.h"
 #include "tool/commands.h"
@@ -37,8 +38,8 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         Console::err("loudmark-db: %s needs the folders and playlists that hold your songs\n", name);
         return ExitCode::USAGE;
     }
-    if (!CommandSupport::databasePresent(location)) return ExitCode::DATABASE_MISSING;
-    int status = CommandSupport::checkLines(location);
+    // Not there, or not to be read: nothing to clean either way.
+    int status = CommandSupport::checkLines(location, nullptr);
     if (status == ExitCode::DATABASE_MISSING) return status;
     bool complete = SongSources::gather(arguments.operands, arguments.playerPlaylist, location);
     if (complete && SongCollection::count() == 0) {
@@ -57,16 +58,16 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
     }
 
-    CommandSupport::TrimSettings trim = CommandSupport::trimSettings(location, arguments.bandChoice);
-    DatabaseMaintenance::PassOptions options;
-    options.trimming = arguments.command == Command::Trim || trim.alwaysTrim;
-    options.band = trim.band;
-    options.keepEmptyDatabase = location.keepEmptyDatabase;
+    // The trim settings as the dialog's Clean finds them, in plugin.ini beside the database.
+    Settings stored = SettingsStore::readFrom(location.settingsPath);
+    int choice = arguments.bandChoice != 0 ? arguments.bandChoice : stored.trimTo;
+    DatabaseMaintenance::PassOptions options = DatabaseMaintenance::optionsFor(
+        arguments.command == Command::Trim, stored.trim, choice, location.keepEmptyDatabase);
     options.dryRun = arguments.dryRun;
     if (arguments.dryRun) options.onDropped = tellDropped;
     if (options.trimming && arguments.command == Command::Clean) {
         Console::err("\"Always trim\" is on in %s: clean trims as well (band %s)\n", location.settingsPath,
-                     CommandSupport::bandName(trim.choice));
+                     CommandLine::bandName(choice));
     }
 
     DatabaseMaintenance::PassReport report =
@@ -86,7 +87,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     Console::count(report.trimmed, trimmed, sizeof trimmed);
     std::string trimmedPart;
     if (options.trimming) {
-        trimmedPart = std::string(" (") + trimmed + " inside the " + CommandSupport::bandName(trim.choice) + " band)";
+        trimmedPart = std::string(" (") + trimmed + " inside the " + CommandLine::bandName(choice) + " band)";
     }
     if (arguments.dryRun) {
         Console::out("%s song%s: %s records would stay, %s would go%s; nothing changed\n", songs,

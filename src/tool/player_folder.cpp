@@ -44,8 +44,8 @@ void programFilesFallback(char* folder, size_t capacity) {
     BoundedText::append(folder, capacity, "\\Winamp");
 }
 
-}  // namespace
-
+// The folder of the program a registry value names ("\"C:\...\UninstWA.exe\" /args"
+// or a bare path), as the installer reads it; false when there is none.
 bool programFolderOf(const char* command, char* folder, size_t capacity) {
     char program[MAX_PATH];
     if (command[0] == '"') {
@@ -64,6 +64,8 @@ bool programFolderOf(const char* command, char* folder, size_t capacity) {
     program[name - program - 1] = '\0';
     return program[0] != '\0' && BoundedText::copy(folder, capacity, program);
 }
+
+}  // namespace
 
 bool find(char* folder, size_t capacity) {
     char value[MAX_PATH];

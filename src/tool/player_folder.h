@@ -12,8 +12,4 @@ namespace PlayerFolder {
 // winamp.exe, else the Program Files fallback. False when that holds none either.
 bool find(char* folder, size_t capacity);
 
-// The folder of the program a registry value names ("\"C:\...\UninstWA.exe\" /args"
-// or a bare path), as the installer reads it; false when there is none.
-bool programFolderOf(const char* command, char* folder, size_t capacity);
-
 }  // namespace PlayerFolder

@@ -36,9 +36,7 @@ bool endsWith(const char* text, const char* suffix) {
     size_t s = BoundedText::length(suffix, 16);
     if (s > t) return false;
     for (size_t i = 0; i < s; ++i) {
-        char c = text[t - s + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != suffix[i]) return false;
+        if (BoundedText::folded(text[t - s + i]) != BoundedText::folded(suffix[i])) return false;
     }
     return true;
 }
@@ -60,10 +58,7 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool startsWithNoCase(const char* text, size_t length, const char* prefix) {
     size_t i = 0;
     for (; prefix[i] != '\0'; ++i) {
-        if (i >= length) return false;
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
+        if (i >= length || BoundedText::folded(text[i]) != BoundedText::folded(prefix[i])) return false;
     }
     return true;
 }
@@ -106,15 +101,6 @@ void prefixFor(const Reading& reading, const char* entry, size_t length, char* p
     if (rooted && prefix[0] != '\0' && prefix[1] == ':') prefix[2] = '\0';
 }
 
-bool sameFolder(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        char x = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a - 'A' + 'a') : *a;
-        char y = *b >= 'A' && *b <= 'Z' ? static_cast<char>(*b - 'A' + 'a') : *b;
-        if (x != y) return false;
-        if (x == '\0') return true;
-    }
-}
-
 // Whether the folder of `path` is there; asked once for a run of entries in one folder.
 bool folderPresent(Reading* reading, const char* path) {
     const char* name = BoundedText::afterLastBackslash(path);
@@ -125,7 +111,7 @@ bool folderPresent(Reading* reading, const char* path) {
     for (size_t i = 0; i < folderLength; ++i) folder[i] = path[i];
     folder[folderLength] = '\0';
     reading->lastFolderAskedNow = false;
-    if (sameFolder(folder, reading->lastFolder)) return reading->lastFolderPresent;
+    if (BoundedText::sameFolded(folder, reading->lastFolder)) return reading->lastFolderPresent;
     reading->lastFolderAskedNow = true;
     BoundedText::copy(reading->lastFolder, sizeof reading->lastFolder, folder);
     DWORD attributes = GetFileAttributesA(folder);

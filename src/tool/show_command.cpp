@@ -1,6 +1,7 @@
 // show: what the plug-in makes of a song file: its key, its record, the volume it sets.
 #include <windows.h>
 
+#include "adapters/bounded_text.h"
 #include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/command_support.h"
@@ -13,7 +14,7 @@ namespace Commands {
 namespace {
 
 void showRecord(int record, int reference) {
-    long long distance = static_cast<long long>(record) - VolumeDatabase::HOST_VOLUME_MAX;
+    long long distance = VolumeDatabase::stepsFromReference(record);
     if (distance == 0) {
         Console::out("  record:    %d (at the reference)\n", record);
     } else {
@@ -40,15 +41,15 @@ int show(const ToolArguments& arguments, const DatabaseLocation::Found& location
     for (const char* path : arguments.operands) {
         // The key as the song tracker builds it: the name after the last backslash, the
         // size as the open finds it.
-        SongKey key = SongKey::fromPath(path);
+        int size = SongKey::fileSize(path);
+        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
         Console::out("%s\n", path);
         if (!key.storable) {
             Console::out("  song key:  none: the name holds '=' or a line break, or is too long; never recorded\n");
             Console::out("  volume:    %d (the reference volume)\n", arguments.reference);
             continue;
         }
-        bool opened = SongKey::fileSize(path) != -1;
-        Console::out("  song key:  %s%s\n", key.text, opened ? "" : " (the file cannot be opened)");
+        Console::out("  song key:  %s%s\n", key.text, size != -1 ? "" : " (the file cannot be opened)");
         int record = present ? VolumeDatabase::read(key, location.databasePath) : VolumeDatabase::NO_RECORD;
         if (record == VolumeDatabase::NO_RECORD) {
             Console::out("  record:    none\n");

@@ -22,7 +22,6 @@ namespace Commands {
 
 namespace {
 
-constexpr long long UNITY = VolumeDatabase::HOST_VOLUME_MAX;
 constexpr long long BUCKET_STEPS = 32;
 // The steps a record of the plug-in's can hold, -255..+255; hand-edited values beyond
 // fall into the two outer buckets.
@@ -31,7 +30,7 @@ constexpr long long LAST_BUCKET = 7;
 constexpr size_t BAR_WIDTH = 40;
 
 long long bucketOf(int value) {
-    long long steps = value - UNITY;
+    long long steps = VolumeDatabase::stepsFromReference(value);
     long long bucket = steps >= 0 ? steps / BUCKET_STEPS : -((-steps + BUCKET_STEPS - 1) / BUCKET_STEPS);
     return std::min(std::max(bucket, FIRST_BUCKET), LAST_BUCKET);
 }
@@ -63,7 +62,7 @@ void printSpread(const std::vector<DatabaseRecords::Record>& records) {
         size_t inside = 0;
         for (int value : values) inside += band.contains(value) ? 1 : 0;
         char number[32];
-        Console::out(" %s %s%s", CommandSupport::bandName(choice), Console::count(inside, number, sizeof number),
+        Console::out(" %s %s%s", CommandLine::bandName(choice), Console::count(inside, number, sizeof number),
                      choice < 3 ? "," : "\n");
     }
 }
@@ -71,13 +70,9 @@ void printSpread(const std::vector<DatabaseRecords::Record>& records) {
 }  // namespace
 
 int stats(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
-    if (!CommandSupport::databasePresent(location)) return ExitCode::DATABASE_MISSING;
-    int status = CommandSupport::checkLines(location);
     std::vector<DatabaseRecords::Record> records;
-    if (!DatabaseRecords::load(location.databasePath, &records)) {
-        Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
-        return ExitCode::DATABASE_MISSING;
-    }
+    int status = ExitCode::OK;
+    if (!CommandSupport::readRecords(location, &records, &status)) return status;
     size_t unmatchable = 0;
     for (const auto& record : records) unmatchable += record.unmatchable != DatabaseRecords::Unmatchable::No ? 1 : 0;
     char number[32];

@@ -38,3 +38,21 @@ TEST(BoundedText, FindsTheNameAfterTheLastBackslashOnly) {
     EXPECT_STREQ(BoundedText::afterLastBackslash("http://radio/stream.mp3"), "http://radio/stream.mp3");
     EXPECT_STREQ(BoundedText::afterLastBackslash("C:\\Music\\"), "");
 }
+
+TEST(BoundedText, JoinsTwoPartsOrLeavesNothing) {
+    char buffer[9];
+    EXPECT_TRUE(BoundedText::join(buffer, sizeof buffer, "C:\\", "a.ini"));
+    EXPECT_STREQ(buffer, "C:\\a.ini");
+    EXPECT_FALSE(BoundedText::join(buffer, sizeof buffer, "C:\\", "ab.ini"));
+    EXPECT_STREQ(buffer, "") << "a cut path would name another file";
+}
+
+TEST(BoundedText, FoldsAsciiLettersOnly) {
+    EXPECT_EQ(BoundedText::folded('A'), 'a');
+    EXPECT_EQ(BoundedText::folded('z'), 'z');
+    EXPECT_EQ(BoundedText::folded('['), '[');
+    EXPECT_EQ(BoundedText::folded('\xC4'), 0xC4) << "letters beyond ASCII keep their case";
+    EXPECT_TRUE(BoundedText::sameFolded("C:\\Music\\", "c:\\MUSIC\\"));
+    EXPECT_FALSE(BoundedText::sameFolded("C:\\Music", "C:\\Musi"));
+    EXPECT_FALSE(BoundedText::sameFolded("\xC4.mp3", "\xE4.mp3"));
+}

@@ -296,4 +296,19 @@ TEST_F(DatabaseMaintenanceTest, WithoutASecondThreadThePassGivesTheSameDatabase)
     EXPECT_EQ(databaseText(), withThreads);
 }
 
+TEST(DatabaseMaintenanceOptions, FollowTheTrimSettingsAsTheDialogHoldsThem) {
+    DatabaseMaintenance::PassOptions clean = DatabaseMaintenance::optionsFor(false, 0, 2, false);
+    EXPECT_FALSE(clean.trimming);
+    EXPECT_EQ(clean.band.lower, TrimBand::forChoice(2).lower);
+    EXPECT_FALSE(clean.keepEmptyDatabase);
+    EXPECT_FALSE(clean.dryRun);
+
+    DatabaseMaintenance::PassOptions alwaysTrim = DatabaseMaintenance::optionsFor(false, 1, -1, true);
+    EXPECT_TRUE(alwaysTrim.trimming);
+    EXPECT_EQ(alwaysTrim.band.upper, TrimBand::forChoice(1).upper) << "no choice read is the narrowest band";
+    EXPECT_TRUE(alwaysTrim.keepEmptyDatabase);
+
+    EXPECT_TRUE(DatabaseMaintenance::optionsFor(true, 0, 3, false).trimming);
+}
+
 }  // namespace

@@ -154,4 +154,19 @@ TEST_F(SettingsStoreTest, ASaveWritesWhatIsHeldNotWhatTheFileHasSince) {
     EXPECT_EQ(settings.enabled, 0) << "the next start-up begins disabled";
 }
 
+TEST_F(SettingsStoreTest, AnotherSettingsFileReadsByTheSameRules) {
+    const char other[] = "C:\\Elsewhere\\plugin.ini";
+    sim::writeFile(other, "[Tamsel Loudmark]\r\n\"Trim\"=2\r\n\"TrimTo\"=3\r\n\"UpMod\"=-1\r\n");
+    Settings read = SettingsStore::readFrom(other);
+    EXPECT_EQ(read.enabled, 1);
+    EXPECT_EQ(read.trim, 0) << "only 1 turns Trim on";
+    EXPECT_EQ(read.trimTo, 3);
+    EXPECT_EQ(read.upMod, DEFAULT_SETTINGS.upMod);
+    EXPECT_EQ(settings.trimTo, 7) << "the settings in use stay as they are";
+
+    Settings none = SettingsStore::readFrom("");
+    EXPECT_EQ(none.trim, DEFAULT_SETTINGS.trim);
+    EXPECT_EQ(none.trimTo, DEFAULT_SETTINGS.trimTo);
+}
+
 }  // namespace
