@@ -27,7 +27,7 @@ build/native/maintenance_bench
 stage "maintenance passes under wine64, real files and real profile functions"
 mkdir -p build/bench-wine
 PROBE_BUILD=$root/build/bench-wine WINEPREFIX=$root/build/bench-wine/prefix \
-    sh tests/wine/probes/run_maintenance_timing.sh 1000 5000 10000 20000 100000
+    bash tests/wine/probes/run_maintenance_timing.sh 1000 5000 10000 20000 100000
 
 stage "song changes under wine64: a 5.9 host's start announcement to the volume set, wake-ups per song"
 bash tests/wine/run.sh latency

@@ -3,7 +3,10 @@
 #   loudmark-0.5.zip        gen_loudmark.dll, loudmark-db.exe and README-listeners.txt (CRLF
 #                           line ends)
 #   loudmark-0.5-setup.exe  the NSIS installer (dist/installer/loudmark.nsi)
-# Installs zip and nsis first when they are missing (scripts/install-deps.sh).
+# Installs zip and nsis first when they are missing (scripts/install-deps.sh), unless
+# called with --deps-checked by a script that has just run it.
+#
+#   scripts/package.sh [--deps-checked]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -14,7 +17,7 @@ tool=$root/build/win32/loudmark-db.exe
 zip_out=$root/dist/loudmark-$version.zip
 setup_out=$root/dist/loudmark-$version-setup.exe
 
-bash scripts/install-deps.sh
+[ "${1:-}" = --deps-checked ] || bash scripts/install-deps.sh
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j2 >/dev/null

@@ -41,7 +41,7 @@ stage "win32: the product DLL run for real under 32-bit Wine (emulated)"
 bash tests/wine/run32.sh
 
 stage "the release: the zip and the installer, a 64-bit copy of it run under wine64"
-bash tests/installer/check_installer.sh
+bash tests/installer/check_installer.sh --deps-checked
 
 if [ -f scripts/fuzz-smoke.sh ]; then
   stage "fuzzing, a short run over the kept corpus"

@@ -185,8 +185,10 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define ERROR_PROC_NOT_FOUND 127L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_ALREADY_EXISTS 183L
@@ -328,7 +330,6 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, size_t dwStackSize
                     LPDWORD lpThreadId);
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 LONG InterlockedIncrement(LONG volatile* Addend);
-LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value);
 
 // files
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,

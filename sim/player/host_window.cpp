@@ -14,14 +14,25 @@ namespace detail {
 
 namespace {
 
-LRESULT answerFile(WPARAM wParam) {
+template <typename Char>
+LRESULT keepAnswer(const std::basic_string<Char>& text, std::unique_ptr<Char[]>* slot) {
+    slot->reset(new Char[text.size() + 1]);
+    std::memcpy(slot->get(), text.c_str(), (text.size() + 1) * sizeof(Char));
+    return reinterpret_cast<LRESULT>(slot->get());
+}
+
+}  // namespace
+
+// The ANSI answer is the path as the playlist holds it on a 2.x host, its ANSI form on 5.x.
+LRESULT answerFile(WPARAM wParam, bool wide) {
     int index = static_cast<int>(static_cast<INT_PTR>(wParam));
     if (!hasEntry(index)) return 0;
     const std::string& path = model.playlist[index].path;
-    model.fileAnswer.reset(new char[path.size() + 1]);
-    std::memcpy(model.fileAnswer.get(), path.c_str(), path.size() + 1);
-    return reinterpret_cast<LRESULT>(model.fileAnswer.get());
+    if (wide) return keepAnswer(codepage::utf8ToWide(path), &model.wideFileAnswer);
+    return keepAnswer(model.modern ? ansiFormOf(path) : path, &model.fileAnswer);
 }
+
+namespace {
 
 LRESULT answerRequest(WPARAM wParam, LPARAM code) {
     catchUp(sim::now());
@@ -47,7 +58,7 @@ LRESULT answerRequest(WPARAM wParam, LPARAM code) {
             return model.reportedListLength != INT32_MIN ? model.reportedListLength
                                                          : static_cast<LRESULT>(model.playlist.size());
         case IPC_GETLISTPOS: return model.current;
-        case IPC_GETPLAYLISTFILE: return answerFile(wParam);
+        case IPC_GETPLAYLISTFILE: return answerFile(wParam, false);
         // 5.x ends its request handler with "return 1"; 2.x answers 0.
         default: return model.modern ? 1 : 0;
     }

@@ -1,8 +1,6 @@
 // What the 5.x host does that 2.x does not: the slider read (-666), its settings folder,
 // the playlist's paths in wide and in ANSI form, and the announcement of every start of
 // an entry, sent with SendMessageW to its own window so that a subclass sees it first.
-#include <cstring>
-
 #include "player/player_model.h"
 #include "sim/platform.h"
 #include "src/code_page.h"
@@ -11,40 +9,16 @@ namespace sim {
 namespace player {
 namespace detail {
 
-namespace {
-
-// The ANSI form of a playlist path: what the code page cannot hold becomes '?' (the
-// real host gives a short 8.3 name where the file has one; ours have none).
 std::string ansiFormOf(const std::string& utf8Path) {
     std::wstring wide = codepage::utf8ToWide(utf8Path);
     return codepage::narrowToAnsi(wide.c_str());
 }
 
-LRESULT answerFile(WPARAM wParam) {
-    int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-    if (!hasEntry(index)) return 0;
-    std::string ansi = ansiFormOf(model.playlist[index].path);
-    model.fileAnswer.reset(new char[ansi.size() + 1]);
-    std::memcpy(model.fileAnswer.get(), ansi.c_str(), ansi.size() + 1);
-    return reinterpret_cast<LRESULT>(model.fileAnswer.get());
-}
-
-LRESULT answerWideFile(WPARAM wParam) {
-    int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-    if (!hasEntry(index)) return 0;
-    std::wstring wide = codepage::utf8ToWide(model.playlist[index].path);
-    model.wideFileAnswer.reset(new WCHAR[wide.size() + 1]);
-    std::memcpy(model.wideFileAnswer.get(), wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
-    return reinterpret_cast<LRESULT>(model.wideFileAnswer.get());
-}
-
-}  // namespace
-
 bool answerModernRequest(WPARAM wParam, LPARAM code, LRESULT* answer) {
     switch (code) {
         case IPC_SETVOLUME: {
             int requested = static_cast<int>(static_cast<INT_PTR>(wParam));
-            if (requested == VOLUME_QUERY && model.version >= FIRST_WITH_VOLUME_QUERY) {
+            if (requested == VOLUME_QUERY && model.version >= FIRST_5X) {
                 *answer = model.volume;
                 return true;
             }
@@ -56,9 +30,9 @@ bool answerModernRequest(WPARAM wParam, LPARAM code, LRESULT* answer) {
         case IPC_GETINIDIRECTORY:
             *answer = model.version >= FIRST_WITH_INI_DIRECTORY ? reinterpret_cast<LRESULT>(MODERN_INI_DIRECTORY) : 1;
             return true;
-        case IPC_GETPLAYLISTFILE: *answer = answerFile(wParam); return true;
+        case IPC_GETPLAYLISTFILE: *answer = answerFile(wParam, false); return true;
         case IPC_GETPLAYLISTFILEW:
-            *answer = model.version >= FIRST_WITH_WIDE_NAMES ? answerWideFile(wParam) : 1;
+            *answer = model.version >= FIRST_WITH_WIDE_NAMES ? answerFile(wParam, true) : 1;
             return true;
         default: return false;
     }
@@ -74,7 +48,7 @@ void announcePending() {
     while (!model.startsToAnnounce.empty()) {
         std::string path = model.startsToAnnounce.front();
         model.startsToAnnounce.pop_front();
-        if (model.version < FIRST_WITH_START_NOTICE) continue;
+        if (model.version < FIRST_5X) continue;
         // Both texts are temporaries that live for the call only, as the host's do.
         std::string ansi = ansiFormOf(path);
         SendMessageW(model.window, WM_USER, reinterpret_cast<WPARAM>(ansi.c_str()), IPC_PLAYING_FILE);
@@ -85,14 +59,11 @@ void announcePending() {
     model.announcing = false;
 }
 
-// Every folder on the way, as the installer's first run leaves them.
+// As the installer's first run leaves it; sim::reset made AppData\Roaming, the folder
+// it goes in.
 void makeIniDirectory() {
     DWORD lastError = GetLastError();
-    std::string folder = MODERN_INI_DIRECTORY;
-    for (size_t slash = folder.find('\\', 3); slash != std::string::npos; slash = folder.find('\\', slash + 1)) {
-        CreateDirectoryA(folder.substr(0, slash).c_str(), nullptr);
-    }
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(MODERN_INI_DIRECTORY, nullptr);
     SetLastError(lastError);
 }
 

@@ -12,33 +12,14 @@
 #include <vector>
 
 #include "player/simulated_player.h"
+#include "../../tests/common/host_protocol.h"
 
 namespace sim {
 namespace player {
 namespace detail {
 
-// The host's request codes (WM_USER with the code in lParam) and commands.
-constexpr LPARAM IPC_GETVERSION = 0;
-constexpr LPARAM IPC_ISPLAYING = 104;
-constexpr LPARAM IPC_GETOUTPUTTIME = 105;
-constexpr LPARAM IPC_SETVOLUME = 122;
-constexpr LPARAM IPC_GETLISTLENGTH = 124;
-constexpr LPARAM IPC_GETLISTPOS = 125;
-constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
-constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
-constexpr LPARAM IPC_GETINIDIRECTORY = 335;
-constexpr LPARAM IPC_PLAYING_FILE = 3003;
-constexpr LPARAM IPC_PLAYING_FILEW = 13003;
-constexpr WORD WINAMP_VOLUMEUP = 40058;
-constexpr WORD WINAMP_VOLUMEDOWN = 40059;
-// IPC_SETVOLUME with this value asks for the volume instead of setting it.
-constexpr int VOLUME_QUERY = -666;
-
-// Versions from which the 5.x host has a feature.
-constexpr int FIRST_WITH_VOLUME_QUERY = 0x5000;
-constexpr int FIRST_WITH_START_NOTICE = 0x5000;
-constexpr int FIRST_WITH_WIDE_NAMES = 0x5030;  // IPC_GETPLAYLISTFILEW, IPC_PLAYING_FILEW
-constexpr int FIRST_WITH_INI_DIRECTORY = 0x2090;
+// The requests, commands and notices, and the versions that know them.
+using namespace HostProtocol;
 
 enum class State { Stopped, Playing, Paused };
 
@@ -72,6 +53,12 @@ struct Model {
 extern Model model;
 
 bool hasEntry(int index);
+// The answer to IPC_GETPLAYLISTFILE (or ...W when `wide`) for the entry in wParam: a copy
+// of its path kept in the model until the next request; 0 when there is no such entry.
+LRESULT answerFile(WPARAM wParam, bool wide);
+// The ANSI form of a 5.x host's playlist path (UTF-8): what the code page cannot hold
+// becomes '?' (the real host gives a short 8.3 name where the file has one; ours have none).
+std::string ansiFormOf(const std::string& utf8Path);
 // Moves from song to song up to `nowMs`; answers the moment the playing song ends.
 uint64_t catchUp(uint64_t nowMs);
 int currentPositionMs();

@@ -20,25 +20,6 @@ void appendUtf16(std::wstring* out, uint32_t code) {
     out->push_back(static_cast<WCHAR>(0xDC00 + (code & 0x3FF)));
 }
 
-// One code point from UTF-8 at `*pos`; U+FFFD, taking one byte, for a malformed one.
-uint32_t nextUtf8(const std::string& text, size_t* pos) {
-    unsigned char lead = static_cast<unsigned char>(text[*pos]);
-    ++*pos;
-    if (lead < 0x80) return lead;
-    size_t extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 0;
-    if (extra == 0 || lead > 0xF4 || *pos + extra > text.size()) return REPLACEMENT;
-    static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-    uint32_t code = lead & (0x3Fu >> extra);
-    for (size_t i = 0; i < extra; ++i) {
-        unsigned char next = static_cast<unsigned char>(text[*pos + i]);
-        if ((next & 0xC0) != 0x80) return REPLACEMENT;
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return REPLACEMENT;
-    *pos += extra;
-    return code;
-}
-
 }  // namespace
 
 void appendUtf8(std::string* out, uint32_t code) {
@@ -57,6 +38,31 @@ void appendUtf8(std::string* out, uint32_t code) {
         out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
         out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
     }
+}
+
+uint32_t nextUtf8(std::string_view text, size_t* pos) {
+    unsigned char lead = static_cast<unsigned char>(text[*pos]);
+    ++*pos;
+    if (lead < 0x80) return lead;
+    size_t extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 0;
+    if (extra == 0 || lead > 0xF4 || *pos + extra > text.size()) return REPLACEMENT;
+    static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+    uint32_t code = lead & (0x3Fu >> extra);
+    for (size_t i = 0; i < extra; ++i) {
+        unsigned char next = static_cast<unsigned char>(text[*pos + i]);
+        if ((next & 0xC0) != 0x80) return REPLACEMENT;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    if (code < least[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return REPLACEMENT;
+    *pos += extra;
+    return code;
+}
+
+std::string wellFormedUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) appendUtf8(&out, nextUtf8(text, &pos));
+    return out;
 }
 
 std::wstring widenAnsi(const char* ansi) {

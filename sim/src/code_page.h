@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace sim {
 namespace codepage {
@@ -26,6 +27,11 @@ std::wstring utf8ToWide(const std::string& utf8);
 std::string wideToUtf8(const WCHAR* wide);
 // One code point onto UTF-8 text.
 void appendUtf8(std::string* out, uint32_t code);
+// One code point from UTF-8 at `*pos`, moving `*pos` past it; U+FFFD, taking one byte,
+// for a malformed sequence.
+uint32_t nextUtf8(std::string_view text, size_t* pos);
+// The text with every malformed sequence turned into U+FFFD, as the platform reads it.
+std::string wellFormedUtf8(std::string_view text);
 
 }  // namespace codepage
 }  // namespace sim

@@ -17,8 +17,10 @@ void resetClock();
 
 // Windows and messages.
 bool isLiveWindow(HWND window);
-// Calls the window's installed procedure; 0 for a window that is gone.
-LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Calls the window's installed procedure with a message sent as wide (`sentWide`) or
+// ANSI text, translated when the procedure is of the other kind; 0 for a window that is
+// gone. Posted messages, timers and the system's own are ANSI.
+LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool sentWide = false);
 std::vector<HWND> liveWindows();  // in order of creation
 // Calls `procedure` with a message sent as wide (`sentWide`) or ANSI text; a procedure of
 // the other kind gets WM_SETTEXT and WM_CHAR translated through the ANSI code page.
@@ -53,8 +55,11 @@ void resetWaveOut();
 void resetLastError();
 void resetEnvironment();  // after the files: it makes the APPDATA folder
 
-// Text compared regardless of letter case, as the platform compares names.
+// Names (names.cpp). Text compared regardless of letter case, as the platform compares
+// names.
 std::string lowerCase(const std::string& text);
+// Whether `path` is `folder` itself or lies below it, its parts cut by `separator`.
+bool atOrBelow(const std::string& path, const std::string& folder, char separator);
 
 }  // namespace core
 }  // namespace sim

@@ -100,8 +100,8 @@ void makeFolders(const std::string& linuxFolder) {
 DWORD errorFromErrno(int error, const std::string& linuxPath) {
     switch (error) {
         case ENOENT: return missingError(linuxPath);
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND_;
-        case EEXIST: return ERROR_FILE_EXISTS_;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case EEXIST: return ERROR_FILE_EXISTS;
         case ENOSPC: return ERROR_DISK_FULL;
         case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE_;
         default: return ERROR_ACCESS_DENIED;
@@ -111,9 +111,7 @@ DWORD errorFromErrno(int error, const std::string& linuxPath) {
 bool writesRefused(const std::string& linuxPath) {
     std::string key = faultKeyOf(linuxPath);
     for (const std::string& folder : fs().readOnlyFolders) {
-        if (key.compare(0, folder.size(), folder) == 0 && (key.size() == folder.size() || key[folder.size()] == '/')) {
-            return true;
-        }
+        if (core::atOrBelow(key, folder, '/')) return true;
     }
     return false;
 }
@@ -219,44 +217,36 @@ FILETIME fileTimeOf(const struct timespec& when) {
     return out;
 }
 
-// What GetFileAttributesA/ExA answer for a path, with the size the entry itself has.
-bool attributesOf(const char* windowsPath, DWORD* attributes, struct stat* entry) {
+// What GetFileAttributesA/ExA answer for a path.
+bool attributesOf(const char* windowsPath, WIN32_FILE_ATTRIBUTE_DATA* data) {
     Resolved r = resolve(windowsPath);
     if (!r.ok) {
         SetLastError(r.error);
         return false;
     }
-    if (lstat(r.onDisk.c_str(), entry) != 0) {
+    struct stat entry;
+    if (lstat(r.onDisk.c_str(), &entry) != 0) {
         SetLastError(errorFromErrno(errno, r.onDisk));
         return false;
     }
-    if (S_ISLNK(entry->st_mode)) {
-        // A reparse point: the link itself, not what it points at.
-        *attributes = FILE_ATTRIBUTE_REPARSE_POINT | (isDirectory(r.onDisk) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE_);
-        return true;
-    }
-    if (S_ISDIR(entry->st_mode)) {
-        *attributes = FILE_ATTRIBUTE_DIRECTORY;
-        return true;
-    }
-    if (!S_ISREG(entry->st_mode)) {
+    bool linkOrFolder = S_ISLNK(entry.st_mode) || S_ISDIR(entry.st_mode);
+    if (!linkOrFolder && !S_ISREG(entry.st_mode)) {
         // Pipes and devices are not files to the platform's attribute query.
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    if (r.trailingSlash) {
-        SetLastError(ERROR_PATH_NOT_FOUND_);
+    if (!linkOrFolder && r.trailingSlash) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    *attributes = FILE_ATTRIBUTE_ARCHIVE_;
-    if ((entry->st_mode & 0222) == 0) *attributes |= FILE_ATTRIBUTE_READONLY;
+    *data = describeEntry(entry, r.onDisk);
     return true;
 }
 
 }  // namespace
 
 Resolved resolve(const char* windowsPath, size_t characters) {
-    Resolved out{false, ERROR_PATH_NOT_FOUND_, std::string(), false};
+    Resolved out{false, ERROR_PATH_NOT_FOUND, std::string(), false};
     if (windowsPath == nullptr || windowsPath[0] == '\0') return out;
     size_t length = strlen(windowsPath);
     if ((characters == SIZE_MAX ? length : characters) > LONGEST_FILE_PATH) {
@@ -266,7 +256,7 @@ Resolved resolve(const char* windowsPath, size_t characters) {
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(windowsPath[i]);
         if (c < 32 || strchr("*?<>\"|", c) != nullptr) {
-            out.error = ERROR_INVALID_NAME_;
+            out.error = ERROR_INVALID_NAME;
             return out;
         }
     }
@@ -309,7 +299,7 @@ Resolved resolve(const char* windowsPath, size_t characters) {
         }
         if (parts[i].find(':') != std::string::npos) {
             // A stream name or a drive in the middle: nothing there on these drives.
-            out.error = last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND_;
+            out.error = last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
             return out;
         }
     }
@@ -322,7 +312,48 @@ Resolved resolve(const char* windowsPath, size_t characters) {
 }
 
 DWORD missingError(const std::string& linuxPath) {
-    return isDirectory(parentOf(linuxPath)) ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND) : ERROR_PATH_NOT_FOUND_;
+    return isDirectory(parentOf(linuxPath)) ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND) : ERROR_PATH_NOT_FOUND;
+}
+
+bool parentMissing(const std::string& linuxPath) {
+    if (isDirectory(parentOf(linuxPath))) return false;
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return true;
+}
+
+WIN32_FILE_ATTRIBUTE_DATA describeEntry(const struct stat& entry, const std::string& linuxPath) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (S_ISLNK(entry.st_mode)) {
+        // A reparse point: the link itself, not what it points at.
+        data.dwFileAttributes =
+            FILE_ATTRIBUTE_REPARSE_POINT | (isDirectory(linuxPath) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE_);
+    } else if (S_ISDIR(entry.st_mode)) {
+        data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE_ | ((entry.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : 0);
+    }
+    data.ftCreationTime = fileTimeOf(entry.st_ctim);
+    data.ftLastAccessTime = fileTimeOf(entry.st_atim);
+    data.ftLastWriteTime = fileTimeOf(entry.st_mtim);
+    uint64_t size = S_ISDIR(entry.st_mode) ? 0 : static_cast<uint64_t>(entry.st_size);
+    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(size);
+    return data;
+}
+
+bool sourceAndTarget(const char* existing, const char* target, bool throughLinks, SourceAndTarget* out) {
+    out->from = resolve(existing);
+    out->to = resolve(target);
+    if (!out->from.ok || !out->to.ok) {
+        SetLastError(!out->from.ok ? out->from.error : out->to.error);
+        return false;
+    }
+    const char* source = out->from.onDisk.c_str();
+    if ((throughLinks ? stat(source, &out->source) : lstat(source, &out->source)) != 0) {
+        SetLastError(errorFromErrno(errno, out->from.onDisk));
+        return false;
+    }
+    return true;
 }
 
 bool sharingAllowsOpen(const std::string& onDisk, DWORD access, DWORD share) {
@@ -360,7 +391,7 @@ bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* e
     int fd = open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         *error = errno == EISDIR ? static_cast<DWORD>(ERROR_ACCESS_DENIED) : errorFromErrno(errno, linuxPath);
-        if (errno == ENOENT) *error = ERROR_PATH_NOT_FOUND_;
+        if (errno == ENOENT) *error = ERROR_PATH_NOT_FOUND;
         return false;
     }
     size_t written = 0;
@@ -463,7 +494,7 @@ HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWO
     struct stat st;
     bool exists = stat(r.onDisk.c_str(), &st) == 0;  // through a link to its target
     if (!exists && errno == ENOTDIR) {
-        SetLastError(ERROR_PATH_NOT_FOUND_);
+        SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     if (exists && S_ISDIR(st.st_mode)) {
@@ -472,7 +503,7 @@ HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWO
         return INVALID_HANDLE_VALUE;
     }
     if (r.trailingSlash) {
-        SetLastError(exists ? ERROR_INVALID_NAME_ : missingError(r.onDisk));
+        SetLastError(exists ? ERROR_INVALID_NAME : missingError(r.onDisk));
         return INVALID_HANDLE_VALUE;
     }
     if (writesRefused(r.onDisk) && changesTheFile(dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes)) {
@@ -488,7 +519,7 @@ HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWO
     switch (dwCreationDisposition) {
         case CREATE_NEW:
             if (exists) {
-                SetLastError(ERROR_FILE_EXISTS_);
+                SetLastError(ERROR_FILE_EXISTS);
                 return INVALID_HANDLE_VALUE;
             }
             create = true;
@@ -514,11 +545,11 @@ HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWO
             truncate = true;
             break;
         default:
-            SetLastError(ERROR_INVALID_PARAMETER_);
+            SetLastError(ERROR_INVALID_PARAMETER);
             return INVALID_HANDLE_VALUE;
     }
     if (exists && !sharingAllows(st, dwDesiredAccess, dwShareMode)) {
-        SetLastError(ERROR_SHARING_VIOLATION_);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
 
@@ -587,7 +618,7 @@ DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     OpenFile* file = fileOf(hFile);
     struct stat st;
     if (file == nullptr || fstat(file->fd, &st) != 0) {
-        SetLastError(ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_FILE_SIZE;
     }
     uint64_t size = static_cast<uint64_t>(st.st_size);
@@ -604,7 +635,7 @@ namespace {
 OpenFile* fileOpenedFor(HANDLE handle, DWORD access) {
     OpenFile* file = fileOf(handle);
     if (file == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (!(file->access & access)) {
@@ -657,7 +688,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 BOOL FlushFileBuffers(HANDLE hFile) {
     OpenFile* file = fileOf(hFile);
     if (file == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!(file->access & GENERIC_WRITE)) {
@@ -672,7 +703,7 @@ BOOL CloseHandle(HANDLE hObject) {
     OpenFile* file = fileOf(hObject);
     if (file == nullptr) {
         if (sim::core::closeThreadHandle(hObject)) return TRUE;
-        SetLastError(ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     fs().open.erase(file);
@@ -696,7 +727,7 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
         return FALSE;
     }
     if (heldAgainstDelete(st)) {
-        SetLastError(ERROR_SHARING_VIOLATION_);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     if (unlink(r.onDisk.c_str()) != 0) {
@@ -707,17 +738,11 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
 }
 
 BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
-    Resolved from = resolve(lpExistingFileName);
-    Resolved to = resolve(lpNewFileName);
-    if (!from.ok || !to.ok) {
-        SetLastError(!from.ok ? from.error : to.error);
-        return FALSE;
-    }
-    struct stat source;
-    if (lstat(from.onDisk.c_str(), &source) != 0) {
-        SetLastError(errorFromErrno(errno, from.onDisk));
-        return FALSE;
-    }
+    // A rename acts on a link itself.
+    SourceAndTarget names;
+    if (!sourceAndTarget(lpExistingFileName, lpNewFileName, false, &names)) return FALSE;
+    const Resolved& from = names.from;
+    const Resolved& to = names.to;
     if (fs().refusedRenames.count(faultKeyOf(from.onDisk)) != 0 || writesRefused(from.onDisk) ||
         writesRefused(to.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -736,12 +761,11 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
-    } else if (!isDirectory(parentOf(to.onDisk))) {
-        SetLastError(ERROR_PATH_NOT_FOUND_);
+    } else if (parentMissing(to.onDisk)) {
         return FALSE;
     }
-    if (heldAgainstDelete(source)) {
-        SetLastError(ERROR_SHARING_VIOLATION_);
+    if (heldAgainstDelete(names.source)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     // rename(2) swaps the name over in one step: the old target stays whole until then.
@@ -757,31 +781,16 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
 }
 
 DWORD GetFileAttributesA(LPCSTR lpFileName) {
-    DWORD attributes = 0;
-    struct stat entry;
-    if (!attributesOf(lpFileName, &attributes, &entry)) return INVALID_FILE_ATTRIBUTES;
-    return attributes;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return attributesOf(lpFileName, &data) ? data.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation) {
     if (fInfoLevelId != GetFileExInfoStandard || lpFileInformation == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    DWORD attributes = 0;
-    struct stat entry;
-    if (!attributesOf(lpFileName, &attributes, &entry)) return FALSE;
-    WIN32_FILE_ATTRIBUTE_DATA* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(lpFileInformation);
-    data->dwFileAttributes = attributes;
-    data->ftCreationTime = fileTimeOf(entry.st_ctim);
-    data->ftLastAccessTime = fileTimeOf(entry.st_atim);
-    data->ftLastWriteTime = fileTimeOf(entry.st_mtim);
-    uint64_t size = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                        ? 0
-                        : static_cast<uint64_t>(entry.st_size);
-    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(size);
-    return TRUE;
+    return attributesOf(lpFileName, static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(lpFileInformation)) ? TRUE : FALSE;
 }
 
 }  // extern "C"

@@ -1,23 +1,20 @@
-// Shared between the simulated file functions and the profile functions: where a
-// Windows path lives on the Linux side, and writing a whole file under the injected
-// faults. Never seen by tests or the plug-in.
+// Shared between the simulated file functions, folders and copies, the folder listing and
+// the profile functions: where a Windows path lives on the Linux side, what an entry
+// reports, and writing a whole file under the injected faults. Never seen by tests or the
+// plug-in.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 namespace sim {
 namespace files {
 
-// Error codes the platform reports that the plug-in never names.
-constexpr DWORD ERROR_PATH_NOT_FOUND_ = 3;
-constexpr DWORD ERROR_INVALID_HANDLE_ = 6;
-constexpr DWORD ERROR_SHARING_VIOLATION_ = 32;
-constexpr DWORD ERROR_FILE_EXISTS_ = 80;
-constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
-constexpr DWORD ERROR_INVALID_NAME_ = 123;
+// A code and an attribute the platform reports that the plug-in never names, so the
+// simulated <windows.h> leaves them out.
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE_ = 206;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE_ = 0x20;
 
@@ -45,6 +42,25 @@ bool writesRefused(const std::string& linuxPath);
 // 2 when the folder the path names exists but the entry does not, 3 when a folder on the
 // way is missing (or is a file).
 DWORD missingError(const std::string& linuxPath);
+// True, with ERROR_PATH_NOT_FOUND set, when the folder that would hold the entry is not
+// there: the platform makes no folder on the way.
+bool parentMissing(const std::string& linuxPath);
+
+// What GetFileAttributesExA and a folder listing report for an entry lstat saw at the
+// path: a link is a reparse point with its own size, marked a folder when it leads to
+// one; a folder has no size.
+WIN32_FILE_ATTRIBUTE_DATA describeEntry(const struct stat& entry, const std::string& linuxPath);
+
+// The two names of a copy or a rename, and what the source is.
+struct SourceAndTarget {
+    Resolved from;
+    Resolved to;
+    struct stat source;
+};
+// Resolves both names and looks at the source: through a link for a copy, which reads
+// what it points at, or at the link itself for a rename. False, with the platform's error
+// set, when a name is unusable or the source is not there.
+bool sourceAndTarget(const char* existing, const char* target, bool throughLinks, SourceAndTarget* out);
 
 // Whether the handles open on the file let another open with this access and sharing
 // in (true for a file that is not there).

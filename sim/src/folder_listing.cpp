@@ -60,26 +60,20 @@ bool nameMatches(const std::wstring& pattern, const std::wstring& name) {
 bool refused(const std::string& linuxFolder) {
     std::string key = core::lowerCase(linuxFolder);
     for (const std::string& folder : refusedFolders) {
-        if (key == folder || (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 &&
-                              key[folder.size()] == '/')) {
-            return true;
-        }
+        if (core::atOrBelow(key, folder, '/')) return true;
     }
     return false;
 }
 
-WIN32_FIND_DATAW entryFor(const std::wstring& name, const struct stat& st, bool isLink, bool targetIsFolder) {
+WIN32_FIND_DATAW entryFor(const std::wstring& name, const struct stat& st, const std::string& onDisk) {
+    WIN32_FILE_ATTRIBUTE_DATA described = files::describeEntry(st, onDisk);
     WIN32_FIND_DATAW data = {};
-    if (isLink) {
-        data.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT | (targetIsFolder ? FILE_ATTRIBUTE_DIRECTORY : files::FILE_ATTRIBUTE_ARCHIVE_);
-    } else if (S_ISDIR(st.st_mode)) {
-        data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    } else {
-        data.dwFileAttributes = files::FILE_ATTRIBUTE_ARCHIVE_ | ((st.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : 0);
-    }
-    uint64_t size = S_ISDIR(st.st_mode) && !isLink ? 0 : static_cast<uint64_t>(st.st_size);
-    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data.nFileSizeLow = static_cast<DWORD>(size);
+    data.dwFileAttributes = described.dwFileAttributes;
+    data.ftCreationTime = described.ftCreationTime;
+    data.ftLastAccessTime = described.ftLastAccessTime;
+    data.ftLastWriteTime = described.ftLastWriteTime;
+    data.nFileSizeHigh = described.nFileSizeHigh;
+    data.nFileSizeLow = described.nFileSizeLow;
     size_t count = std::min(name.size(), static_cast<size_t>(MAX_PATH - 1));
     for (size_t i = 0; i < count; ++i) data.cFileName[i] = name[i];
     data.cFileName[count] = 0;
@@ -119,7 +113,7 @@ extern "C" {
 HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     using namespace sim;
     if (lpFileName == nullptr || lpFindFileData == nullptr) {
-        SetLastError(files::ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     std::wstring whole(lpFileName);
@@ -133,7 +127,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
         return INVALID_HANDLE_VALUE;
     }
     if (!files::isDirectory(folder.onDisk)) {
-        SetLastError(files::ERROR_PATH_NOT_FOUND_);
+        SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     DIR* dir = listing::refused(folder.onDisk) ? nullptr : opendir(folder.onDisk.c_str());
@@ -152,10 +146,9 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
         std::string onDisk = folder.onDisk + "/" + name;
         struct stat st;
         if (lstat(onDisk.c_str(), &st) != 0) continue;
-        bool isLink = S_ISLNK(st.st_mode);
         bool dots = name == "." || name == "..";
         if (dots && atDriveRoot) continue;  // a drive's root has no "." or ".."
-        found.push_back(listing::entryFor(wideName, st, isLink, isLink && files::isDirectory(onDisk)));
+        found.push_back(listing::entryFor(wideName, st, onDisk));
     }
     closedir(dir);
     std::sort(found.begin(), found.end(), [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
@@ -178,7 +171,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
     auto it = sim::listing::listings.find(hFindFile);
     if (it == sim::listing::listings.end()) {
-        SetLastError(sim::files::ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (it->second.next >= it->second.entries.size()) {
@@ -191,7 +184,7 @@ BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
 
 BOOL FindClose(HANDLE hFindFile) {
     if (sim::listing::listings.erase(hFindFile) == 0) {
-        SetLastError(sim::files::ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return TRUE;

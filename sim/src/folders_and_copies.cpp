@@ -24,10 +24,7 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return FALSE;
     }
-    if (!isDirectory(parentOf(r.onDisk))) {
-        SetLastError(ERROR_PATH_NOT_FOUND_);
-        return FALSE;
-    }
+    if (parentMissing(r.onDisk)) return FALSE;
     if (writesRefused(r.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -40,43 +37,34 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
-    Resolved from = resolve(lpExistingFileName);
-    Resolved to = resolve(lpNewFileName);
-    if (!from.ok || !to.ok) {
-        SetLastError(!from.ok ? from.error : to.error);
-        return FALSE;
-    }
-    struct stat source;
-    if (stat(from.onDisk.c_str(), &source) != 0) {
-        SetLastError(errorFromErrno(errno, from.onDisk));
-        return FALSE;
-    }
-    if (S_ISDIR(source.st_mode)) {
+    // A copy reads through a link to what it points at.
+    SourceAndTarget names;
+    if (!sourceAndTarget(lpExistingFileName, lpNewFileName, true, &names)) return FALSE;
+    const Resolved& from = names.from;
+    const Resolved& to = names.to;
+    if (S_ISDIR(names.source.st_mode)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     // The source is opened to read, sharing reading only: a holder that did not share
     // reading, or is writing it, keeps the copy out.
     if (!sharingAllowsOpen(from.onDisk, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
-        SetLastError(ERROR_SHARING_VIOLATION_);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     struct stat target;
     bool targetExists = stat(to.onDisk.c_str(), &target) == 0;
     if (targetExists && bFailIfExists) {
-        SetLastError(ERROR_FILE_EXISTS_);
+        SetLastError(ERROR_FILE_EXISTS);
         return FALSE;
     }
-    if (!targetExists && !isDirectory(parentOf(to.onDisk))) {
-        SetLastError(ERROR_PATH_NOT_FOUND_);
-        return FALSE;
-    }
+    if (!targetExists && parentMissing(to.onDisk)) return FALSE;
     if (writesRefused(to.onDisk) || (targetExists && S_ISDIR(target.st_mode))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (!sharingAllowsOpen(to.onDisk, GENERIC_WRITE, 0)) {
-        SetLastError(ERROR_SHARING_VIOLATION_);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     std::string bytes;

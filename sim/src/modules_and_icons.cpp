@@ -17,9 +17,7 @@ namespace core {
 
 namespace {
 
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER_ = 122;
 constexpr DWORD ERROR_MOD_NOT_FOUND_ = 126;
-constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
 constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND_ = 1813;
 constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND_ = 1814;
 
@@ -92,7 +90,7 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
         path = it->second;
     }
     if (nSize == 0 || !lpFilename) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER_);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     // A path that does not fit, terminator included, is cut to nSize - 1 characters and
@@ -100,7 +98,7 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     if (path.size() >= nSize) {
         std::memcpy(lpFilename, path.data(), nSize - 1);
         lpFilename[nSize - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER_);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return nSize;
     }
     std::memcpy(lpFilename, path.c_str(), path.size() + 1);
@@ -110,7 +108,7 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
 BOOL GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE* phModule) {
     using namespace sim::core;
     if (!phModule) {
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     // Asked by an address, the only code that asks is the plug-in's own.

@@ -62,46 +62,6 @@ const uint16_t CP1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-
-// One code point from `text` at `*pos`; U+FFFD (taking one byte) for a malformed one.
-uint32_t nextCodePoint(string_view text, size_t* pos) {
-    unsigned char lead = static_cast<unsigned char>(text[*pos]);
-    ++*pos;
-    if (lead < 0x80) return lead;
-    size_t extra = 0;
-    uint32_t least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1;
-        least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2;
-        least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3;
-        least = 0x10000;
-    } else {
-        return 0xFFFD;
-    }
-    if (*pos + extra > text.size()) return 0xFFFD;
-    uint32_t code = lead & (0x3Fu >> extra);
-    for (size_t i = 0; i < extra; ++i) {
-        unsigned char next = static_cast<unsigned char>(text[*pos + i]);
-        if ((next & 0xC0) != 0x80) return 0xFFFD;
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0xFFFD;
-    *pos += extra;
-    return code;
-}
-
-// Malformed sequences become U+FFFD, as they do when the platform reads the file.
-string wellFormedUtf8(string_view text) {
-    string out;
-    out.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) sim::codepage::appendUtf8(&out, nextCodePoint(text, &pos));
-    return out;
-}
-
 string ansiToUtf8(string_view text) {
     string out;
     for (char c : text) {
@@ -116,7 +76,7 @@ string ansiToUtf8(string_view text) {
 string utf8ToAnsi(string_view text) {
     string out;
     for (size_t pos = 0; pos < text.size();) {
-        uint32_t code = nextCodePoint(text, &pos);
+        uint32_t code = sim::codepage::nextUtf8(text, &pos);
         char byte = '?';
         if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
             byte = static_cast<char>(code);
@@ -160,7 +120,7 @@ Profile parse(string_view bytes) {
     string decoded;
     if (bytes.substr(0, 3) == BOM) {
         profile.utf8 = true;
-        decoded = wellFormedUtf8(bytes.substr(3));
+        decoded = sim::codepage::wellFormedUtf8(bytes.substr(3));
         bytes = decoded;
     }
     profile.sections.push_back(Section{string(), {}});
@@ -329,7 +289,7 @@ bool lookUp(Profile& profile, const char* section, const char* key, string* valu
 
 bool save(const Profile& profile, const sim::files::Resolved& where) {
     if (!sim::files::sharingAllowsOpen(where.onDisk, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
-        SetLastError(sim::files::ERROR_SHARING_VIOLATION_);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
     DWORD error = 0;
@@ -419,7 +379,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
     if (lpFileName == nullptr) return FALSE;
     size_t pathLength = strlen(lpFileName);
     if (pathLength == LONGEST_PROFILE_PATH + 1) {
-        SetLastError(sim::files::ERROR_PATH_NOT_FOUND_);
+        SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
     if (pathLength > LONGEST_PROFILE_PATH) return TRUE;  // the reference claims success and writes nothing

@@ -17,8 +17,6 @@ namespace core {
 
 namespace {
 
-constexpr LONG ERROR_INVALID_HANDLE_ = 6;
-constexpr LONG ERROR_INVALID_PARAMETER_ = 87;
 constexpr char USUAL_KEY[] = "hklm\\software\\microsoft\\windows nt\\currentversion";
 
 // Keys are kept with their root in front ("hklm\..." or "hkcu\..."), lower-cased.
@@ -34,13 +32,9 @@ std::string normalised(HKEY root, const std::string& path) {
     return out.empty() ? prefix : prefix + "\\" + out;
 }
 
-bool below(const std::string& key, const std::string& path) {
-    return key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == '\\';
-}
-
 bool exists(const std::string& path) {
     for (const std::string& key : presentKeys) {
-        if (key == path || below(key, path)) return true;
+        if (atOrBelow(key, path, '\\')) return true;
     }
     return false;
 }
@@ -66,10 +60,10 @@ void setRegistryKeyPresent(const std::string& localMachinePath, bool present) {
     // Deleting a key deletes what lies below it, and the key must then not open through
     // a child either.
     for (auto it = core::presentKeys.begin(); it != core::presentKeys.end();) {
-        it = *it == key || core::below(*it, key) ? core::presentKeys.erase(it) : std::next(it);
+        it = core::atOrBelow(*it, key, '\\') ? core::presentKeys.erase(it) : std::next(it);
     }
     for (auto it = core::values.begin(); it != core::values.end();) {
-        it = it->first == key || core::below(it->first, key) ? core::values.erase(it) : std::next(it);
+        it = core::atOrBelow(it->first, key, '\\') ? core::values.erase(it) : std::next(it);
     }
 }
 
@@ -87,7 +81,7 @@ extern "C" {
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
     using namespace sim::core;
-    if (!phkResult) return ERROR_INVALID_PARAMETER_;
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     if (hKey != HKEY_LOCAL_MACHINE && hKey != HKEY_CURRENT_USER) return ERROR_FILE_NOT_FOUND;
     std::string path = normalised(hKey, lpSubKey ? lpSubKey : "");
@@ -102,7 +96,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
 LONG RegCloseKey(HKEY hKey) {
     using namespace sim::core;
     if (isPredefined(hKey)) return ERROR_SUCCESS;
-    if (!openKeys.erase(hKey)) return ERROR_INVALID_HANDLE_;
+    if (!openKeys.erase(hKey)) return ERROR_INVALID_HANDLE;
     return ERROR_SUCCESS;
 }
 
@@ -111,7 +105,7 @@ LONG RegCloseKey(HKEY hKey) {
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     using namespace sim::core;
     auto key = openKeys.find(hKey);
-    if (key == openKeys.end()) return ERROR_INVALID_HANDLE_;
+    if (key == openKeys.end()) return ERROR_INVALID_HANDLE;
     auto named = values.find(key->second);
     if (named == values.end()) return ERROR_FILE_NOT_FOUND;
     auto value = named->second.find(lowerCase(lpValueName ? lpValueName : ""));
@@ -122,7 +116,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LP
         if (lpcbData != nullptr) *lpcbData = needed;
         return ERROR_SUCCESS;
     }
-    if (lpcbData == nullptr) return ERROR_INVALID_PARAMETER_;
+    if (lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
     if (*lpcbData < needed) {
         *lpcbData = needed;
         return ERROR_MORE_DATA;

@@ -10,15 +10,6 @@
 
 namespace {
 
-constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
-
-// Whether every byte of `text` is well-formed UTF-8 (the strict reading of
-// MB_ERR_INVALID_CHARS); U+FFFD written out in the text itself counts as well-formed.
-bool wellFormedUtf8(const std::string& text) {
-    std::wstring wide = sim::codepage::utf8ToWide(text);
-    return sim::codepage::wideToUtf8(wide.c_str()) == text;
-}
-
 // Copies `units` (with its zero when `withZero`) into a buffer of `capacity` units;
 // the count written or needed, or 0 with ERROR_INSUFFICIENT_BUFFER.
 template <typename Unit, typename Text>
@@ -41,14 +32,16 @@ extern "C" {
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
                         int cchWideChar) {
     if (lpMultiByteStr == nullptr || cbMultiByte == 0 || cchWideChar < 0 || (CodePage != CP_ACP && CodePage != CP_UTF8)) {
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     bool withZero = cbMultiByte < 0;
     std::string bytes = withZero ? std::string(lpMultiByteStr) : std::string(lpMultiByteStr, static_cast<size_t>(cbMultiByte));
     std::wstring wide;
     if (CodePage == CP_UTF8) {
-        if ((dwFlags & MB_ERR_INVALID_CHARS) && !wellFormedUtf8(bytes)) {
+        // The strict reading: any malformed byte fails the call. U+FFFD written out in
+        // the text itself is well-formed.
+        if ((dwFlags & MB_ERR_INVALID_CHARS) && sim::codepage::wellFormedUtf8(bytes) != bytes) {
             SetLastError(ERROR_NO_UNICODE_TRANSLATION);
             return 0;
         }
@@ -64,7 +57,7 @@ int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWide
     bool utf8 = CodePage == CP_UTF8;
     if (lpWideCharStr == nullptr || cchWideChar == 0 || cbMultiByte < 0 || (!utf8 && CodePage != CP_ACP) ||
         (utf8 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr))) {
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     bool withZero = cchWideChar < 0;

@@ -14,7 +14,6 @@ namespace core {
 
 namespace {
 
-constexpr DWORD ERROR_INVALID_HANDLE_ = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY_ = 8;
 
 std::set<HANDLE> threadHandles;
@@ -54,7 +53,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, size_t, LPTHREAD_START_ROUTINE lpStar
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD) {
     if (sim::core::threadHandles.count(hHandle) == 0) {
-        SetLastError(sim::core::ERROR_INVALID_HANDLE_);
+        SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
     return WAIT_OBJECT_0;
@@ -62,11 +61,5 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD) {
 
 // One thread runs at a time, so a plain add is already indivisible.
 LONG InterlockedIncrement(LONG volatile* Addend) { return ++*Addend; }
-
-LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value) {
-    LONG before = *Addend;
-    *Addend = before + Value;
-    return before;
-}
 
 }  // extern "C"

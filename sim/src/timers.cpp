@@ -22,7 +22,6 @@ constexpr uint32_t USER_TIMER_MINIMUM_ = 0x0000000A;
 constexpr uint32_t USER_TIMER_MAXIMUM_ = 0x7FFFFFFF;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE_ = 1400;
 constexpr DWORD ERROR_NO_SYSTEM_RESOURCES_ = 1450;
-constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
 
 struct Timer {
     uint32_t periodMs;
@@ -146,7 +145,7 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
     using namespace sim::core;
     auto it = timerTable.find(Key(hWnd, uIDEvent));
     if (it == timerTable.end()) {
-        SetLastError(ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     timerTable.erase(it);

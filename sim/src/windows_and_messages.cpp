@@ -2,10 +2,9 @@
 // straight through whatever procedure is installed now; posted ones wait in one queue
 // (one thread, one queue) until the clock delivers them. A procedure is ANSI or Unicode,
 // by the window it was created for or the Set...A/W call that installed it; text
-// messages sent from the other kind are translated on the way in.
+// messages from the other kind, sent or posted, are translated on the way in.
 #include <windows.h>
 
-#include <cctype>
 #include <deque>
 #include <map>
 #include <string>
@@ -21,7 +20,6 @@ namespace {
 
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE_ = 1400;
 constexpr DWORD ERROR_INVALID_INDEX_ = 1413;
-constexpr DWORD ERROR_INVALID_PARAMETER_ = 87;
 constexpr UINT FIRST_REGISTERED_MESSAGE = 0xC000;
 
 struct Window {
@@ -80,18 +78,12 @@ HWND newWindow(WNDPROC procedure, const char* name, bool unicode) {
 
 }  // namespace
 
-std::string lowerCase(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool isLiveWindow(HWND window) { return find(window) != nullptr; }
 
-LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool sentWide) {
     Window* w = find(window);
-    if (!w || !w->procedure) return 0;
-    return w->procedure(window, message, wParam, lParam);
+    if (!w) return 0;
+    return callProcedure(w->procedure, w->unicode, sentWide, window, message, wParam, lParam);
 }
 
 std::vector<HWND> liveWindows() {
@@ -174,12 +166,11 @@ LONG_PTR replaceProcedure(HWND window, int index, LONG_PTR procedure, bool unico
 }
 
 LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool sentWide) {
-    sim::core::Window* w = find(window);
-    if (!w) {
+    if (!find(window)) {
         SetLastError(sim::core::ERROR_INVALID_WINDOW_HANDLE_);
         return 0;
     }
-    return sim::core::callProcedure(w->procedure, w->unicode, sentWide, window, message, wParam, lParam);
+    return sim::core::deliver(window, message, wParam, lParam, sentWide);
 }
 }  // namespace
 
@@ -246,7 +237,7 @@ HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
 
 UINT RegisterWindowMessageA(LPCSTR lpString) {
     if (!lpString || !*lpString) {
-        SetLastError(sim::core::ERROR_INVALID_PARAMETER_);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     auto& table = sim::core::registeredMessages;

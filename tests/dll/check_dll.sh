@@ -11,18 +11,8 @@ windows95=$(dirname "$0")/windows95_imports.txt
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 limit=$((64 * 1024))
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+. "$(dirname "$0")/../common/checks.sh"
+checks_quiet=1
 
 if [ ! -f "$dll" ]; then
     echo "no DLL at $dll"
@@ -91,5 +81,4 @@ rm -f "$stripped"
 echo "gen_loudmark.dll: $size bytes as built, $stripped_size bytes stripped (goal: at most $limit)"
 check "stripped size within 64 KiB" test "$stripped_size" -le "$limit"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish_checks

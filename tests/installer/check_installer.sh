@@ -8,20 +8,25 @@
 # registry, the uninstaller with and without /PURGE, and the refusals (no winamp.exe in
 # the folder, the player running).
 #
-#   tests/installer/check_installer.sh
+#   tests/installer/check_installer.sh [--deps-checked]
+#
+# --deps-checked: scripts/install-deps.sh has run already (scripts/test.sh runs it first),
+# so scripts/package.sh need not run it again.
 #
 # Prints "N passed, N failed" and exits non-zero when a check failed. Keeps its Wine
 # prefix under build/installer-check/ (the first run creates it, about 20 s).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
-started=$(date +%s)
+. tests/common/checks.sh
+. tests/wine/wine_env.sh
+
+package_options=()
+[ "${1:-}" = --deps-checked ] && package_options+=(--deps-checked)
 
 work=$root/build/installer-check
 prefix=$work/prefix
 drive=$prefix/drive_c
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 dll32=$root/build/win32/gen_loudmark.dll
 dll64=$root/build/win64/gen_loudmark.dll
 tool32=$root/build/win32/loudmark-db.exe
@@ -31,32 +36,7 @@ setup32=$root/dist/loudmark-0.5-setup.exe
 setup64=$work/loudmark-0.5-setup-amd64.exe
 arp_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loudmark'
 
-passed=0
-failed=0
-skipped=0
-check() {  # check <description> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
-finish() {
-    echo "installer check: $(( $(date +%s) - started )) s"
-    if [ "$skipped" -gt 0 ]; then
-        echo "$passed passed, $failed failed, $skipped skipped"
-    else
-        echo "$passed passed, $failed failed"
-    fi
-    [ "$failed" -eq 0 ]
-    exit $?
-}
-absent() { [ ! -e "$1" ]; }
-same_file() { cmp -s "$1" "$2"; }
+finish() { finish_checks "installer check"; }
 
 mkdir -p "$work"
 
@@ -64,7 +44,7 @@ mkdir -p "$work"
 # The release as scripts/package.sh makes it
 
 echo "== scripts/package.sh"
-if ! bash scripts/package.sh >"$work/package.log" 2>&1; then
+if ! bash scripts/package.sh "${package_options[@]}" >"$work/package.log" 2>&1; then
     cat "$work/package.log"
     check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX)" false
     finish
@@ -103,8 +83,7 @@ if command -v 7z >/dev/null 2>&1; then
     check "the installer's DLL is the win32 build" same_file "$work/setup32/Plugins/gen_loudmark.dll" "$dll32"
     check "the installer's loudmark-db.exe is the win32 build" same_file "$work/setup32/Plugins/loudmark-db.exe" "$tool32"
 else
-    echo "skipped: no 7z (p7zip-full) to list the installer"
-    skipped=$((skipped + 4))
+    skip_checks 4 "no 7z (p7zip-full) to list the installer"
 fi
 
 # ---------------------------------------------------------------------------------------
@@ -118,26 +97,12 @@ check "the installer script compiles for amd64-unicode without warnings" \
     makensis -WX -V2 -DTARGET=amd64-unicode -DDLL="$dll64" -DTOOL="$tool64" -DOUTFILE="$setup64" "$root/dist/installer/loudmark.nsi"
 check "the test copy is a 64-bit PE (pei-x86-64)" \
     bash -c 'x86_64-w64-mingw32-objdump -f "$1" | grep -q "file format pei-x86-64"' _ "$setup64"
-x86_64-w64-mingw32-gcc -O1 -Wall -Werror -mwindows -o "$work/fake_player_window.exe" \
-    "$root/tests/installer/fake_player_window.c"
-check "the fake player window builds" test -f "$work/fake_player_window.exe"
+check "the fake player window builds" player_window_build
 [ -f "$setup64" ] && [ -f "$dll64" ] && [ -f "$tool64" ] || finish
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-# Wine's null graphics driver: windows without a display (nothing here is shown).
-unset DISPLAY
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
-
-if [ ! -f "$prefix/.installer-check-ready" ]; then
-    echo "creating the Wine prefix in $prefix"
-    rm -rf "$prefix"
-    # The prefix's 32-bit half would cost a minute of emulation and is never used here:
-    # an unknown processor model stops the emulator at once (tests/wine/wine_env.sh).
-    QEMU_CPU=none-wanted WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
-    "$wineserver" -w
-    touch "$prefix/.installer-check-ready"
-fi
+# Nothing here is shown: no display. The uninstaller's end is seen by waiting for every
+# process of the prefix to end, so its wineserver must not outlive them.
+wine_env_console "$prefix" transient
 
 # Runs a Windows program; its exit status is the program's.
 run() { timeout 120 "$wine" "$@" >>"$work/wine.log" 2>&1; }
@@ -153,7 +118,7 @@ reg_default() {
 key_absent() { ! "$wine" reg query "$1" >/dev/null 2>&1; }
 reg_import() {  # reg_import <lines of a REGEDIT4 file>
     printf 'REGEDIT4\r\n\r\n%s\r\n' "$1" >"$work/state.reg"
-    "$wine" reg import "Z:${work//\//\\}\\state.reg" >/dev/null 2>&1
+    "$wine" reg import "$(windows_path "$work/state.reg")" >/dev/null 2>&1
 }
 fake_player() {  # fake_player <folder under C:\>: winamp.exe and a Plugins folder
     mkdir -p "$drive/$1/Plugins"
@@ -258,37 +223,26 @@ check "/D= a folder without winamp.exe: the installer fails (exit status $status
 check "and writes nothing there" test -z "$(ls -A "$drive/Players/Empty")"
 check "and makes no Add/Remove Programs entry" key_absent "$arp_key"
 
-rm -f "$work/player-ready" "$work/player-stop"
-"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" \
-    >>"$work/wine.log" 2>&1 &
-player_pid=$!
-for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.1; done
-check "the fake player window is up" test -e "$work/player-ready"
+check "the fake player window is up" player_window_start "$work" "$work/wine.log"
 run "$setup64" /S '/D=C:\Program Files\Winamp'
 status=$?
 check "the player running: the installer fails (exit status $status)" test "$status" -ne 0
 check "and does not install the DLL" absent "$pf/Plugins/gen_loudmark.dll"
-touch "$work/player-stop"
-wait "$player_pid" 2>/dev/null
+player_window_stop
 
 # The uninstaller's _?= must stand unquoted at the end of its command line, and wine
 # quotes an argument with a blank: this player lives in a folder without one.
 fake_player "Players/WinampC"
 run "$setup64" /S '/D=C:\Players\WinampC'
 check "the player closed: the installer succeeds" test -f "$drive/Players/WinampC/Plugins/gen_loudmark.dll"
-rm -f "$work/player-ready" "$work/player-stop"
-"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" \
-    >>"$work/wine.log" 2>&1 &
-player_pid=$!
-for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.1; done
+player_window_start "$work" "$work/wine.log"
 # _?= runs the uninstaller in place, so its exit status is its own.
 run 'C:\Players\WinampC\Plugins\uninstall-loudmark.exe' /S '_?=C:\Players\WinampC\Plugins'
 status=$?
 check "the player running: the uninstaller fails (exit status $status)" test "$status" -ne 0
 check "and leaves the DLL and the Add/Remove Programs entry" \
     bash -c 'test -f "$1" && test -n "$2"' _ "$drive/Players/WinampC/Plugins/gen_loudmark.dll" "$(reg_value "$arp_key" DisplayName)"
-touch "$work/player-stop"
-wait "$player_pid" 2>/dev/null
+player_window_stop
 run_uninstaller 'C:\Players\WinampC\Plugins\uninstall-loudmark.exe' /S
 check "the player closed: the uninstaller removes the DLL and itself" \
     bash -c '! test -e "$1/gen_loudmark.dll" && ! test -e "$1/uninstall-loudmark.exe"' _ "$drive/Players/WinampC/Plugins"

@@ -11,9 +11,12 @@
 #include "player/simulated_player.h"
 #include "sim/platform.h"
 
+#include "../common/host_protocol.h"
+
 namespace {
 
 namespace player = sim::player;
+using namespace HostProtocol;
 
 LRESULT ask(WPARAM wParam, LPARAM code) { return SendMessageA(player::window(), WM_USER, wParam, code); }
 
@@ -22,13 +25,14 @@ std::vector<std::string> notices;
 WNDPROC hostProcedure = nullptr;
 
 LRESULT CALLBACK observer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_USER && (lParam == 3003 || lParam == 13003)) {
-        std::string text = lParam == 3003 ? reinterpret_cast<const char*>(wParam) : "";
-        if (lParam == 13003) {
+    if (message == WM_USER && (lParam == IPC_PLAYING_FILE || lParam == IPC_PLAYING_FILEW)) {
+        std::string text = lParam == IPC_PLAYING_FILE ? reinterpret_cast<const char*>(wParam) : "";
+        if (lParam == IPC_PLAYING_FILEW) {
             for (const WCHAR* c = reinterpret_cast<const WCHAR*>(wParam); *c; ++c) text += std::to_string(*c) + ".";
         }
-        notices.push_back(std::to_string(lParam) + ":" + std::to_string(ask(0, 125)) + ":" + std::to_string(ask(0, 104)) +
-                          ":" + std::to_string(ask(0, 105)) + " " + text);
+        notices.push_back(std::to_string(lParam) + ":" + std::to_string(ask(0, IPC_GETLISTPOS)) + ":" +
+                          std::to_string(ask(0, IPC_ISPLAYING)) + ":" + std::to_string(ask(0, IPC_GETOUTPUTTIME)) + " " +
+                          text);
     }
     return CallWindowProcW(hostProcedure, hwnd, message, wParam, lParam);
 }
@@ -58,18 +62,18 @@ protected:
 
 TEST_F(SimModernPlayer, AnswersAsA59HostAndLeavesTheWaveOutputVolumeAlone) {
     startHost();
-    EXPECT_EQ(ask(0, 0), 0x5092);
+    EXPECT_EQ(ask(0, IPC_GETVERSION), 0x5092);
     player::setVolume(97);
-    EXPECT_EQ(ask(static_cast<WPARAM>(-666), 122), 97);
-    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, 335)), player::MODERN_INI_DIRECTORY);
+    EXPECT_EQ(ask(static_cast<WPARAM>(VOLUME_QUERY), IPC_SETVOLUME), 97);
+    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETINIDIRECTORY)), player::MODERN_INI_DIRECTORY);
     EXPECT_EQ(GetFileAttributesA(player::MODERN_INI_DIRECTORY), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(std::wstring(reinterpret_cast<const WCHAR*>(ask(0, 214))), L"C:\\M\\\u00F6\u266A.mp3");
-    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, 211)), "C:\\M\\??.mp3");
-    EXPECT_EQ(ask(3, 211), 0);
-    EXPECT_EQ(ask(3, 214), 0);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const WCHAR*>(ask(0, IPC_GETPLAYLISTFILEW))), L"C:\\M\\\u00F6\u266A.mp3");
+    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETPLAYLISTFILE)), "C:\\M\\??.mp3");
+    EXPECT_EQ(ask(3, IPC_GETPLAYLISTFILE), 0);
+    EXPECT_EQ(ask(3, IPC_GETPLAYLISTFILEW), 0);
     EXPECT_EQ(ask(0, 9999), 1) << "a request it does not know";
 
-    ask(256, 122);
+    ask(256, IPC_SETVOLUME);
     EXPECT_EQ(player::volume(), 0) << "the host keeps the lowest 8 bits";
     DWORD wave = 0;
     waveOutGetVolume(nullptr, &wave);
@@ -105,7 +109,7 @@ TEST_F(SimModernPlayer, AStartFoundWhileAnsweringARequestIsAnnouncedOnlyAfterThe
     noticesWhenAnswered.clear();
     sim::addClockListener([](uint64_t nowMs) -> uint64_t {
         if (nowMs < 3000) return 3000;
-        EXPECT_EQ(ask(0, 125), 1);
+        EXPECT_EQ(ask(0, IPC_GETLISTPOS), 1);
         noticesWhenAnswered.push_back(notices.size());
         return UINT64_MAX;
     });

@@ -50,23 +50,12 @@ if not os.path.exists(marker):
     open(marker, "w").close()
 PY
 
-export WINEPREFIX=$root/build/tool-wine/prefix WINEARCH=win64 WINEDEBUG=-all
-unset DISPLAY
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-if [ ! -f "$WINEPREFIX/.tool-wine-ready" ]; then
-    # The prefix's 32-bit half would cost a minute of emulation and is never used here:
-    # an unknown processor model stops the emulator at once (tests/wine/wine_env.sh).
-    QEMU_CPU=none-wanted WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
-    "$wineserver" -w
-    touch "$WINEPREFIX/.tool-wine-ready"
-fi
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
-"$wineserver" -p
+. tests/wine/wine_env.sh
+mkdir -p "$root/build/tool-wine"
+wine_env_console "$root/build/tool-wine/prefix"
 
-db="Z:${bench//\//\\}\\volume.ini"
-music="Z:${bench//\//\\}\\Music"
+db=$(windows_path "$bench/volume.ini")
+music=$(windows_path "$bench/Music")
 echo "loudmark-db clean --dry-run, 100,000 songs in 8,000 folders, 100,000 records, wine64:"
 for run in $(seq 1 "$runs"); do
     start=$(date +%s.%N)

@@ -4,55 +4,31 @@
 # database found through the registry, the refusal while a window of the player's class
 # is open, and the exit statuses. Every check compares exact output or exact bytes.
 #
-#   tests/tool/run_wine.sh [path of loudmark-db.exe]    (default: build/win64/loudmark-db.exe)
+#   tests/tool/run_wine.sh [path of loudmark-db.exe]    (default: build/win64/loudmark-db.exe,
+#                                                        built first when anything changed)
 #
 # Keeps its Wine prefix under build/tool-wine/ (the first run creates it: a minute or
 # more). Prints "N passed, N failed" and exits non-zero when a check failed.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
-started=$(date +%s)
+. tests/common/checks.sh
+. tests/wine/wine_env.sh
 
-exe=${1:-$root/build/win64/loudmark-db.exe}
-if [ ! -f "$exe" ]; then
+if [ $# -eq 0 ]; then
+    # Built every time (only what changed), so a run never tests an older binary.
     cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target loudmark-db >/dev/null
 fi
+exe=${1:-$root/build/win64/loudmark-db.exe}
 [ -f "$exe" ] || { echo "run_wine: no $exe" >&2; exit 1; }
 exe=$(realpath "$exe")  # one check runs from another folder
 
 work=$root/build/tool-wine
 prefix=$work/prefix
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-unset DISPLAY  # Wine's null graphics driver: the player's window needs no display
 mkdir -p "$work"
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
-if [ ! -f "$prefix/.tool-wine-ready" ]; then
-    echo "creating the Wine prefix in $prefix"
-    rm -rf "$prefix"
-    # The prefix's 32-bit half would cost a minute of emulation and is never used here:
-    # an unknown processor model stops the emulator at once (tests/wine/wine_env.sh).
-    QEMU_CPU=none-wanted WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
-    "$wineserver" -w
-    touch "$prefix/.tool-wine-ready"
-fi
-"$wineserver" -p
+# The player's window needs no display.
+wine_env_console "$prefix"
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
 # Runs the tool; its standard output (line ends as Unix ones) in $out, its standard error
 # in $err, its exit status in $status.
 tool() {
@@ -106,14 +82,14 @@ tool clean --dry-run --database "$db" "$M"
 check "clean --dry-run: what would go, exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
 would go: \"gone.mp3[-1]\"=250 (not among the songs)
 3 songs: 2 records would stay, 2 would go; nothing changed"
-check "clean --dry-run: the database unchanged" cmp -s "$base/volume.ini" "$work/initial.ini"
+check "clean --dry-run: the database unchanged" same_file "$base/volume.ini" "$work/initial.ini"
 tool clean --database "$db" "$M\\list.m3u8" "$M\\Album B"
 check "clean of a playlist and a folder: kept in the order met" same "$status:$(tr -d '\r' <"$base/volume.ini")" "3:[Tamsel Loudmark]
 \"01 Intro.mp3[1000]\"=225
 \"other.mp3[3000]\"=300
 \"02 Song.mp3[2000]\"=100"
 check "clean: the count of what went" same "$out" "3 songs: 3 records kept, 1 went"
-check "clean: no rebuild file left" test ! -e "$base/volume.ini.new"
+check "clean: no rebuild file left" absent "$base/volume.ini.new"
 tool trim --database "$db" --band 24 "$M" 'C:\loudmark-db-e2e\Elsewhere'
 check "trim --band 24: the record inside the band goes" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
 \"01 Intro.mp3[1000]\"=225
@@ -150,20 +126,14 @@ check "stats: the database in the player's Plugins folder" \
 Records: 2 (0 never matched)"
 
 echo "== the player running"
-x86_64-w64-mingw32-gcc -O1 -Wall -mwindows -o "$work/fake_player_window.exe" "$root/tests/installer/fake_player_window.c"
-rm -f "$work/player-ready" "$work/player-stop"
-"$wine" "$work/fake_player_window.exe" "Z:${work//\//\\}\\player-ready" "Z:${work//\//\\}\\player-stop" >/dev/null 2>&1 &
-player=$!
-for _ in $(seq 1 200); do [ -e "$work/player-ready" ] && break; sleep 0.05; done
+player_window_build
+player_window_start "$work" /dev/null
 cp "$base/volume.ini" "$work/before-player.ini"
 tool set --database "$db" "$M\\Album B\\02 Song.mp3" 40
 check "set while the player runs: exit status 6, nothing written" \
     bash -c 'test "$1" -eq 6 && cmp -s "$2" "$3"' _ "$status" "$base/volume.ini" "$work/before-player.ini"
 tool set --force --database "$db" "$M\\Album B\\02 Song.mp3" 40
 check "set --force while the player runs" same "$status:$out" "0:\"02 Song.mp3[2000]\"=165: starts at 40 with the reference at 130"
-touch "$work/player-stop"
-wait "$player" 2>/dev/null
+player_window_stop
 
-echo "loudmark-db under wine64: $(( $(date +%s) - started )) s"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish_checks "loudmark-db under wine64"

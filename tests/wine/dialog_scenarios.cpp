@@ -22,17 +22,7 @@ constexpr DWORD DIALOG_STYLE =
 constexpr int IDLE_STEPS_FIRST = 5;
 constexpr int IDLE_STEPS_AT_END = 10;
 
-enum Id {
-    ENABLE = 1501, CLEAN = 1601, TRIM = 1602, ALWAYS_TRIM = 1011, BAND_12 = 1040, BAND_18 = 1041,
-    BAND_24 = 1042, HOTKEY = 1502, KEYS_ARROWS = 1027, KEYS_PAGE = 1028, KEYS_HOME_END = 1029,
-    KEYS_INS_DEL = 1030, KEYS_NUMPAD = 1031, MOD_LCTRL = 2001, MOD_RCTRL = 2002, MOD_LSHIFT = 2003,
-    MOD_RSHIFT = 2004, MOD_LALT = 2005, MOD_RALT = 2006, TEXT_TRIM = 1012, TEXT_CLEAN = 1003, LOGO = 1008,
-    GROUP_DATABASE = 1013, GROUP_HOTKEYS = 1014, WIN95 = 1048,
-};
-
-using ConfigDialogTable::CONTROL_COUNT;
-using ConfigDialogTable::CONTROLS;
-using ConfigDialogTable::ControlRow;
+using namespace ConfigDialogTable;
 
 Check check = nullptr;
 

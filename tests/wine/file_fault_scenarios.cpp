@@ -2,6 +2,7 @@
 // program at a song change and at Clean, and no folder it may write at all.
 #include <windows.h>
 
+#include "../common/config_dialog_controls.h"
 #include "dialog_driver.h"
 #include "host_files.h"
 #include "host_player.h"
@@ -14,8 +15,6 @@ namespace ProfileScenarios {
 namespace {
 
 using namespace ScenarioKit;
-
-constexpr int CLEAN_BUTTON = 1601;
 
 // Another program (a virus scanner, a sync client) holding the file without sharing.
 struct HeldFile {
@@ -30,10 +29,6 @@ struct HeldFile {
         handle = INVALID_HANDLE_VALUE;
     }
 };
-
-bool startsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
-
-std::string profileName() { return HostPlayer::profile().name; }
 
 }  // namespace
 
@@ -77,7 +72,7 @@ void databaseHeldAtSongChange() {
 }
 
 void noFolderWritable() {
-    const bool five = HostPlayer::version() >= HostPlayer::VERSION_5;
+    const bool five = fiveHost();
     scenarioOnHost(five ? "no folder writable (module, settings folder, %APPDATA%): one warning, and it still plays"
                         : "no folder writable (module, %APPDATA%): one warning, and it still plays");
     const std::string module = lockedFolder("nowhere-" + profileName());
@@ -127,7 +122,7 @@ void cleanWithUnreadableDatabase() {
     listener.caption = "Configure Loudmark";
     listener.idleTicksAtEnd = 5;
     listener.steps = {
-        [](HWND dialog) { DialogDriver::click(dialog, CLEAN_BUTTON); },
+        [](HWND dialog) { DialogDriver::click(dialog, ConfigDialogTable::CLEAN); },
         [](HWND dialog) { DialogDriver::click(dialog, IDOK); },
     };
     PluginRecordView* record = plugin.record;

@@ -4,6 +4,8 @@
 
 namespace HostPlayer {
 
+using namespace HostProtocol;
+
 namespace {
 
 constexpr UINT PLAYBACK_TICK_MS = 20;
@@ -70,40 +72,40 @@ void advance() {
 // ANSI path is a temporary, as the real host's is. The start's stamp is taken again
 // right before the send: a plug-in's latency counts from there.
 void announceStart() {
-    if (hostVersion < VERSION_5) return;
+    if (hostVersion < FIRST_5X) return;
     char ansiPath[PATH_CAPACITY];
     toAnsi(playlist[position_].path, ansiPath, sizeof ansiPath);
     startLog.back().at = now();
     SendMessageW(mainWindow, WM_USER, reinterpret_cast<WPARAM>(ansiPath), IPC_PLAYING_FILE);
-    if (hostVersion < VERSION_WIDE) return;
+    if (hostVersion < FIRST_WITH_WIDE_NAMES) return;
     SendMessageW(mainWindow, WM_USER, reinterpret_cast<WPARAM>(playlist[position_].path.c_str()), IPC_PLAYING_FILEW);
 }
 
 LRESULT answerRequest(WPARAM wParam, LPARAM code) {
     switch (code) {
-    case 0: return hostVersion;
-    case 104: return isPlaying ? 1 : 0;
-    case 105:
+    case IPC_GETVERSION: return hostVersion;
+    case IPC_ISPLAYING: return isPlaying ? 1 : 0;
+    case IPC_GETOUTPUTTIME:
         if (wParam == 1) return playlist.empty() ? -1 : playlist[position_].lengthMs / 1000;
         return positionMs();
     case IPC_SETVOLUME:
-        if (hostVersion >= VERSION_5 && static_cast<int>(wParam) == VOLUME_QUERY) return hostVolume;
+        if (hostVersion >= FIRST_5X && static_cast<int>(wParam) == VOLUME_QUERY) return hostVolume;
         // Cut to 8 bits before anything else, as the host does: 256 is 0.
         hostVolume = static_cast<int>(wParam & 0xFF);
         return 0;
-    case 124: return static_cast<LRESULT>(playlist.size());
-    case 125: return position_;
-    case 211: return entryPath(wParam, false);
-    case 214:
-        if (hostVersion < VERSION_WIDE) break;
+    case IPC_GETLISTLENGTH: return static_cast<LRESULT>(playlist.size());
+    case IPC_GETLISTPOS: return position_;
+    case IPC_GETPLAYLISTFILE: return entryPath(wParam, false);
+    case IPC_GETPLAYLISTFILEW:
+        if (hostVersion < FIRST_WITH_WIDE_NAMES) break;
         return entryPath(wParam, true);
-    case 335:
-        if (hostVersion < VERSION_INI_DIRECTORY || iniDirectory[0] == '\0') break;
+    case IPC_GETINIDIRECTORY:
+        if (hostVersion < FIRST_WITH_INI_DIRECTORY || iniDirectory[0] == '\0') break;
         return reinterpret_cast<LRESULT>(iniDirectory);
     case IPC_PLAYING_FILE:
     case IPC_PLAYING_FILEW: return 0;
     }
-    return hostVersion >= VERSION_5 ? 1 : 0;
+    return hostVersion >= FIRST_5X ? 1 : 0;
 }
 
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,8 +113,8 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_USER: return answerRequest(wParam, lParam);
     case WM_COMMAND:
-        if (wParam == 40058) hostVolume = hostVolume + VOLUME_STEP > 255 ? 255 : hostVolume + VOLUME_STEP;
-        if (wParam == 40059) hostVolume = hostVolume - VOLUME_STEP < 0 ? 0 : hostVolume - VOLUME_STEP;
+        if (wParam == WINAMP_VOLUMEUP) hostVolume = hostVolume + VOLUME_STEP > 255 ? 255 : hostVolume + VOLUME_STEP;
+        if (wParam == WINAMP_VOLUMEDOWN) hostVolume = hostVolume - VOLUME_STEP < 0 ? 0 : hostVolume - VOLUME_STEP;
         return 0;
     case WM_TIMER:
         if (wParam == PLAYBACK_TIMER_ID) advance();
@@ -233,7 +235,7 @@ int countRequests(LPARAM code) {
 
 bool isVolumeSet(const Received& r) {
     if (r.message != WM_USER || r.lParam != IPC_SETVOLUME) return false;
-    return hostVersion < VERSION_5 || static_cast<int>(r.wParam) != VOLUME_QUERY;
+    return hostVersion < FIRST_5X || static_cast<int>(r.wParam) != VOLUME_QUERY;
 }
 
 std::vector<int> volumesSet() {
@@ -247,7 +249,7 @@ std::vector<int> volumesSet() {
 }  // namespace HostPlayer
 
 extern "C" DWORD loudmarkHostWaveVolume(void) {
-    if (HostPlayer::version() >= HostPlayer::VERSION_5) return 0xFFFFFFFF;
+    if (HostPlayer::version() >= HostProtocol::FIRST_5X) return 0xFFFFFFFF;
     DWORD channel = static_cast<DWORD>(HostPlayer::volume()) * 257;
     return channel | (channel << 16);
 }

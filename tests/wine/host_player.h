@@ -11,21 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "../common/host_protocol.h"
+
 namespace HostPlayer {
 
 constexpr int VOLUME_STEP = 2;  // one volume-up or volume-down command, 0..255 scale
 constexpr int DEFAULT_VERSION = 0x2081;
 constexpr UINT_PTR PLAYBACK_TIMER_ID = 1;  // well below the plug-in's 1998 and up
-
-// The first versions that know a request or send a notification.
-constexpr int VERSION_INI_DIRECTORY = 0x2090;
-constexpr int VERSION_5 = 0x5000;  // IPC_SETVOLUME -666, IPC_PLAYING_FILE, unknown requests answer 1
-constexpr int VERSION_WIDE = 0x5030;  // IPC_PLAYING_FILEW, IPC_GETPLAYLISTFILEW
-
-constexpr LPARAM IPC_SETVOLUME = 122;
-constexpr LPARAM IPC_PLAYING_FILE = 3003;
-constexpr LPARAM IPC_PLAYING_FILEW = 13003;
-constexpr int VOLUME_QUERY = -666;
 
 struct Profile {
     const char* name;  // as scenario names end: "2x", "5.9"

@@ -9,6 +9,7 @@
 
 #include "host_player.h"
 #include "message_pump.h"
+#include "plugin_traces.h"
 #include "profile_scenarios.h"
 #include "scenario_kit.h"
 
@@ -28,8 +29,7 @@ constexpr int NATURAL_END_EVERY = 4;  // one change in four is a song's end, the
 // tracker's tick (a second after a song's end) to land in the next song.
 constexpr int PLAYED_THROUGH = 10;
 constexpr int PLAYED_THROUGH_MS = 3000;
-constexpr UINT_PTR MAIN_TIMER_FIRST = 1998;
-constexpr UINT_PTR MAIN_TIMER_LIMIT = MAIN_TIMER_FIRST + 64;
+constexpr UINT_PTR MAIN_TIMER_LIMIT = PluginTraces::MAIN_TIMER_ID + 64;
 
 struct Figures {
     int songs = 0;
@@ -56,7 +56,7 @@ Figures count() {
     const auto& starts = HostPlayer::starts();
     figures.songs = static_cast<int>(starts.size());
     for (const HostPlayer::Received& r : log) {
-        figures.timerTicks += r.message == WM_TIMER && r.lParam == 0 && r.wParam >= MAIN_TIMER_FIRST &&
+        figures.timerTicks += r.message == WM_TIMER && r.lParam == 0 && r.wParam >= PluginTraces::MAIN_TIMER_ID &&
                               r.wParam < MAIN_TIMER_LIMIT;
         figures.posts += r.message >= 0xC000 && r.message != taskbarCreated;
     }
@@ -80,7 +80,7 @@ Figures playChanges(int changes) {
         playlist.push_back({song("latency-" + std::to_string(i) + ".mp3", 1000 + i), SONG_MS});
     }
     freshPlayer(playlist, true);
-    Plugin plugin = loadPlugin(freshFolder(std::string("latency-") + HostPlayer::profile().name));
+    Plugin plugin = loadPlugin(freshFolder("latency-" + profileName()));
     if (plugin.record == nullptr) return Figures();
     plugin.record->init();
     HostPlayer::play(0);
@@ -113,7 +113,7 @@ Figures playThrough() {
         playlist.push_back({song("through-" + std::to_string(i) + ".mp3", 2000 + i), PLAYED_THROUGH_MS});
     }
     freshPlayer(playlist, false);
-    Plugin plugin = loadPlugin(freshFolder(std::string("through-") + HostPlayer::profile().name));
+    Plugin plugin = loadPlugin(freshFolder("through-" + profileName()));
     if (plugin.record == nullptr) return Figures();
     plugin.record->init();
     HostPlayer::play(0);

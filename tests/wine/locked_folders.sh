@@ -2,7 +2,8 @@
 # plug-in finds its own folder (or every folder) read-only. Wine as root writes anywhere,
 # so they are made immutable (chattr +i, which stops root too on ext4): an immutable
 # folder takes no new file, an immutable file no write. Unlocked and removed again by
-# locked_folders_remove, which the caller also runs first, for an aborted run's leftovers.
+# locked_folders_remove, which locked_folders_make also runs first, for an aborted run's
+# leftovers.
 #
 #   locked_folders_make <work folder> <gen_loudmark.dll>
 #   locked_folders_remove <work folder>

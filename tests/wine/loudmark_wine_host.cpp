@@ -32,10 +32,6 @@
 
 namespace {
 
-constexpr char SETTINGS_AFTER_DEFAULTS[] =
-    "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
-    "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
-
 HWND sideWindow = nullptr;  // the host's second window: "another program" holding hotkeys
 
 using ScenarioKit::check;
@@ -44,6 +40,7 @@ using ScenarioKit::freshFolder;
 using ScenarioKit::loadPlugin;
 using ScenarioKit::Plugin;
 using ScenarioKit::scenario;
+using ScenarioKit::SETTINGS_AFTER_DEFAULTS;
 using ScenarioKit::song;
 using ScenarioKit::unloaded;
 
@@ -137,7 +134,7 @@ void settingsThatSayDisabled() {
     check(!trayIconPresent(), "no tray icon");
     check(!hotkeyTaken(MOD_CONTROL, VK_UP) && !hotkeyTaken(MOD_CONTROL, VK_DOWN), "no hotkeys");
     MessagePump::forMs(1300);
-    checkEqual(HostPlayer::countRequests(104), 0, "no tracker asking the playing host anything for 1.3 s");
+    checkEqual(HostPlayer::countRequests(HostProtocol::IPC_ISPLAYING), 0, "no tracker asking the playing host anything for 1.3 s");
 
     plugin.record->quit();
     checkEqual(HostFiles::read(folder + "\\plugin.ini"),
@@ -341,7 +338,7 @@ void chainedOverThenReloaded() {
     SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     SendMessageA(host, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP);
     MessagePump::forMs(1300);
-    check(volumeDownCommands() == 0 && !trayIconPresent() && HostPlayer::countRequests(104) == 0,
+    check(volumeDownCommands() == 0 && !trayIconPresent() && HostPlayer::countRequests(HostProtocol::IPC_ISPLAYING) == 0,
           "after quit nothing is acted on: no steps, no icon, no ticks");
 
     // The host loads the plug-in again: the same module, still in the chain.
@@ -358,7 +355,7 @@ void chainedOverThenReloaded() {
           "init does not put our procedure in the chain a second time");
     check(trayIconPresent(), "the icon is back");
     check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "the hotkeys are registered again");
-    check(MessagePump::until([] { return HostPlayer::countRequests(104) > 0; }, 1500), "the tracker ticks again");
+    check(MessagePump::until([] { return HostPlayer::countRequests(HostProtocol::IPC_ISPLAYING) > 0; }, 1500), "the tracker ticks again");
     holdCtrl(true, true);
     SendMessageA(host, WM_HOTKEY, HOTKEY_DOWN, MAKELPARAM(MOD_CONTROL, VK_DOWN));
     releaseCtrl();

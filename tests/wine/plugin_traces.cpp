@@ -48,7 +48,7 @@ bool tipPassed(const std::string& tip) {
     return false;
 }
 
-int volumeDownCommands() { return HostPlayer::count(WM_COMMAND, VOLUME_DOWN_COMMAND, 0); }
+int volumeDownCommands() { return HostPlayer::count(WM_COMMAND, HostProtocol::WINAMP_VOLUMEDOWN, 0); }
 
 void hostGoesOnAfterUnload(DWORD ms) {
     using ScenarioKit::check;
@@ -73,7 +73,7 @@ void hostGoesOnAfterUnload(DWORD ms) {
     checkEqual(HostPlayer::count(WM_TIMER, MAIN_TIMER_ID, 0), rounds,
                "no timer of the plug-in still fires: the host saw only the posted ticks");
     checkEqual(HostPlayer::countMessages(WM_HOTKEY, HOTKEY_DOWN), rounds, "every hotkey message reached the host");
-    check(HostPlayer::countRequests(104) == 0 && volumeDownCommands() == 0, "and nothing acted on them");
+    check(HostPlayer::countRequests(HostProtocol::IPC_ISPLAYING) == 0 && volumeDownCommands() == 0, "and nothing acted on them");
     check(!trayIconPresent(), "no icon came back");
 }
 

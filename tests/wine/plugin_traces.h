@@ -14,7 +14,6 @@ constexpr UINT TRAY_CALLBACK = WM_USER + 27;
 constexpr WPARAM HOTKEY_UP = 1999;
 constexpr WPARAM HOTKEY_DOWN = 1998;
 constexpr WPARAM MAIN_TIMER_ID = 1998;  // the first identifier the tracker tries
-constexpr UINT VOLUME_DOWN_COMMAND = 40059;
 
 bool hookInstalled();
 bool trayIconPresent();

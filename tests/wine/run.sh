@@ -19,7 +19,6 @@ cmake --build --preset win64 -j2 >/dev/null
 . tests/wine/locked_folders.sh
 work=$build/wine-work
 mkdir -p "$work"
-locked_folders_remove "$work"
 
 wine_env_start "$build/wine-prefix"
 # Whatever happens, nothing immutable is left behind.
@@ -27,15 +26,9 @@ trap 'locked_folders_remove "$work"; wine_env_stop' EXIT
 locked_folders_make "$work" "$build/gen_loudmark.dll"
 
 log=$build/wine-host.log
-set +e
-# The stand-in winmm.dll beside the host program replaces Wine's own for the process.
-# Into a file, not a pipe: the helper processes Wine starts inherit the output and
-# outlive the host, which would hold a pipe open.
-WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=" timeout 300 \
-    "$wine" "$host_dir/loudmark_wine_host.exe" "$(windows_path "$build/gen_loudmark.dll")" \
-    "$(windows_path "$work")" "$@" >"$log" 2>&1
-status=$?
-set -e
+host_seconds=300
+wine_env_run_host "$wine" "$host_seconds" "$host_dir/loudmark_wine_host.exe" "$build/gen_loudmark.dll" "$work" \
+    "$log" "$@"
 cat "$log"
 
 # The profile-rules table the native suite asserts, confirmed against the real functions.
@@ -48,11 +41,6 @@ if [ $# -eq 0 ]; then
 fi
 
 echo "wine stage: $(( $(date +%s) - started )) s"
-# The host writes through the C runtime in text mode: CRLF line ends.
-summary=$(tail -n 1 "$log" | tr -d '\r')
-if ! [[ $summary =~ ^[0-9]+\ passed,\ [0-9]+\ failed$ ]]; then
-    echo "the host did not finish (exit status $status)"
-    exit 1
-fi
+wine_env_host_finished "$log" "$host_seconds"
 [ "$table_status" -eq 0 ] || { echo "the real profile functions disagree with the table"; exit 1; }
-exit "$status"
+exit "$host_status"

@@ -17,13 +17,15 @@ host_dir=$build/tests/wine
 scenarios=${1:-session-2x,session-5.9}
 started=$(date +%s)
 
+. tests/wine/wine_env.sh
+
 # Without these nothing 32-bit runs here: a failure, never a skip.
 binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
 missing=()
 [ -x /usr/bin/qemu-i386-static ] || missing+=("qemu-i386-static (package qemu-user-static)")
 { [ -r "$binfmt" ] && head -n 1 "$binfmt" | grep -qx enabled; } ||
     missing+=("i386 programs registered with binfmt_misc ($binfmt)")
-[ -x /usr/lib/wine/wine ] || missing+=("the 32-bit Wine loader /usr/lib/wine/wine (package wine32:i386)")
+[ -x "$wine32" ] || missing+=("the 32-bit Wine loader $wine32 (package wine32:i386)")
 if [ ${#missing[@]} -gt 0 ]; then
     echo "the 32-bit platform is not set up; missing:"
     printf '  %s\n' "${missing[@]}"
@@ -34,7 +36,6 @@ fi
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j2 >/dev/null
 
-. tests/wine/wine_env.sh
 work=$build/wine-work
 mkdir -p "$work"
 prefix_started=$(date +%s)
@@ -42,23 +43,13 @@ wine_env_start "$build/wine-prefix" 32
 prefix_seconds=$(( $(date +%s) - prefix_started ))
 
 log=$build/wine-host32.log
-set +e
-# The stand-in winmm.dll beside the host program replaces Wine's own for the process.
-# Into a file, not a pipe: Wine's helper processes inherit the output and outlive the host.
-WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=" timeout 480 \
-    "$wine32" "$host_dir/loudmark_wine_host.exe" "$(windows_path "$build/gen_loudmark.dll")" \
-    "$(windows_path "$work")" "$scenarios" >"$log" 2>&1
-status=$?
-set -e
+host_seconds=480
+wine_env_run_host "$wine32" "$host_seconds" "$host_dir/loudmark_wine_host.exe" "$build/gen_loudmark.dll" "$work" \
+    "$log" "$scenarios"
 # The host writes through the C runtime in text mode: CRLF line ends.
 tr -d '\r' <"$log"
 
 echo "win32 stage: $(( $(date +%s) - started )) s, of which the prefix and the display $prefix_seconds s"
-summary=$(tail -n 1 "$log" | tr -d '\r')
-if ! [[ $summary =~ ^([0-9]+)\ passed,\ [0-9]+\ failed$ ]]; then
-    [ "$status" -eq 124 ] && echo "the host was stopped after 480 s"
-    echo "the host did not finish (exit status $status)"
-    exit 1
-fi
-[ "${BASH_REMATCH[1]}" -gt 0 ] || { echo "the host ran no check"; exit 1; }
-exit "$status"
+wine_env_host_finished "$log" "$host_seconds"
+[ "$host_passed" -gt 0 ] || { echo "the host ran no check"; exit 1; }
+exit "$host_status"

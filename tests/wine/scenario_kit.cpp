@@ -64,6 +64,11 @@ void scenarioOnHost(const std::string& story) {
 int passed() { return passedCount; }
 int failed() { return failedCount; }
 
+bool startsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+
+std::string profileName() { return HostPlayer::profile().name; }
+bool fiveHost() { return HostPlayer::version() >= HostProtocol::FIRST_5X; }
+
 std::string freshFolder(const std::string& name) {
     CreateDirectoryA(workFolder.c_str(), nullptr);
     std::string folder = workFolder + "\\" + name;
@@ -179,7 +184,7 @@ void freshPlayer(const std::vector<HostPlayer::Entry>& playlist, bool repeat) {
     MessageBoxWatcher::clear();
 }
 
-int shortSongMs() { return HostPlayer::version() >= HostPlayer::VERSION_5 ? 1000 : 1500; }
+int shortSongMs() { return fiveHost() ? 1000 : 1500; }
 
 bool waitForVolumesSet(size_t n, DWORD timeoutMs) {
     return MessagePump::until([n] { return HostPlayer::volumesSet().size() >= n; }, timeoutMs);

@@ -25,6 +25,20 @@ void scenario(const char* title);
 void scenarioOnHost(const std::string& story);  // titled with the host profile's label
 int passed();
 int failed();
+bool startsWith(const std::string& text, const std::string& start);
+
+// ---------------------------------------------------------------------------
+// The host of the moment, and the files the plug-in writes
+
+std::string profileName();  // as scenario names end: "2x", "5.9"
+bool fiveHost();            // a 5.x host: it announces starts and its slider answers -666
+
+// The first line of both of the plug-in's files.
+constexpr char SECTION[] = "[Tamsel Loudmark]\r\n";
+// plugin.ini as quit writes it after a start with no settings file.
+constexpr char SETTINGS_AFTER_DEFAULTS[] =
+    "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
+    "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
 
 // ---------------------------------------------------------------------------
 // Files

@@ -15,25 +15,16 @@ namespace {
 
 using namespace ScenarioKit;
 
-constexpr char SECTION[] = "[Tamsel Loudmark]\r\n";
 // What tests/wine/run.sh puts beside the module in locked\replay-5.9.
 constexpr char ORIGINAL_RECORDS[] = "\"old.mp3[5]\"=300\r\n";
 constexpr char SETTINGS_FROM_ORIGINAL[] =
     "[Tamsel Loudmark]\r\n\"TrimTo\"=2\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"Hotkey\"=1\r\n"
     "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
-constexpr char DEFAULT_SETTINGS[] =
-    "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=-1\r\n\"Hotkey\"=1\r\n"
-    "\"UpMod\"=3\r\n\"UpKey\"=38\r\n\"DownMod\"=3\r\n\"DownKey\"=40\r\n";
-
-bool fiveHost() { return HostPlayer::version() >= HostPlayer::VERSION_5; }
-
-std::string profileName() { return HostPlayer::profile().name; }
-
 int volumeQueries() {
     int n = 0;
     for (const HostPlayer::Received& r : HostPlayer::received()) {
-        n += r.message == WM_USER && r.lParam == HostPlayer::IPC_SETVOLUME &&
-             static_cast<int>(r.wParam) == HostPlayer::VOLUME_QUERY;
+        n += r.message == WM_USER && r.lParam == HostProtocol::IPC_SETVOLUME &&
+             static_cast<int>(r.wParam) == HostProtocol::VOLUME_QUERY;
     }
     return n;
 }
@@ -85,7 +76,7 @@ void playlistPlayedTwice() {
         checkEqual(volumeQueries(), 0, "a 2.x host is never sent -666 (it would set the volume to 102)");
     }
     quitAndUnload(plugin);
-    checkEqual(HostFiles::read(data + "\\plugin.ini"), five ? SETTINGS_FROM_ORIGINAL : DEFAULT_SETTINGS,
+    checkEqual(HostFiles::read(data + "\\plugin.ini"), five ? SETTINGS_FROM_ORIGINAL : SETTINGS_AFTER_DEFAULTS,
                "quit saved the settings there too");
     if (five) check(!HostFiles::exists(appData + "\\Loudmark"), "%APPDATA% is left alone");
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "../common/config_dialog_controls.h"
 #include "dialog_driver.h"
 #include "host_files.h"
 #include "host_player.h"
@@ -24,6 +25,9 @@ namespace {
 
 using namespace ScenarioKit;
 using namespace PluginTraces;
+using ConfigDialogTable::BAND_18;
+using ConfigDialogTable::CLEAN;
+using ConfigDialogTable::WIN95;
 
 // Where a host finds the record's fields: an int, then six pointers.
 #ifdef _WIN64
@@ -36,8 +40,6 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the tray record a 32-bit plug-in p
 #endif
 
 constexpr int SONG_MS = 2500;
-constexpr int BAND_18 = 1041, CLEAN = 1601, WIN95 = 1048;
-constexpr char SECTION[] = "[Tamsel Loudmark]\r\n";
 constexpr char RECORDS_A_C[] = "\"a.mp3[1000]\"=225\r\n\"c.mp3[3000]\"=295\r\n";
 constexpr char SETTINGS_AFTER_OK[] =
     "[Tamsel Loudmark]\r\n\"Enabled\"=1\r\n\"Trim\"=0\r\n\"TrimTo\"=2\r\n\"Hotkey\"=1\r\n"
@@ -50,6 +52,16 @@ struct Loaded {
     void (*config)() = nullptr;
     void (*quit)() = nullptr;
 };
+
+// The player's compiler keeps the stack 4-byte aligned: in the 32-bit build every call
+// into the plug-in comes with it at 4 (mod 16). The 64-bit build has nothing to check.
+void checkCalledMisaligned(const std::string& what) {
+#ifndef _WIN64
+    checkEqual(MisalignedCall::lastRemainder(), 4, what + " was called with the stack at 4 (mod 16)");
+#else
+    (void)what;
+#endif
+}
 
 template <typename T>
 T fieldAt(const BYTE* record, size_t offset) {
@@ -83,9 +95,7 @@ Loaded loadAndReadRecord(const std::string& path) {
     check(getPlugin != nullptr, "it exports winampGetGeneralPurposePlugin");
     if (getPlugin == nullptr) return loaded;
     BYTE* record = reinterpret_cast<BYTE*>(MisalignedCall::call(getPlugin));
-#ifndef _WIN64
-    checkEqual(MisalignedCall::lastRemainder(), 4, "the export was called with the stack at 4 (mod 16)");
-#endif
+    checkCalledMisaligned("the export");
     check(record != nullptr && insideImage(loaded.module, record), "it answers a record inside the module");
     if (record == nullptr) return loaded;
     checkEqual(fieldAt<int>(record, 0), 0x10, "the version at offset 0 is 0x10");
@@ -195,9 +205,7 @@ void cleanInTheDialog(void (*config)(), const std::string& database) {
         [](HWND dialog) { DialogDriver::click(dialog, IDOK); },
     };
     const DialogDriver::Outcome outcome = DialogDriver::run(listener, [config] { MisalignedCall::call(config); });
-#ifndef _WIN64
-    checkEqual(MisalignedCall::lastRemainder(), 4, "config was called with the stack at 4 (mod 16)");
-#endif
+    checkCalledMisaligned("config");
     check(outcome.dialog != nullptr && outcome.stepsRun == listener.steps.size() && !outcome.closedByDriver,
           "config opened the dialog, the listener clicked through it, OK closed it");
     check(outcome.boxes.size() == 1 && outcome.boxes[0].caption == "Done" &&
@@ -211,7 +219,7 @@ void cleanInTheDialog(void (*config)(), const std::string& database) {
 
 void wholeSession() {
     scenarioOnHost("the built DLL for a whole session, every call into it with the stack at 4 (mod 16)");
-    const std::string folder = freshFolder("session-" + std::string(HostPlayer::profile().name));
+    const std::string folder = freshFolder("session-" + profileName());
     const std::string path = folder + "\\gen_loudmark.dll";
     const std::string database = folder + "\\volume.ini";
     CopyFileA(builtDll.c_str(), path.c_str(), FALSE);
@@ -224,9 +232,7 @@ void wholeSession() {
     check(TraySpy::watch(plugin.module), "the module's tray calls can be watched");
     TraySpy::clear();
     checkEqual(MisalignedCall::call(plugin.init), 0, "init answers 0");
-#ifndef _WIN64
-    checkEqual(MisalignedCall::lastRemainder(), 4, "init was called with the stack at 4 (mod 16)");
-#endif
+    checkCalledMisaligned("init");
     const char* description = fieldAt<const char*>(plugin.record, DESCRIPTION_AT);
     checkEqual(description ? description : "(null)", "Tamsel Loudmark Plug-In v0.5 (gen_loudmark.dll)",
                "the description names the module");
@@ -240,9 +246,7 @@ void wholeSession() {
     cleanInTheDialog(plugin.config, database);
 
     MisalignedCall::call(plugin.quit);
-#ifndef _WIN64
-    checkEqual(MisalignedCall::lastRemainder(), 4, "quit was called with the stack at 4 (mod 16)");
-#endif
+    checkCalledMisaligned("quit");
     check(!hookInstalled(), "quit gives the host its own window procedure back");
     const auto& calls = TraySpy::calls();
     check(!calls.empty() && notifiedAs(calls.back(), NIM_DELETE) && !trayIconPresent(), "quit deleted the icon");

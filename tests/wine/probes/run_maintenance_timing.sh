@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Times the fast maintenance pass (and, at small sizes, the per-key one) under wine64
 # against real files. Usage: run_maintenance_timing.sh [songs...]   (default 1000 5000 10000 20000 100000)
 # The per-key pass is quadratic: it runs only up to LITERAL_UP_TO songs (default 20000).
@@ -7,16 +7,13 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 src="$here/../../../src"
 out=${PROBE_BUILD:-/tmp/loudmark-probes}
-export WINEPREFIX=${WINEPREFIX:-/tmp/wineprefix-files} WINEDEBUG=-all
-wine=/usr/lib/wine/wine64
+. "$here/../wine_env.sh"
 mkdir -p "$out"
 # The core and the adapters under it: all the pass needs.
 x86_64-w64-mingw32-g++ -std=c++17 -O2 -static -I"$src" "$here/maintenance_timing_probe.cpp" \
     "$src"/memory/*.cpp "$src"/adapters/*.cpp \
     -lwinmm -o "$out/maintenance_timing_probe.exe"
-# A new prefix's 32-bit half would take a minute of emulation and is never used here:
-# an unknown processor model stops the emulator at once (tests/wine/wine_env.sh).
-[ -d "$WINEPREFIX/drive_c" ] || QEMU_CPU=none-wanted WINEDLLOVERRIDES="mscoree,mshtml=" $wine cmd /c exit >/dev/null 2>&1 || true
+wine_env_console "${WINEPREFIX:-/tmp/wineprefix-files}"
 
 sizes=${*:-1000 5000 10000 20000 100000}
 literal_up_to=${LITERAL_UP_TO:-20000}

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds and runs the probes that check our simulated platform and the maintenance
 # pass's shortcuts against the real profile and file functions under wine64.
 # Usage: tests/wine/probes/run_probes.sh  (mingw-w64 and wine64 installed)
@@ -6,19 +6,18 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 src="$here/../../../src"
 out=${PROBE_BUILD:-/tmp/loudmark-probes}
-export WINEPREFIX=${WINEPREFIX:-/tmp/wineprefix-files} WINEDEBUG=-all
-wine=/usr/lib/wine/wine64
+. "$here/../wine_env.sh"
 cxx="x86_64-w64-mingw32-g++ -std=c++17 -O1 -static -I$src"
 mkdir -p "$out"
-# A new prefix's 32-bit half would take a minute of emulation and is never used here:
-# an unknown processor model stops the emulator at once (tests/wine/wine_env.sh).
-[ -d "$WINEPREFIX/drive_c" ] || QEMU_CPU=none-wanted $wine cmd /c exit >/dev/null 2>&1 || true
+wine_env_console "${WINEPREFIX:-/tmp/wineprefix-files}"
 
 $cxx "$here/profile_table_probe.cpp" -o "$out/profile_table_probe.exe"
-$cxx "$here/record_index_probe.cpp" "$src/memory/database_maintenance_index.cpp" -o "$out/record_index_probe.exe"
+# The core and the adapters under it, as run_maintenance_timing.sh links them: whatever
+# the index and the size query lean on today.
+core=("$src"/memory/*.cpp "$src"/adapters/*.cpp -lwinmm)
+$cxx "$here/record_index_probe.cpp" "${core[@]}" -o "$out/record_index_probe.exe"
 $cxx "$here/file_functions_probe.cpp" -o "$out/file_functions_probe.exe"
-$cxx "$here/file_size_query_probe.cpp" "$src/memory/database_maintenance_size.cpp" "$src/memory/song_key.cpp" \
-    "$src/common/bounded_text.cpp" -o "$out/file_size_query_probe.exe"
+$cxx "$here/file_size_query_probe.cpp" "${core[@]}" -o "$out/file_size_query_probe.exe"
 
 # The playlist entries of every kind, laid out on the Linux side.
 d="$WINEPREFIX/drive_c/loudmark-size-probe"
