@@ -7,6 +7,7 @@
 #include "player/simulated_player.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdint>
 
@@ -164,6 +165,29 @@ void removeEntry(int index) {
         model.state = State::Stopped;
         model.current = std::min(model.current, std::max(0, static_cast<int>(model.playlist.size()) - 1));
     }
+}
+
+void sortByFileName() {
+    Announcer announcer;
+    catchUp(clockMs());
+    auto nameOf = [](const Entry& entry) {
+        std::string name = entry.path.substr(entry.path.rfind('\\') + 1);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return name;
+    };
+    std::vector<int> order(model.playlist.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return nameOf(model.playlist[static_cast<size_t>(a)]) < nameOf(model.playlist[static_cast<size_t>(b)]);
+    });
+    std::vector<Entry> sorted;
+    int current = model.current;
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(model.playlist[static_cast<size_t>(order[i])]);
+        if (order[i] == model.current) current = static_cast<int>(i);
+    }
+    model.playlist = sorted;
+    model.current = current;
 }
 
 int length() { return static_cast<int>(model.playlist.size()); }

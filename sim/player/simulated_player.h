@@ -47,6 +47,10 @@ HWND window();
 void setPlaylist(const std::vector<Entry>& entries);
 void insertEntry(int index, const Entry& entry);
 void removeEntry(int index);
+// The listener sorts the playlist by file name (the part after the last backslash,
+// letter case ignored; entries of one name keep their order). The playing song plays on
+// wherever it lands.
+void sortByFileName();
 int length();
 int position();  // the current entry's index
 

@@ -49,18 +49,30 @@ void scheduleEndOfSong() {
     arm(sensible ? static_cast<UINT>(intervalMs) : POLL_INTERVAL_MS);
 }
 
-// A song the host has no path for (its playlist shrank, or answered nonsense) keeps the
-// volume it has: there is nothing to look up.
-void applyVolumeFor(int position) {
-    char path[SONG_KEY_CAPACITY];
+// The path that stands at `position` now, copied into `path`; false when the host has
+// none there, or it is too long to keep.
+bool pathAt(int position, char* path, size_t capacity) {
     const char* hostPath = HostLink::getPlaylistFile(position);
-    if (hostPath == nullptr) return;
-    // A path too long to copy names no file the platform could open anyway.
-    SongKey key = BoundedText::copy(path, sizeof path, hostPath) ? SongKey::forPlaylistEntry(position, path)
-                                                                 : SongKey::fromPath(hostPath);
+    return hostPath != nullptr && BoundedText::copy(path, capacity, hostPath);
+}
+
+// Sets the volume for the song that starts at `position` and follows it from now on. A
+// song the host has no path for keeps the volume it has: there is nothing to look up,
+// and nothing will be recorded for it.
+void followNewSong(int position) {
+    PlayingSong& playing = state.playing;
+    playing.endUnknown = false;
+    playing.known = pathAt(position, playing.path, sizeof playing.path);
+    if (!playing.known) {
+        // A path too long to copy names no file the platform could open anyway.
+        playing.key = SongKey::fromPath(HostLink::getPlaylistFile(position));
+    } else {
+        playing.key = SongKey::forPlaylistEntry(position, playing.path);
+    }
+    if (!playing.known && !playing.key.storable) return;
     // A record still waiting to be written is newer than the file's.
     int record = VolumeDatabase::NO_RECORD;
-    if (!PendingRecords::find(key, &record)) record = VolumeDatabase::read(key, SettingsStore::databasePath);
+    if (!PendingRecords::find(playing.key, &record)) record = VolumeDatabase::read(playing.key, SettingsStore::databasePath);
     int volume = VolumeDatabase::volumeToApply(record, state.referenceVolume);
     // A hand-edited record can ask for anything; the host only understands 0..255.
     HostLink::setVolume(VolumeDatabase::clampToHostScale(volume));
@@ -75,33 +87,51 @@ bool worthRecording(int endVolume) {
 
 void pickUpFirstSong(int newPosition) {
     state.lastPosition = newPosition;
-    applyVolumeFor(newPosition);
+    followNewSong(newPosition);
     scheduleEndOfSong();
     announceNewSong();
     PendingRecords::flush(SettingsStore::databasePath);
 }
 
 void changeSong(int newPosition) {
-    // The ended song is whatever entry now stands at its old position; a path that is
-    // gone, or too long to keep, records nothing rather than something wrong.
-    char endedPath[SONG_KEY_CAPACITY];
-    int endedPosition = state.lastPosition;
-    const char* hostPath = HostLink::getPlaylistFile(endedPosition);
-    bool haveEndedPath = hostPath != nullptr && BoundedText::copy(endedPath, sizeof endedPath, hostPath);
+    // The ended song is the one we followed since it started, wherever the listener has
+    // moved its entry since. Its key was taken then; the volume it ended at is now's,
+    // unless we were off while the host moved on.
+    PlayingSong ended = state.playing;
+    bool recordable = ended.known && !ended.endUnknown;
 
     state.lastPosition = newPosition;
     int endVolume = HostLink::readCurrentVolume();  // before the new song's volume is set
-    applyVolumeFor(newPosition);
+    followNewSong(newPosition);
     scheduleEndOfSong();
     announceNewSong();
 
     // Older records first, so that a newer one for the same song wins.
     PendingRecords::flush(SettingsStore::databasePath);
-    if (!haveEndedPath || !worthRecording(endVolume)) return;
-    SongKey key = SongKey::forPlaylistEntry(endedPosition, endedPath);
+    if (!recordable || !worthRecording(endVolume)) return;
     // A write the file refuses now (held open elsewhere) is tried again later.
-    PendingRecords::write(key, VolumeDatabase::storedValueFor(endVolume, state.referenceVolume),
+    PendingRecords::write(ended.key, VolumeDatabase::storedValueFor(endVolume, state.referenceVolume),
                           SettingsStore::databasePath);
+}
+
+// Byte for byte: the host gives an entry's path the same way every time.
+bool samePath(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// Whether the entry at `newPosition` is another song than the one we follow. Entries
+// inserted, removed or sorted around the playing song move its index but not its file;
+// without a path to compare, the index decides.
+bool anotherSong(int newPosition) {
+    char path[SONG_KEY_CAPACITY];
+    if (state.playing.known && pathAt(newPosition, path, sizeof path)) {
+        return !samePath(path, state.playing.path);
+    }
+    return newPosition != state.lastPosition;
 }
 
 void tick(bool announced) {
@@ -112,17 +142,19 @@ void tick(bool announced) {
         return;
     }
     int newPosition = HostLink::getPlaylistPosition();
-    if (newPosition == state.lastPosition) {
-        // Announced with no change of entry: the host started the same song again, so
-        // its end has moved. Otherwise the interval stays as it is.
+    if (state.lastPosition == -1) {
+        pickUpFirstSong(newPosition);
+        return;
+    }
+    if (!anotherSong(newPosition)) {
+        // The same song, perhaps at another index now. Announced, the host started it
+        // again, so its end has moved; otherwise the interval stays as it is.
+        state.lastPosition = newPosition;
+        state.playing.endUnknown = false;
         if (announced) scheduleEndOfSong();
         return;
     }
-    if (state.lastPosition == -1) {
-        pickUpFirstSong(newPosition);
-    } else {
-        changeSong(newPosition);
-    }
+    changeSong(newPosition);
 }
 
 }  // namespace
@@ -130,6 +162,9 @@ void tick(bool announced) {
 void start() {
     HWND window = HostLink::window();
     state.startPending = false;
+    // Turned on again: the host may have moved on while we were off, and then the song we
+    // followed ended at a volume we never saw.
+    if (state.lastPosition != -1) state.playing.endUnknown = true;
     if (state.startMessage == 0) state.startMessage = RegisterWindowMessageA(START_MESSAGE_NAME);
     for (UINT_PTR id = FIRST_TIMER_ID; id < FIRST_TIMER_ID + TIMER_ID_SEARCH_LIMIT; ++id) {
         if (SetTimer(window, id, POLL_INTERVAL_MS, nullptr) != 0) {
@@ -163,6 +198,7 @@ void onAnnouncedStart() { tick(true); }
 
 void resync() {
     state.lastPosition = -1;
+    state.playing = PlayingSong();
     state.startPending = false;
     arm(POLL_INTERVAL_MS);
 }

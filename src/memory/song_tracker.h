@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "memory/song_key.h"
+
 namespace SongTracker {
 
 constexpr int DEFAULT_REFERENCE_VOLUME = 130;
@@ -16,12 +18,22 @@ constexpr UINT TIMER_ID_SEARCH_LIMIT = 64;
 // The message we post ourselves when the host announces a start.
 constexpr char START_MESSAGE_NAME[] = "Loudmark song started";
 
+// The song being followed, as it was when it started: its record goes under this key
+// whatever the listener does to the playlist meanwhile.
+struct PlayingSong {
+    bool known = false;           // false: no path was there to take
+    bool endUnknown = false;      // we were off while the host played on
+    char path[SONG_KEY_CAPACITY] = "";  // as the host's ANSI request gave it
+    SongKey key = {};
+};
+
 struct State {
     int referenceVolume = DEFAULT_REFERENCE_VOLUME;
     int lastPosition = -1;  // playlist index of the song being followed; -1 none
     UINT_PTR timerId = 0;   // MainTimer's identifier once start() found one
     UINT startMessage = 0;  // registered START_MESSAGE_NAME; 0 when unknown
     bool startPending = false;  // posted, not yet acted on
+    PlayingSong playing;
 };
 extern State state;
 

@@ -59,6 +59,9 @@ struct Model {
     std::vector<int> playlist;           // indices into the files
     int reference = 130;
     int lastPosition = -1;
+    // The song followed since it started: its path, and its key as it was then.
+    std::string playingPath;
+    std::string playingKey;
 
     static bool inBand(int choice, int value) {
         int lower = 98, upper = 162;
@@ -145,24 +148,32 @@ protected:
         requestsBefore = player::requests().size();
         if (!player::playing()) return;
         int position = player::position();
-        if (position == model.lastPosition) return;
+        const SongFile& now = files[model.playlist[position]];
+        // Another song is another file, wherever it stands: the same file at another
+        // index (entries inserted or removed above it) sets nothing and records nothing.
+        bool first = model.lastPosition == -1;
+        if (!first && now.path == model.playingPath) {
+            model.lastPosition = position;
+            return;
+        }
         expected.change = true;
 
-        int ended = model.lastPosition;
+        std::string endedKey = model.playingKey;
         model.lastPosition = position;
+        model.playingPath = now.path;
+        model.playingKey = keyOf(model.playlist[position]);
         int endVolume = player::volume();
         // The new song's volume comes from its record as it stands before the ended
         // song's record is written.
-        auto record = model.records.find(keyOf(model.playlist[position]));
+        auto record = model.records.find(model.playingKey);
         int volume = record == model.records.end() ? model.reference : record->second + model.reference - 255;
         expected.volumeExpected = true;
         expected.volume = volume < 0 ? 0 : volume > 255 ? 255 : volume;
-        if (ended == -1) return;
+        if (first) return;
         ++figures.songChanges;
-        if (ended >= static_cast<int>(model.playlist.size())) return;  // no entry there any more
         if (endVolume == model.reference) return;
         if (settings.trim && Model::inBand(settings.trimTo, endVolume)) return;
-        model.records[keyOf(model.playlist[ended])] = endVolume - model.reference + 255;
+        model.records[endedKey] = endVolume - model.reference + 255;
         ++figures.recordsWritten;
     }
 
@@ -282,6 +293,7 @@ protected:
             sim::trayMouse(player::window(), TRAY_ICON_ID, WM_LBUTTONDBLCLK);
         } else if (roll < 82) {
             model.lastPosition = -1;  // the right click starts the tracker over
+            model.playingPath.clear();
             sim::trayMouse(player::window(), TRAY_ICON_ID, WM_RBUTTONUP);
         } else if (roll < 84) {
             const int choices[] = {-1, 1, 2, 3, 5};

@@ -1,5 +1,6 @@
 #include "host_player.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace HostPlayer {
@@ -195,6 +196,32 @@ void setPlaylist(const std::vector<Entry>& entries) {
     isPlaying = false;
 }
 void setRepeat(bool on) { repeat = on; }
+
+void insertEntry(int index, const Entry& entry) {
+    if (index < 0 || index > static_cast<int>(playlist.size())) return;
+    playlist.insert(playlist.begin() + index, entry);
+    if (index <= position_ && playlist.size() > 1) ++position_;
+}
+
+void sortByFileName() {
+    auto nameOf = [](const Entry& entry) {
+        std::wstring name = entry.path.substr(entry.path.rfind(L'\\') + 1);
+        CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
+        return name;
+    };
+    std::vector<size_t> order(playlist.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return nameOf(playlist[a]) < nameOf(playlist[b]); });
+    std::vector<Entry> sorted;
+    int playingNow = position_;
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(playlist[order[i]]);
+        if (static_cast<int>(order[i]) == position_) playingNow = static_cast<int>(i);
+    }
+    playlist = sorted;
+    position_ = playingNow;
+}
 void play(int index) {
     position_ = index;
     songStartedAt = GetTickCount();

@@ -7,6 +7,7 @@ namespace ProfileScenarios {
 // song_change_scenarios.cpp
 void playlistPlayedTwice();  // the module folder locked: the records land elsewhere
 void jumpInMidSong();
+void playlistEditedWhilePlaying();  // insert and sort around the playing song, off and on
 
 // unicode_host_scenarios.cpp (5.9 only)
 void titleOutsideCodePage();

@@ -2,6 +2,8 @@
 // own timer) and the 5.9 host (announced by the host at every start).
 #include <windows.h>
 
+#include "../common/config_dialog_controls.h"
+#include "dialog_driver.h"
 #include "host_files.h"
 #include "host_player.h"
 #include "message_box_watcher.h"
@@ -134,6 +136,59 @@ void jumpInMidSong() {
         checkEqual(static_cast<long long>(HostPlayer::volumesSet().size()), 2, "a restart of b.mp3 sets no volume");
         checkEqual(HostFiles::read(database), after, "and records nothing");
     }
+    quitAndUnload(plugin);
+    HostPlayer::stop();
+}
+
+// The listener edits the playlist around the playing song, and turns Loudmark off and
+// on while the player goes on: every record lands under the song that played.
+void playlistEditedWhilePlaying() {
+    scenarioOnHost("entries inserted and sorted around the playing song, Loudmark off and on: each record under "
+                   "the song that played");
+    const std::string folder = freshFolder("edits-" + profileName());
+    const std::string database = folder + "\\volume.ini";
+    HostFiles::write(database, std::string(SECTION) + "\"a.mp3[1000]\"=200\r\n");
+    const int ms = 3000;
+    freshPlayer({{song("a.mp3", 1000), ms}, {song("b.mp3", 2000), ms}, {song("c.mp3", 3000), ms},
+                 {song("d.mp3", 4000), ms}},
+                false);
+    Plugin plugin = loadPlugin(folder);
+    if (plugin.record == nullptr) return;
+    plugin.record->init();
+    auto recordOf = [&](const char* key) {
+        return static_cast<long long>(static_cast<int>(GetPrivateProfileIntA("Tamsel Loudmark", key, -1, database.c_str())));
+    };
+
+    HostPlayer::play(1);  // b.mp3
+    check(waitForVolumesSet(1, 2500), "b.mp3 is picked up");
+    HostPlayer::setVolume(100);
+    HostPlayer::insertEntry(0, {song("new.mp3", 5000), ms});  // b.mp3 moves to 2, a.mp3 to 1
+    check(waitForVolumesSet(2, 6000), "c.mp3 starts after b.mp3");
+    checkEqual(recordOf("\"b.mp3[2000]\""), 225, "b.mp3 recorded at the 100 it ended with");
+    checkEqual(recordOf("\"a.mp3[1000]\""), 200, "a.mp3, now at b's old index, untouched");
+
+    HostPlayer::setVolume(90);
+    HostPlayer::sortByFileName();  // a, b, c, d, new: c.mp3 moves from 3 to 2
+    check(waitForVolumesSet(3, 6000), "d.mp3 starts after c.mp3");
+    checkEqual(recordOf("\"c.mp3[3000]\""), 215, "c.mp3 recorded at 90 after the sort");
+    checkEqual(recordOf("\"b.mp3[2000]\""), 225, "b.mp3 left as it was");
+
+    // Loudmark off while d.mp3 ends and new.mp3 starts, then on again.
+    HostPlayer::setVolume(170);
+    auto toggle = [&] {
+        DialogDriver::Session listener;
+        listener.caption = "Configure Loudmark";
+        listener.idleTicksAtEnd = 5;
+        listener.steps = {[](HWND dialog) { DialogDriver::click(dialog, ConfigDialogTable::ENABLE); },
+                          [](HWND dialog) { DialogDriver::click(dialog, IDOK); }};
+        PluginRecordView* record = plugin.record;
+        DialogDriver::run(listener, [record] { record->config(); });
+    };
+    toggle();
+    MessagePump::until([] { return HostPlayer::position() == 4; }, 6000);
+    toggle();
+    check(waitForVolumesSet(4, 3000), "new.mp3 is picked up once Loudmark is back");
+    checkEqual(recordOf("\"d.mp3[4000]\""), -1, "d.mp3 ended unseen: nothing recorded for it");
     quitAndUnload(plugin);
     HostPlayer::stop();
 }
