@@ -48,6 +48,11 @@ void resetRegistry();
 void resetTray();
 void resetModules();
 void resetSystemModules();
+// The Windows version played (system_modules.cpp).
+bool playingWindows95();
+bool playingWindowsNT4();
+bool sectionListingsCut();  // every version before 7
+bool profileEncodingsAsWine();
 // Threads: true when `handle` was one of ours (and is now closed).
 bool closeThreadHandle(HANDLE handle);
 void resetThreads();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "code_page.h"
+#include "core_internal.h"
 #include "files_internal.h"
 
 namespace {
@@ -26,6 +27,12 @@ constexpr size_t LONGEST_PROFILE_PATH = 259;
 // GetPrivateProfileIntA reads the value into a buffer of this many characters first.
 constexpr size_t INT_TEXT_CAPACITY = 30;
 constexpr char BOM[] = "\xEF\xBB\xBF";
+// GetPrivateProfileSection's reference: "In earlier Windows versions, the maximum profile
+// section size is 32,767 characters. Windows 7 and newer versions don't have this
+// limitation." (and for Windows 95: "The maximum buffer size is 32,767 characters").
+// Where exactly the listing stops is not documented; we stop after the last whole line
+// that fits.
+constexpr size_t LONGEST_LISTING_BEFORE_7 = 32767;
 
 bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -106,7 +113,8 @@ struct Section {
 
 struct Profile {
     bool exists = false;
-    bool utf8 = false;  // began with a byte-order mark
+    bool utf8 = false;   // began with a byte-order mark the platform reads: held as UTF-8
+    bool utf16 = false;  // and written back as UTF-16LE
     std::vector<Section> sections;
 
     // Texts passed in by the caller, in the file's encoding.
@@ -114,13 +122,63 @@ struct Profile {
     string toCaller(string_view text) const { return utf8 ? utf8ToAnsi(text) : string(text); }
 };
 
+// A UTF-8 mark is recognised by Wine only: on Windows, "when the BOM and the first
+// section header share line 1, that section cannot be read, and the rest of the file is
+// read as ANSI" (observed on Windows 10 and 11 by the IniFileFormatReverseEngineering
+// project, WelliSolutions). A UTF-16LE file is read, and written back in UTF-16
+// (WritePrivateProfileString's reference: "If the file was created using Unicode
+// characters, the function writes Unicode characters to the file"), by Windows 2000 and
+// later and by Wine, but not by NT 4 or 9x.
+bool readsUtf8Mark() { return sim::core::profileEncodingsAsWine(); }
+bool readsUtf16() {
+    return sim::core::profileEncodingsAsWine() || (!sim::core::playingWindows95() && !sim::core::playingWindowsNT4());
+}
+
+string utf16ToUtf8(string_view bytes) {
+    string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+            uint32_t low = static_cast<unsigned char>(bytes[i + 2]) | static_cast<unsigned char>(bytes[i + 3]) << 8;
+            if (low >= 0xDC00 && low < 0xE000) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        sim::codepage::appendUtf8(&out, unit);
+    }
+    return out;
+}
+
+string utf8ToUtf16(string_view text) {
+    string out = "\xFF\xFE";
+    auto unit = [&out](uint32_t u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    for (size_t pos = 0; pos < text.size();) {
+        uint32_t code = sim::codepage::nextUtf8(text, &pos);
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    return out;
+}
+
 Profile parse(string_view bytes) {
     Profile profile;
     profile.exists = true;
     string decoded;
-    if (bytes.substr(0, 3) == BOM) {
+    if (bytes.substr(0, 3) == BOM && readsUtf8Mark()) {
         profile.utf8 = true;
         decoded = sim::codepage::wellFormedUtf8(bytes.substr(3));
+        bytes = decoded;
+    } else if (bytes.substr(0, 2) == "\xFF\xFE" && readsUtf16()) {
+        profile.utf8 = profile.utf16 = true;
+        decoded = utf16ToUtf8(bytes.substr(2));
         bytes = decoded;
     }
     profile.sections.push_back(Section{string(), {}});
@@ -160,7 +218,7 @@ Profile parse(string_view bytes) {
 
 string serialize(const Profile& profile) {
     string out;
-    if (profile.utf8) out += BOM;
+    if (profile.utf8 && !profile.utf16) out += BOM;
     for (const Section& section : profile.sections) {
         if (!section.name.empty()) out += "[" + section.name + "]\r\n";
         for (const Key& key : section.keys) {
@@ -169,7 +227,7 @@ string serialize(const Profile& profile) {
             out += "\r\n";
         }
     }
-    return out;
+    return profile.utf16 ? utf8ToUtf16(out) : out;
 }
 
 Profile load(const char* path) {
@@ -356,6 +414,10 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
             if (key.hasValue) list += "=" + profile.toCaller(key.value);
             list += '\0';
         }
+    }
+    if (sim::core::sectionListingsCut() && list.size() > LONGEST_LISTING_BEFORE_7) {
+        size_t end = list.rfind('\0', LONGEST_LISTING_BEFORE_7 - 1);
+        list.resize(end == string::npos ? 0 : end + 1);
     }
     if (list.empty() || nSize == 1) {
         lpReturnedString[0] = '\0';

@@ -18,6 +18,9 @@ const HMODULE KERNEL32_MODULE = reinterpret_cast<HMODULE>(0x7FE00000);
 constexpr DWORD ERROR_MOD_NOT_FOUND_ = 126;
 
 bool windows95 = false;
+bool windowsNT4 = false;
+bool listingsCut = false;
+bool wineEncodings = false;
 
 bool sameName(const char* a, const char* b) { return lowerCase(a) == lowerCase(b); }
 
@@ -44,11 +47,24 @@ bool isKernel32(const char* name) { return sameName(name, "kernel32.dll") || sam
 
 }  // namespace
 
-void resetSystemModules() { windows95 = false; }
+void resetSystemModules() {
+    windows95 = false;
+    windowsNT4 = false;
+    listingsCut = false;
+    wineEncodings = false;
+}
+
+bool playingWindows95() { return windows95; }
+bool playingWindowsNT4() { return windowsNT4; }
+bool sectionListingsCut() { return listingsCut || windows95 || windowsNT4; }
+bool profileEncodingsAsWine() { return wineEncodings; }
 
 }  // namespace core
 
 void runAsWindows95(bool on) { core::windows95 = on; }
+void cutSectionListings(bool on) { core::listingsCut = on; }
+void runAsWindowsNT4(bool on) { core::windowsNT4 = on; }
+void readProfileEncodingsAsWine(bool on) { core::wineEncodings = on; }
 
 }  // namespace sim
 

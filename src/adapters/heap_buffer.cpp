@@ -8,20 +8,27 @@ constexpr size_t FIRST_CAPACITY = 64 * 1024;
 
 }  // namespace
 
+bool HeapBuffer::reserve(size_t count) {
+    if (failed) return false;
+    if (count <= capacity) return true;
+    char* grown = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, count));
+    if (grown == nullptr) {
+        failed = true;
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) grown[i] = bytes[i];
+    if (bytes != nullptr) HeapFree(GetProcessHeap(), 0, bytes);
+    bytes = grown;
+    capacity = count;
+    return true;
+}
+
 bool HeapBuffer::append(const char* text, size_t count) {
     if (failed) return false;
     if (length + count > capacity) {
         size_t wanted = capacity == 0 ? FIRST_CAPACITY : capacity;
         while (wanted < length + count) wanted *= 2;
-        char* grown = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, wanted));
-        if (grown == nullptr) {
-            failed = true;
-            return false;
-        }
-        for (size_t i = 0; i < length; ++i) grown[i] = bytes[i];
-        if (bytes != nullptr) HeapFree(GetProcessHeap(), 0, bytes);
-        bytes = grown;
-        capacity = wanted;
+        if (!reserve(wanted)) return false;
     }
     for (size_t i = 0; i < count; ++i) bytes[length + i] = text[i];
     length += count;

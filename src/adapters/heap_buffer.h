@@ -13,5 +13,7 @@ struct HeapBuffer {
 
     // `count` bytes of `text` at the end; false (and `failed`) when memory ran out.
     bool append(const char* text, size_t count);
+    // Room for `count` bytes in all, taken at once; false (and `failed`) when there is none.
+    bool reserve(size_t count);
     void release();
 };

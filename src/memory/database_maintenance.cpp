@@ -5,8 +5,10 @@
 #include "adapters/bounded_text.h"
 #include "adapters/heap_buffer.h"
 #include "adapters/host_link.h"
+#include "adapters/profile_encoding.h"
 #include "adapters/profile_file.h"
 #include "adapters/settings_store.h"
+#include "adapters/whole_file.h"
 #include "memory/database_maintenance_index.h"
 #include "memory/database_maintenance_size.h"
 #include "memory/database_swap.h"
@@ -16,7 +18,7 @@
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
 
-// The pass reads the database once into an index, asks every song's size at once (on two
+// The pass reads the database file once, whole, into an index, asks every song's size at once (on two
 // threads), and writes the rebuild file with one plain write, so it stays linear in the
 // list and the database. The file it leaves
 // is byte for byte what the per-key profile functions would have produced
@@ -32,33 +34,6 @@ namespace {
 struct Output : HeapBuffer {
     void append(const char* text) { HeapBuffer::append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
 };
-
-// Closes the handle on every way out.
-struct ScopedHandle {
-    HANDLE handle;
-    explicit ScopedHandle(HANDLE h) : handle(h) {}
-    ~ScopedHandle() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    bool close() {
-        BOOL closed = CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
-    }
-};
-
-// A database that is there but cannot be read now (another program holds it without
-// sharing) would look empty, and an empty database is deleted at the end.
-bool databaseReadable(const char* databasePath) {
-    HANDLE file = CreateFileA(databasePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return true;
-    }
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // no database, nothing to lose
-}
 
 // Every surviving record of the list, in the order of first appearance; false when
 // memory ran out. Records met on the list but inside the band are marked as trimmed.
@@ -113,21 +88,6 @@ void countDropped(void* context, DatabaseIndex::Record& record) {
     }
 }
 
-// The whole rebuild file in one write, on disk before it may replace anything.
-bool writeRebuildFile(const char* rebuildPath, const Output& out) {
-    ScopedHandle file(CreateFileA(rebuildPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
-    size_t done = 0;
-    while (done < out.length) {
-        size_t left = out.length - done;
-        DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(file.handle, out.bytes + done, chunk, &written, nullptr) || written != chunk) return false;
-        done += written;
-    }
-    return FlushFileBuffers(file.handle) && file.close();
-}
-
 // The host's playlist as the pass's list.
 bool playlistPathOf(void*, int index, char* path, size_t capacity) {
     // The path is copied as the tracker copies it; one too long to keep has no key.
@@ -144,7 +104,12 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     char rebuildPath[MAX_PATH];
     if (!DatabaseSwap::rebuildPathOf(databasePath, rebuildPath, sizeof rebuildPath)) return report;
     if (!options.dryRun && !DatabaseSwap::prepare(databasePath, rebuildPath)) return report;
-    if (!databaseReadable(databasePath) || !DatabaseIndex::load(databasePath)) return report;
+    // A database saved as Unicode text since start-up is read as the platform reads it
+    // once it is plain text again; a dry run leaves it alone, and cannot read it.
+    if (!options.dryRun) ProfileEncoding::makePlain(databasePath, DatabaseSwap::putInPlace);
+    // A database that cannot be read whole now (another program holds it) would look
+    // emptier than it is, and what looks gone is deleted.
+    if (!DatabaseIndex::load(databasePath)) return report;
 
     SongPaths::Table table;
     Output out;
@@ -172,7 +137,8 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
         }
         return report;
     }
-    bool written = writeRebuildFile(rebuildPath, out);
+    // On disk whole before it may replace anything.
+    bool written = WholeFile::write(rebuildPath, out.bytes, out.length);
     out.release();
     report.done = DatabaseSwap::finish(rebuildPath, databasePath, written);
     return report;

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include "adapters/later_windows.h"
+#include "adapters/heap_buffer.h"
 #include "adapters/profile_file.h"
+#include "adapters/profile_section.h"
 
 namespace DatabaseIndex {
 
@@ -11,11 +12,10 @@ namespace {
 
 // GetPrivateProfileIntA reads the value into a buffer of 30 characters first.
 constexpr size_t INT_TEXT_CAPACITY = 30;
-constexpr DWORD FIRST_SECTION_BUFFER = 64 * 1024;
-constexpr DWORD LARGEST_SECTION_BUFFER = 0x40000000;
 constexpr int DEFAULT_VALUE = -1;
 
-char* sectionText = nullptr;
+HeapBuffer section;
+const char* sectionText = nullptr;
 DWORD sectionLength = 0;
 Record* slots = nullptr;
 uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
@@ -28,33 +28,9 @@ uint32_t hashOf(const char* key, size_t length) {
     return hash;
 }
 
-void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void* allocateZeroed(size_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes); }
 void freeMemory(void* memory) {
     if (memory != nullptr) HeapFree(GetProcessHeap(), 0, memory);
-}
-
-// The whole section, "key=value" lines each ended by a zero, as the platform lists it.
-// The platform answers size - 2 when the buffer was too small, so we grow until the
-// answer is shorter than that.
-bool readSection(const char* databasePath, DWORD* length) {
-    DWORD capacity = FIRST_SECTION_BUFFER;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    bool absent = false;  // without the size, the buffer grows by doubling alone
-    if (LaterWindows::fileAttributes(databasePath, &data, &absent) && data.nFileSizeHigh == 0 &&
-        data.nFileSizeLow < LARGEST_SECTION_BUFFER - 16 && data.nFileSizeLow + 16 > capacity) {
-        capacity = data.nFileSizeLow + 16;  // the listing is never longer than the file
-    }
-    for (;;) {
-        sectionText = static_cast<char*>(allocate(capacity));
-        if (sectionText == nullptr) return false;
-        *length = GetPrivateProfileSectionA(SECTION_NAME, sectionText, capacity, databasePath);
-        if (*length + 2 < capacity) return true;
-        freeMemory(sectionText);
-        sectionText = nullptr;
-        if (capacity > LARGEST_SECTION_BUFFER / 2) return false;
-        capacity *= 2;
-    }
 }
 
 // The integer reading of GetPrivateProfileIntA: control characters and blanks skipped,
@@ -109,8 +85,14 @@ int valueOf(const char* text, size_t length) {
 
 bool load(const char* databasePath) {
     release();
-    DWORD length = 0;
-    if (!readSection(databasePath, &length)) return false;
+    // Read from the file itself: a listing may be cut short, or come back empty while
+    // another program has the file open, and a record it lacks would be taken as gone.
+    if (ProfileSection::read(databasePath, &section) == ProfileSection::Result::Unsure) {
+        release();
+        return false;
+    }
+    sectionText = section.bytes;
+    DWORD length = static_cast<DWORD>(section.length);
     sectionLength = length;
 
     uint32_t records = 0;
@@ -196,7 +178,7 @@ void forEach(void (*visit)(void* context, Record& record), void* context) {
 
 void release() {
     freeMemory(slots);
-    freeMemory(sectionText);
+    section.release();
     slots = nullptr;
     sectionText = nullptr;
     sectionLength = 0;

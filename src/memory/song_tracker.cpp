@@ -56,6 +56,15 @@ bool pathAt(int position, char* path, size_t capacity) {
     return hostPath != nullptr && BoundedText::copy(path, capacity, hostPath);
 }
 
+// FNV-1a over the entry's wide path; 0 from a host that gives none.
+unsigned widePathOf(int position) {
+    const WCHAR* path = HostLink::getPlaylistFileW(position);
+    if (path == nullptr) return 0;
+    unsigned hash = 2166136261u;
+    for (; *path != 0; ++path) hash = (hash ^ static_cast<unsigned>(*path)) * 16777619u;
+    return hash | 1;
+}
+
 // Sets the volume for the song that starts at `position` and follows it from now on. A
 // song the host has no path for keeps the volume it has: there is nothing to look up,
 // and nothing will be recorded for it.
@@ -63,13 +72,15 @@ void followNewSong(int position) {
     PlayingSong& playing = state.playing;
     playing.endUnknown = false;
     playing.known = pathAt(position, playing.path, sizeof playing.path);
-    if (!playing.known) {
-        // A path too long to copy names no file the platform could open anyway.
-        playing.key = SongKey::fromPath(HostLink::getPlaylistFile(position));
-    } else {
+    if (playing.known) {
+        playing.widePath = widePathOf(position);
         playing.key = SongKey::forPlaylistEntry(position, playing.path);
+    } else {
+        const char* hostPath = HostLink::getPlaylistFile(position);
+        if (hostPath == nullptr) return;
+        // A path too long to copy names no file the platform could open anyway.
+        playing.key = SongKey::fromPath(hostPath);
     }
-    if (!playing.known && !playing.key.storable) return;
     // A record still waiting to be written is newer than the file's.
     int record = VolumeDatabase::NO_RECORD;
     if (!PendingRecords::find(playing.key, &record)) record = VolumeDatabase::read(playing.key, SettingsStore::databasePath);
@@ -129,7 +140,7 @@ bool samePath(const char* a, const char* b) {
 bool anotherSong(int newPosition) {
     char path[SONG_KEY_CAPACITY];
     if (state.playing.known && pathAt(newPosition, path, sizeof path)) {
-        return !samePath(path, state.playing.path);
+        return !samePath(path, state.playing.path) || widePathOf(newPosition) != state.playing.widePath;
     }
     return newPosition != state.lastPosition;
 }

@@ -24,6 +24,9 @@ struct PlayingSong {
     bool known = false;           // false: no path was there to take
     bool endUnknown = false;      // we were off while the host played on
     char path[SONG_KEY_CAPACITY] = "";  // as the host's ANSI request gave it
+    // The wide path's hash, from hosts that give one (0 otherwise): names the code page
+    // cannot hold may share one ANSI path.
+    unsigned widePath = 0;
     SongKey key = {};
 };
 

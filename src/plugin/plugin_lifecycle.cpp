@@ -8,6 +8,7 @@
 #include "plugin/host_window_hook.h"
 #include "adapters/later_windows.h"
 #include "plugin/plugin_record.h"
+#include "adapters/profile_encoding.h"
 #include "adapters/profile_file.h"
 #include "adapters/settings_store.h"
 #include "memory/database_swap.h"
@@ -74,6 +75,23 @@ int savePendingRecords() {
     return lost;
 }
 
+// A file an editor saved as Unicode text is written back as the plain text the profile
+// functions read, and the listener hears of it once.
+void makePlain(const char* path) {
+    ProfileEncoding::Outcome outcome = ProfileEncoding::makePlain(path, DatabaseSwap::putInPlace);
+    if (outcome == ProfileEncoding::Outcome::Plain) return;
+    char text[MAX_PATH + 200] = "Loudmark found\n";
+    BoundedText::append(text, sizeof text, path);
+    if (outcome == ProfileEncoding::Outcome::MadePlain) {
+        BoundedText::append(text, sizeof text, "\nsaved as Unicode text, which Windows does not read as settings. "
+                                               "It has been written back as plain text; nothing in it was lost.");
+    } else {
+        BoundedText::append(text, sizeof text, "\nsaved as Unicode text, which Windows does not read as settings, "
+                                               "and could not write it back as plain text. Save it as ANSI text.");
+    }
+    MessageBoxA(pluginRecord.hwndParent, text, "Warning", MB_OK | MB_ICONWARNING);
+}
+
 // Not when start-up has already told the listener that nothing can be written.
 void reportLostRecords(int lost) {
     if (lost == 0 || SettingsStore::storage == StorageFolder::Kind::NoneWritable) return;
@@ -97,6 +115,8 @@ int init() {
     bool oldHost = hostTooOld();
     SettingsStore::locateFiles(pluginRecord.hDllInstance);
     DatabaseSwap::recoverInterrupted(SettingsStore::databasePath);
+    makePlain(SettingsStore::settingsPath);
+    makePlain(SettingsStore::databasePath);
     TrayIndicator::loadIcons(pluginRecord.hDllInstance);
     SettingsStore::load();
     if (oldHost) settings.enabled = 0;

@@ -282,6 +282,7 @@ class ProfileRules : public ::testing::TestWithParam<Case> {};
 TEST_P(ProfileRules, AnswerAsTheReferenceDoes) {
     const Case& c = GetParam();
     sim::reset(::testing::TempDir() + "loudmark-profile-rules");
+    sim::readProfileEncodingsAsWine(true);  // the table is Wine's answers
     sim::writeFile("C:\\profiles\\keep.txt", "");  // the folder exists
     DeleteFileA(FILE_PATH);
     if (c.before) sim::writeFile(FILE_PATH, *c.before);
@@ -317,6 +318,30 @@ TEST_P(ProfileRules, AnswerAsTheReferenceDoes) {
     } else {
         EXPECT_EQ(sim::readFile(FILE_PATH), *c.before) << "reads alone never change the file";
     }
+}
+
+// Where Windows and Wine part: a byte-order mark. On Windows a UTF-8 mark and the first
+// header share a line, so that section is never found and a write adds another; a
+// UTF-16LE file is read and written as UTF-16 from Windows 2000 on, but not by NT 4.
+TEST(ProfileEncodings, AsWindowsReadsThem) {
+    using namespace std::string_literals;
+    sim::reset(::testing::TempDir() + "loudmark-profile-encodings");
+    const char* path = "C:\\profiles\\marked.ini";
+    sim::writeFile(path, "\xEF\xBB\xBF[s]\r\nk=1\r\n");
+    EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("s", "k", -1, path)), -1);
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "2", path));
+    EXPECT_EQ(sim::readFile(path), "\xEF\xBB\xBF[s]\r\nk=1\r\n[s]\r\nk=2\r\n");
+
+    const std::string utf16 = "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0"s;
+    sim::writeFile(path, utf16);
+    char value[8] = "";
+    EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", value, sizeof value, path), 1u);
+    EXPECT_EQ(std::string(value), "\xE9");
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "n", "2", path));
+    EXPECT_EQ(sim::readFile(path), utf16 + "n\0=\0" "2\0\r\0\n\0"s);
+
+    sim::runAsWindowsNT4(true);
+    EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", value, sizeof value, path), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ProfileRules, ::testing::ValuesIn(profiletable::cases()),

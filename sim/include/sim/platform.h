@@ -165,6 +165,19 @@ bool modulePinned(HINSTANCE instance);
 // GetModuleHandleExA (GetProcAddress answers null), and its MoveFileExA is a stub that
 // fails with ERROR_CALL_NOT_IMPLEMENTED. Cleared by reset().
 void runAsWindows95(bool on);
+// Every Windows before 7 (95 to Vista): GetPrivateProfileSectionA lists at most 32,767
+// characters of a section, and answers the length it listed when the caller's buffer was
+// larger. On by itself with runAsWindows95; cleared by reset().
+void cutSectionListings(bool on);
+// Windows NT 4 as a plug-in meets it: section listings cut as above, no UTF-16 profile
+// files, and the profile functions' own ways with a file another program holds open
+// (profile_files.cpp). Cleared by reset().
+void runAsWindowsNT4(bool on);
+// Profile files that begin with a byte-order mark: Windows takes a UTF-8 mark for part of
+// the first line and reads the file as ANSI; 2000 and later read a UTF-16LE file. Wine
+// reads both marks. Off (Windows) by default; the profile-rules table, which Wine
+// confirms, turns it on. Cleared by reset().
+void readProfileEncodingsAsWine(bool on);
 // CreateThread answers null (no memory for another thread). A thread otherwise runs to
 // its end inside CreateThread.
 void refuseThreads(bool on);

@@ -1,0 +1,19 @@
+// A profile file an editor saved as Unicode text, beginning with a byte-order mark. Only
+// Wine reads a UTF-8 one as such: Windows takes the mark for part of the first line, so
+// our section is never found and every setting or record in it looks absent, and NT 4
+// and 9x cannot read UTF-16 at all. Such a file is written back as the ANSI text the
+// profile functions of every Windows read.
+#pragma once
+
+namespace ProfileEncoding {
+
+enum class Outcome {
+    Plain,         // no mark (or no file): nothing to do
+    MadePlain,     // written back as ANSI text, every line kept
+    NotMadePlain,  // it has a mark, but could not be rewritten now
+};
+
+// `putInPlace` moves the rewritten copy (the file's path + ".new") over the file.
+Outcome makePlain(const char* path, bool (*putInPlace)(const char* newPath, const char* path));
+
+}  // namespace ProfileEncoding
