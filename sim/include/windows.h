@@ -290,6 +290,7 @@ UINT RegisterWindowMessageA(LPCSTR lpString);
 DWORD GetLastError(void);
 void SetLastError(DWORD dwErrCode);
 DWORD GetTickCount(void);
+DWORD GetCurrentProcessId(void);
 
 // timers
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);

@@ -53,3 +53,6 @@ DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize) {
 }
 
 }  // extern "C"
+
+// One process, as seen from inside it.
+extern "C" DWORD GetCurrentProcessId(void) { return 4242; }

@@ -487,6 +487,12 @@ bool changesTheFile(DWORD access, DWORD disposition, DWORD flags) {
 
 HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWORD dwCreationDisposition,
                 DWORD dwFlagsAndAttributes) {
+    // CreateFile's reference: "Windows Me/98/95: This flag is not supported"
+    // (FILE_FLAG_DELETE_ON_CLOSE); we take that at its worst, a refused call.
+    if ((dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) && sim::core::playingWindows95()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
     if (!r.ok) {
         SetLastError(r.error);
         return INVALID_HANDLE_VALUE;

@@ -7,7 +7,6 @@ namespace StorageFolder {
 
 namespace {
 
-constexpr char PROBE_NAME[] = "loudmark-probe.tmp";
 constexpr const char* OUR_FILES[] = {SETTINGS_FILE_NAME, DATABASE_FILE_NAME};
 constexpr char CANNOT_WRITE[] =
     "Loudmark cannot write its files: neither its own folder, nor the player's settings folder, "
@@ -23,17 +22,26 @@ bool roomyEnough(const char* folder) {
 }
 
 // Whether a file can be created and deleted in `folder`. The probe has a name of its
-// own: the database must not exist before its first record.
+// own, never one of ours (the database must not exist before its first record), and
+// one no other file has: a plain create and delete, as 9x has no delete-on-close.
 bool canWriteIn(const char* folder) {
-    char probe[MAX_PATH];
-    if (!roomyEnough(folder) || !BoundedText::join(probe, sizeof probe, folder, PROBE_NAME)) return false;
-    HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    // Deleted as it closed; a system that ignores the flag (9x) leaves it to us.
-    if (GetFileAttributesA(probe) == INVALID_FILE_ATTRIBUTES) return true;
-    return DeleteFileA(probe) != FALSE;
+    if (!roomyEnough(folder)) return false;
+    DWORD unique = GetTickCount() ^ (GetCurrentProcessId() << 12);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        char name[32] = "loudmark-probe-";
+        BoundedText::appendInt(name, sizeof name, static_cast<int>((unique + attempt) & 0x7FFFFFFF));
+        char probe[MAX_PATH];
+        if (!BoundedText::append(name, sizeof name, ".tmp") || !BoundedText::join(probe, sizeof probe, folder, name)) {
+            return false;
+        }
+        HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return DeleteFileA(probe) != FALSE;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
 }
 
 // `parent` + `child` + "\" into `folder`, created when missing; false when it cannot be

@@ -86,6 +86,19 @@ TEST_F(Windows95, ASwapCutShortLosesNothingAndTheNextPassFinishesIt) {
     PluginLifecycle::quit();
 }
 
+TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
+    PluginLifecycle::init();
+    player::play();
+    sim::advance(1000);
+    player::setVolume(100);
+    sim::advance(10000);
+    PluginLifecycle::quit();
+    EXPECT_TRUE(sim::messageBoxes().empty()) << "no folder was found unwritable";
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+    EXPECT_TRUE(sim::fileExists(SETTINGS_PATH));
+}
+
 // Another module subclassed the host's window after us and stays.
 WNDPROC underOther = nullptr;
 LRESULT CALLBACK otherModule(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
