@@ -226,6 +226,7 @@ struct FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 };
+typedef FILETIME* LPFILETIME;
 
 struct WIN32_FILE_ATTRIBUTE_DATA {
     DWORD dwFileAttributes;
@@ -345,6 +346,7 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                LPOVERLAPPED lpOverlapped);
 BOOL FlushFileBuffers(HANDLE hFile);
+BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime, LPFILETIME lpLastWriteTime);
 BOOL CloseHandle(HANDLE hObject);
 BOOL DeleteFileA(LPCSTR lpFileName);
 BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);

@@ -7,7 +7,9 @@
 // size.
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -387,6 +389,24 @@ bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error) {
     return true;
 }
 
+// Every write leaves a last-write time later than any before it. Linux stamps files from
+// a coarse clock, so two writes a millisecond apart could look like one; a program that
+// tells a changed file by its size and last-write time must see each change.
+void stampWritten(int fd) {
+    static int64_t lastNs = 0;
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    int64_t ns = static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+    if (ns <= lastNs) ns = lastNs + 1000;
+    lastNs = ns;
+    struct timespec times[2];
+    times[0].tv_nsec = UTIME_OMIT;
+    times[0].tv_sec = 0;
+    times[1].tv_sec = static_cast<time_t>(ns / 1000000000);
+    times[1].tv_nsec = static_cast<long>(ns % 1000000000);
+    futimens(fd, times);
+}
+
 bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* error) {
     int fd = open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -396,6 +416,7 @@ bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* e
     }
     size_t written = 0;
     bool ok = faultAwareWrite(fd, faultKeyOf(linuxPath), bytes.data(), bytes.size(), &written, error);
+    stampWritten(fd);
     close(fd);
     return ok;
 }
@@ -435,6 +456,7 @@ void writeFile(const std::string& windowsPath, const std::string& bytes) {
     if (fd < 0) return;
     size_t written = 0;
     files::writeAll(fd, bytes.data(), bytes.size(), &written);
+    files::stampWritten(fd);
     close(fd);
 }
 
@@ -470,6 +492,12 @@ void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted) {
 void refuseWritesIn(const std::string& windowsFolder) {
     std::string folder = files::faultKeyOf(linuxPath(windowsFolder));
     if (!folder.empty()) files::fs().readOnlyFolders.push_back(folder);
+}
+
+void allowWritesIn(const std::string& windowsFolder) {
+    std::vector<std::string>& folders = files::fs().readOnlyFolders;
+    std::string folder = files::faultKeyOf(linuxPath(windowsFolder));
+    folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
 }
 
 }  // namespace sim
@@ -565,6 +593,7 @@ HANDLE openFile(const Resolved& r, DWORD dwDesiredAccess, DWORD dwShareMode, DWO
             SetLastError(errorFromErrno(errno, r.onDisk));
             return INVALID_HANDLE_VALUE;
         }
+        stampWritten(fd);
         close(fd);
     }
     int flags = O_CLOEXEC | O_NONBLOCK;
@@ -683,11 +712,25 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     DWORD error = 0;
     bool ok = faultAwareWrite(file->fd, file->faultKey, static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite,
                               &written, &error);
+    stampWritten(file->fd);
     if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = static_cast<DWORD>(written);
     if (!ok) {
         SetLastError(error);
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime, LPFILETIME lpLastWriteTime) {
+    OpenFile* file = fileOf(hFile);
+    struct stat st;
+    if (file == nullptr || fstat(file->fd, &st) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (lpCreationTime != nullptr) *lpCreationTime = fileTimeOf(st.st_ctim);
+    if (lpLastAccessTime != nullptr) *lpLastAccessTime = fileTimeOf(st.st_atim);
+    if (lpLastWriteTime != nullptr) *lpLastWriteTime = fileTimeOf(st.st_mtim);
     return TRUE;
 }
 

@@ -74,6 +74,8 @@ bool readWhole(const std::string& linuxPath, std::string* bytes, DWORD* error);
 // write fault as WriteFile does. False, with the platform's error, when the file cannot
 // be created or not every byte could be written.
 bool writeWhole(const std::string& linuxPath, const std::string& bytes, DWORD* error);
+// Gives the open file a last-write time later than any given before.
+void stampWritten(int fd);
 
 }  // namespace files
 }  // namespace sim

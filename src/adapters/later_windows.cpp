@@ -25,6 +25,19 @@ bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* abs
     return getFileAttributesEx(path, GetFileExInfoStandard, data) != FALSE;
 }
 
+bool fileData(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    bool absent = false;
+    if (fileAttributes(path, data, &absent)) return true;
+    if (!absent) return false;
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    *data = WIN32_FILE_ATTRIBUTE_DATA();
+    data->nFileSizeLow = GetFileSize(file, &data->nFileSizeHigh);
+    bool told = GetFileTime(file, &data->ftCreationTime, &data->ftLastAccessTime, &data->ftLastWriteTime) != FALSE;
+    CloseHandle(file);
+    return told;
+}
+
 Replace moveReplacing(const char* from, const char* to) {
     auto moveFileEx = kernel32<MoveFileExFunction>("MoveFileExA");
     if (moveFileEx == nullptr) return Replace::NotImplemented;

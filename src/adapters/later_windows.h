@@ -11,6 +11,10 @@ namespace LaterWindows {
 // `absent` then says which.
 bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* absent);
 
+// The same answer on every Windows: where GetFileAttributesExA is absent (95), from an
+// open of the file (size and last write; attributes 0). False when it cannot tell.
+bool fileData(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data);
+
 enum class Replace { Done, Failed, NotImplemented };
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH: one step that
 // keeps the target whole until the new file is in place. NotImplemented where it is

@@ -80,7 +80,7 @@ bool unitsToAnsi(const HeapBuffer& units, HeapBuffer* ansi) {
 
 }  // namespace
 
-Outcome makePlain(const char* path, bool (*putInPlace)(const char* newPath, const char* path)) {
+Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const char* path)) {
     if (path[0] == '\0') return Outcome::Plain;
     HeapBuffer bytes;
     HeapBuffer units;
@@ -100,9 +100,11 @@ Outcome makePlain(const char* path, bool (*putInPlace)(const char* newPath, cons
         }
         if (mark != Mark::None) {
             char newPath[MAX_PATH] = "";
-            bool done = converted && BoundedText::join(newPath, sizeof newPath, path, ".new") &&
-                        WholeFile::write(newPath, plain.bytes, plain.length) && putInPlace(newPath, path);
-            if (!done && newPath[0] != '\0') DeleteFileA(newPath);
+            bool done = false;
+            if (converted && BoundedText::join(newPath, sizeof newPath, path, ".new")) {
+                done = WholeFile::write(newPath, plain.bytes, plain.length) ? replace(newPath, path)
+                                                                           : (DeleteFileA(newPath), false);
+            }
             outcome = done ? Outcome::MadePlain : Outcome::NotMadePlain;
         }
     }

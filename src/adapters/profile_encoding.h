@@ -13,7 +13,8 @@ enum class Outcome {
     NotMadePlain,  // it has a mark, but could not be rewritten now
 };
 
-// `putInPlace` moves the rewritten copy (the file's path + ".new") over the file.
-Outcome makePlain(const char* path, bool (*putInPlace)(const char* newPath, const char* path));
+// `replace` puts the rewritten copy (the file's path + ".new") in the file's place, or
+// deletes it (unless it is needed to finish a swap cut short).
+Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const char* path));
 
 }  // namespace ProfileEncoding

@@ -31,6 +31,12 @@ bool erase(const char* quotedKey, const char* path) {
     return WritePrivateProfileStringA(SECTION_NAME, quotedKey, nullptr, path) != FALSE;
 }
 
+void flush(const char* path) {
+    // All NULL: "flushes the cache" (WritePrivateProfileString's reference); it answers 0
+    // on systems without one.
+    if (path[0] != '\0') WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+}
+
 bool sameKey(const char* a, const char* b, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         if (folded(a[i]) != folded(b[i])) return false;

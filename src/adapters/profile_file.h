@@ -18,6 +18,9 @@ bool quoteKey(const char* word, char* quotedKey, size_t capacity);
 int readInt(const char* quotedKey, const char* path);
 bool writeInt(const char* quotedKey, int value, const char* path);  // false when not written
 bool erase(const char* quotedKey, const char* path);                 // false when not written
+// Windows 95, 98 and ME keep the most recent profile file in a cache of their own: what
+// it holds goes to the file, and the file is read afresh next time. Elsewhere a no-op.
+void flush(const char* path);
 // Whether two keys of `length` characters name one entry, as the platform compares them:
 // ASCII letters in either case.
 bool sameKey(const char* a, const char* b, size_t length);

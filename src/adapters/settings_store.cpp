@@ -12,6 +12,7 @@ namespace SettingsStore {
 char settingsPath[MAX_PATH] = "plugin.ini";
 char databasePath[MAX_PATH] = "volume.ini";
 StorageFolder::Kind storage = StorageFolder::Kind::BesideModule;
+char moduleFolder[MAX_PATH] = "";
 
 namespace {
 
@@ -65,6 +66,7 @@ void locateFiles(HINSTANCE module) {
         // is trustworthy, so neither file is read or written.
         settingsPath[0] = '\0';
         databasePath[0] = '\0';
+        moduleFolder[0] = '\0';
         storage = StorageFolder::Kind::BesideModule;
         return;
     }
@@ -76,6 +78,7 @@ void locateFiles(HINSTANCE module) {
         if (modulePath[i] == '\\') folderLength = i + 1;
     }
     modulePath[folderLength] = '\0';
+    BoundedText::copy(moduleFolder, sizeof moduleFolder, modulePath);
 
     // A path that does not fit is left empty.
     BoundedText::join(settingsPath, MAX_PATH, modulePath, StorageFolder::SETTINGS_FILE_NAME);

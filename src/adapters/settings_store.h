@@ -26,8 +26,10 @@ namespace SettingsStore {
 
 extern char settingsPath[MAX_PATH];
 extern char databasePath[MAX_PATH];
-// Which folder locateFiles chose for both.
+// Which folder locateFiles chose for both, and the module's own folder (with its
+// backslash; empty when it has none).
 extern StorageFolder::Kind storage;
+extern char moduleFolder[MAX_PATH];
 
 void locateFiles(HINSTANCE module);
 // StorageFolder::keepsEmptyDatabase for the folder locateFiles chose.

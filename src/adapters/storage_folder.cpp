@@ -7,18 +7,17 @@ namespace StorageFolder {
 
 namespace {
 
-constexpr const char* OUR_FILES[] = {SETTINGS_FILE_NAME, DATABASE_FILE_NAME};
 constexpr char CANNOT_WRITE[] =
     "Loudmark cannot write its files: neither its own folder, nor the player's settings folder, "
     "nor your application data folder can be written.\n"
     "Song volumes and settings changed now will not be saved.";
 
 // A folder we may use: every file name of ours fits after it, the longest being the
-// rebuild file beside the database.
+// copies beside the database.
 bool roomyEnough(const char* folder) {
     char path[MAX_PATH];
     return BoundedText::join(path, sizeof path, folder, DATABASE_FILE_NAME) &&
-           BoundedText::append(path, sizeof path, REBUILD_SUFFIX);
+           BoundedText::append(path, sizeof path, WHOLE_SUFFIX);
 }
 
 // Whether a file can be created and deleted in `folder`. The probe has a name of its
@@ -44,9 +43,9 @@ bool canWriteIn(const char* folder) {
     return false;
 }
 
-// `parent` + `child` + "\" into `folder`, created when missing; false when it cannot be
-// used.
-bool subfolder(char* folder, size_t capacity, const char* parent, const char* child) {
+// `parent` + `child` + "\" into `folder`, created when missing (`create`); false when it
+// cannot be used.
+bool subfolder(char* folder, size_t capacity, const char* parent, const char* child, bool create = true) {
     if (!BoundedText::copy(folder, capacity, parent)) return false;
     size_t length = BoundedText::length(folder, capacity);
     if (length == 0) return false;
@@ -55,38 +54,26 @@ bool subfolder(char* folder, size_t capacity, const char* parent, const char* ch
     size_t end = BoundedText::length(folder, capacity);
     if (!BoundedText::append(folder, capacity, "\\")) return false;
     folder[end] = '\0';
-    CreateDirectoryA(folder, nullptr);  // one that is there already is as good
+    if (create) CreateDirectoryA(folder, nullptr);  // one that is there already is as good
     folder[end] = '\\';
     return true;
 }
 
-bool applicationDataFolder(char* folder, size_t capacity) {
+bool applicationDataFolder(char* folder, size_t capacity, bool create = true) {
     char appData[MAX_PATH];
-    return applicationData(appData, sizeof appData) && subfolder(folder, capacity, appData, "Loudmark");
-}
-
-// Files the listener already has beside the module come along, once: a file the new
-// folder has already is never replaced, and the originals stay as they are.
-void copyOriginals(const char* moduleFolder, const char* folder) {
-    for (const char* name : OUR_FILES) {
-        char from[MAX_PATH];
-        char to[MAX_PATH];
-        if (!BoundedText::join(from, sizeof from, moduleFolder, name)) continue;
-        if (!BoundedText::join(to, sizeof to, folder, name)) continue;
-        if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) continue;
-        CopyFileA(from, to, TRUE);
-    }
+    return applicationData(appData, sizeof appData) && subfolder(folder, capacity, appData, "Loudmark", create);
 }
 
 }  // namespace
 
 Kind find(const char* moduleFolder, const char* hostSettings, char* folder, size_t capacity) {
-    if (canWriteIn(moduleFolder)) {
+    // Whether the module's folder can be written changes with an elevated start; the
+    // player's settings folder is the same for its user either way.
+    if (hostSettings != nullptr) {
+        if (subfolder(folder, capacity, hostSettings, "Plugins") && canWriteIn(folder)) return Kind::HostSettings;
+    } else if (canWriteIn(moduleFolder)) {
         BoundedText::copy(folder, capacity, moduleFolder);
         return Kind::BesideModule;
-    }
-    if (hostSettings != nullptr && subfolder(folder, capacity, hostSettings, "Plugins") && canWriteIn(folder)) {
-        return Kind::HostSettings;
     }
     if (applicationDataFolder(folder, capacity) && canWriteIn(folder)) return Kind::ApplicationData;
     BoundedText::copy(folder, capacity, moduleFolder);
@@ -100,10 +87,18 @@ Kind choose(const char* moduleFolder, char* folder, size_t capacity) {
     const char* answer = HostLink::getIniDirectory();
     bool haveHostSettings = answer != nullptr && BoundedText::copy(hostSettings, sizeof hostSettings, answer);
     Kind kind = find(moduleFolder, haveHostSettings ? hostSettings : nullptr, folder, capacity);
-    if (kind == Kind::HostSettings || kind == Kind::ApplicationData) copyOriginals(moduleFolder, folder);
     // What is there can still be read; the listener should know the rest is lost.
     if (kind == Kind::NoneWritable) MessageBoxA(HostLink::window(), CANNOT_WRITE, "Warning", MB_OK | MB_ICONWARNING);
     return kind;
+}
+
+int earlierFolders(const char* moduleFolder, const char* folder, char (*earlier)[MAX_PATH]) {
+    int count = 0;
+    if (!BoundedText::sameFolded(moduleFolder, folder)) BoundedText::copy(earlier[count++], MAX_PATH, moduleFolder);
+    if (applicationDataFolder(earlier[count], MAX_PATH, false) && !BoundedText::sameFolded(earlier[count], folder)) {
+        ++count;
+    }
+    return count;
 }
 
 bool keepsEmptyDatabase(Kind kind) { return kind == Kind::HostSettings || kind == Kind::ApplicationData; }

@@ -1,8 +1,9 @@
-// Where the settings file and the volume database live. Beside the module when the
-// plug-in may write there (every 2.x install, and 5.x installs outside Program Files);
-// otherwise, as for a standard user whose player lives in Program Files, in the folder
-// where the player and its other plug-ins keep their own settings, or in the user's
-// application data folder.
+// Where the settings file and the volume database live, the same folder at every start
+// for one player and one Windows user, elevated or not. A player that tells its
+// settings folder (2.9 and later) has them in that folder's "Plugins\", beside its own
+// plug-ins' settings: for a player outside Program Files that is the module's own
+// folder. An older player has them beside the module when it may write there, as it
+// always did. Otherwise they live in the user's application data folder.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,13 @@ constexpr char DATABASE_FILE_NAME[] = "volume.ini";
 // Added to the database's name: the new database a pass (or the tool's edit) writes
 // beside it before it takes the old one's place.
 constexpr char REBUILD_SUFFIX[] = ".new";
+// Loudmark's own copies beside the database, named by one rule (the database's name,
+// ".loudmark-", what the copy is for), so no file of anyone else's is ever taken for
+// one: the database as it was before the last Clean, Trim or edit; the last copy known
+// to be whole; and, only while a swap on 9x is under way, the old database set aside.
+constexpr char UNDO_SUFFIX[] = ".loudmark-undo";
+constexpr char WHOLE_SUFFIX[] = ".loudmark-whole";
+constexpr char SWAP_SUFFIX[] = ".loudmark-swap";
 
 enum class Kind {
     BesideModule,    // the module's own folder, as always
@@ -25,14 +33,17 @@ enum class Kind {
 
 // The folder the plug-in uses (ending with its backslash) into `folder`, given the
 // module's own folder (not empty) and the host's settings folder (null when the host
-// does not say): the first of the three that can be written, or the module's own.
-// Creates the subfolder it tries when missing; copies and says nothing.
+// does not say). Creates the subfolder it tries when missing; copies and says nothing.
 Kind find(const char* moduleFolder, const char* hostSettings, char* folder, size_t capacity);
 
+// The folders our files may have lived in before, other than `folder`: the module's
+// own and %APPDATA%\Loudmark\, as they stand (none is created). Answers how many.
+constexpr int MOST_EARLIER_FOLDERS = 2;
+int earlierFolders(const char* moduleFolder, const char* folder, char (*earlier)[MAX_PATH]);
+
 // find() with the host's answer, for the plug-in at start-up. Given the module's own
-// folder, which must be writable-sized and not empty. Leaving the module's folder, it
-// copies each of our files found there into the new folder when that lacks it; when no
-// folder can be written, it says so in a message box owned by the host's window.
+// folder, which must be writable-sized and not empty. When no folder can be written, it
+// says so in a message box owned by the host's window.
 Kind choose(const char* moduleFolder, char* folder, size_t capacity);
 
 // In a folder we moved to, a database emptied by Clean or Trim stays as an empty file:

@@ -9,7 +9,8 @@
 #include "adapters/profile_file.h"
 #include "adapters/settings_store.h"
 #include "adapters/whole_file.h"
-#include "memory/database_maintenance_index.h"
+#include "memory/database_copies.h"
+#include "memory/database_index.h"
 #include "memory/database_maintenance_size.h"
 #include "memory/database_swap.h"
 #include "memory/pending_records.h"
@@ -106,7 +107,9 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     if (!options.dryRun && !DatabaseSwap::prepare(databasePath, rebuildPath)) return report;
     // A database saved as Unicode text since start-up is read as the platform reads it
     // once it is plain text again; a dry run leaves it alone, and cannot read it.
-    if (!options.dryRun) ProfileEncoding::makePlain(databasePath, DatabaseSwap::putInPlace);
+    if (!options.dryRun) ProfileEncoding::makePlain(databasePath, DatabaseSwap::replaceWith);
+    // Records 9x still holds in its profile cache go to the file before we read it.
+    ProfileFile::flush(databasePath);
     // A database that cannot be read whole now (another program holds it) would look
     // emptier than it is, and what looks gone is deleted.
     if (!DatabaseIndex::load(databasePath)) return report;
@@ -126,6 +129,12 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
         report.done = collected;
         return report;
     }
+    // What the pass removes can be brought back, from the database as it was.
+    bool settled = DatabaseCopies::settled(databasePath);
+    if (!DatabaseCopies::keepUndo(databasePath)) {
+        out.release();
+        return report;
+    }
     if (report.kept == 0 && !options.keepEmptyDatabase) {
         // Nothing to keep: no database at all reads as an empty one.
         out.release();
@@ -135,12 +144,16 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
             DWORD error = GetLastError();
             report.done = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // there was none
         }
-        return report;
+    } else {
+        // On disk whole before it may replace anything.
+        bool written = WholeFile::write(rebuildPath, out.bytes, out.length);
+        out.release();
+        report.done = DatabaseSwap::finish(rebuildPath, databasePath, written);
     }
-    // On disk whole before it may replace anything.
-    bool written = WholeFile::write(rebuildPath, out.bytes, out.length);
-    out.release();
-    report.done = DatabaseSwap::finish(rebuildPath, databasePath, written);
+    // The whole copy follows, so that nothing the pass removed comes back from it; 9x's
+    // profile cache must not write its older file back over the new one.
+    if (report.done && settled) DatabaseCopies::refreshWhole(databasePath);
+    ProfileFile::flush(databasePath);
     return report;
 }
 

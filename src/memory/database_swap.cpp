@@ -10,27 +10,32 @@ namespace DatabaseSwap {
 
 namespace {
 
-constexpr char BACKUP_SUFFIX[] = ".bak";
+bool setAsidePathOf(const char* databasePath, char* path, size_t capacity) {
+    return BoundedText::join(path, capacity, databasePath, StorageFolder::SWAP_SUFFIX);
+}
 
-bool backupPathOf(const char* databasePath, char* backupPath, size_t capacity) {
-    return BoundedText::join(backupPath, capacity, databasePath, BACKUP_SUFFIX);
+// Not there at all, as opposed to there but out of reach for the moment.
+bool reallyMissing(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // MoveFileA does not replace an existing target, so the old database steps aside first.
-bool putInPlaceKeepingBackup(const char* rebuildPath, const char* databasePath) {
-    char backupPath[MAX_PATH];
-    if (!backupPathOf(databasePath, backupPath, sizeof backupPath)) return false;
+bool putInPlaceSettingAside(const char* rebuildPath, const char* databasePath) {
+    char asidePath[MAX_PATH];
+    if (!setAsidePathOf(databasePath, asidePath, sizeof asidePath)) return false;
     bool hadDatabase = exists(databasePath);
     if (hadDatabase) {
-        // Beside a whole database, a backup is what an earlier finished swap left.
-        DeleteFileA(backupPath);
-        if (!MoveFileA(databasePath, backupPath)) return false;
+        // Beside a whole database, a file of this name is what an earlier swap left.
+        DeleteFileA(asidePath);
+        if (!MoveFileA(databasePath, asidePath)) return false;
     }
     if (!MoveFileA(rebuildPath, databasePath)) {
-        if (hadDatabase) MoveFileA(backupPath, databasePath);  // or recoverInterrupted, later
+        if (hadDatabase) MoveFileA(asidePath, databasePath);  // or recoverInterrupted, later
         return false;
     }
-    if (hadDatabase) DeleteFileA(backupPath);
+    if (hadDatabase) DeleteFileA(asidePath);
     return true;
 }
 
@@ -45,16 +50,24 @@ bool rebuildPathOf(const char* databasePath, char* rebuildPath, size_t capacity)
 }
 
 bool prepare(const char* databasePath, const char* rebuildPath) {
+    // A swap cut short is put right first: its rebuild file is what marks it.
+    bool recovered = recoverInterrupted(databasePath);
     DeleteFileA(rebuildPath);
-    return recoverInterrupted(databasePath);
+    return recovered;
 }
 
 bool finish(const char* rebuildPath, const char* databasePath, bool writtenWhole) {
     // The old database stays whole until the new one is complete and in place.
     if (writtenWhole && putInPlace(rebuildPath, databasePath)) return true;
-    DeleteFileA(rebuildPath);
+    // While the old database is set aside, the rebuild file marks the swap cut short.
+    char asidePath[MAX_PATH];
+    bool cutShort = setAsidePathOf(databasePath, asidePath, sizeof asidePath) && exists(asidePath) &&
+                    reallyMissing(databasePath);
+    if (!cutShort) DeleteFileA(rebuildPath);
     return false;
 }
+
+bool replaceWith(const char* newPath, const char* path) { return finish(newPath, path, true); }
 
 bool putInPlace(const char* rebuildPath, const char* databasePath) {
     switch (LaterWindows::moveReplacing(rebuildPath, databasePath)) {
@@ -62,15 +75,31 @@ bool putInPlace(const char* rebuildPath, const char* databasePath) {
         case LaterWindows::Replace::Failed: return false;
         case LaterWindows::Replace::NotImplemented: break;
     }
-    return putInPlaceKeepingBackup(rebuildPath, databasePath);
+    return putInPlaceSettingAside(rebuildPath, databasePath);
 }
 
 bool recoverInterrupted(const char* databasePath) {
     if (databasePath[0] == '\0') return true;  // no database to speak of
-    char backupPath[MAX_PATH];
-    if (!backupPathOf(databasePath, backupPath, sizeof backupPath) || !exists(backupPath)) return true;
-    if (exists(databasePath)) return true;
-    return MoveFileA(backupPath, databasePath) != FALSE;
+    char asidePath[MAX_PATH];
+    char rebuildPath[MAX_PATH];
+    if (!setAsidePathOf(databasePath, asidePath, sizeof asidePath) ||
+        !rebuildPathOf(databasePath, rebuildPath, sizeof rebuildPath)) {
+        return true;
+    }
+    // Only a swap cut short leaves all three so: the old database set aside, the new one
+    // short of its place, no database. A set-aside file beside a database, or beside
+    // none after a Clean that kept nothing, is what an ended swap could not delete.
+    if (!exists(asidePath) || !reallyMissing(databasePath) || !exists(rebuildPath)) return true;
+    if (!MoveFileA(asidePath, databasePath)) return false;
+    DeleteFileA(rebuildPath);
+    return true;
+}
+
+void readablePathOf(const char* databasePath, char* path, size_t capacity) {
+    BoundedText::copy(path, capacity, databasePath);
+    if (recoverInterrupted(databasePath)) return;
+    char asidePath[MAX_PATH];
+    if (setAsidePathOf(databasePath, asidePath, sizeof asidePath)) BoundedText::copy(path, capacity, asidePath);
 }
 
 }  // namespace DatabaseSwap

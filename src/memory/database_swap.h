@@ -2,8 +2,8 @@
 // database tool's edits alike: the rebuild file beside the database, made ready, then
 // swapped in or deleted. Where the platform replaces a file in one step (MoveFileExA, NT
 // and later) that is all; Windows 9x has no such step, so there the old database stands
-// aside as "volume.ini.bak" until the new one has taken its name, and a swap cut short
-// leaves every record in one file or the other.
+// aside under a name of Loudmark's own (StorageFolder::SWAP_SUFFIX) until the new one
+// has taken its name, and a swap cut short leaves every record in one file or the other.
 #pragma once
 
 #include <stddef.h>
@@ -14,8 +14,8 @@ namespace DatabaseSwap {
 // place; false when there is no database path, or the rebuild path would not fit.
 bool rebuildPathOf(const char* databasePath, char* rebuildPath, size_t capacity);
 
-// Before a new database is written: a leftover rebuild file contributes nothing, and a
-// database an earlier swap left aside comes back first. False as recoverInterrupted.
+// Before a new database is written: a database a swap cut short left aside comes back
+// first, and a leftover rebuild file contributes nothing. False as recoverInterrupted.
 bool prepare(const char* databasePath, const char* rebuildPath);
 
 // The end of a rebuild: a rebuild file written whole is put in place; one that was not,
@@ -23,13 +23,19 @@ bool prepare(const char* databasePath, const char* rebuildPath);
 bool finish(const char* rebuildPath, const char* databasePath, bool writtenWhole);
 
 // The rebuild file becomes the database. False when it did not: the old database is then
-// in its place again, or (when even that rename failed) still whole as the backup.
+// in its place again, or (when even that rename failed) still whole, set aside.
 bool putInPlace(const char* rebuildPath, const char* databasePath);
+// finish() for a new file written whole, under any name: `newPath` takes `path`'s place.
+bool replaceWith(const char* newPath, const char* path);
 
-// A swap cut short may have left the database as its backup alone: it takes the
-// database's name again. False while it cannot, for then writing a new database would
-// bury the backup's records.
+// A swap cut short may have left the database set aside alone: when the database is
+// really missing, what the swap set aside takes its name again. False while it cannot,
+// for then writing a new database would bury the set-aside records.
 bool recoverInterrupted(const char* databasePath);
+
+// Where the database's records are to be read now: the database, or, while a swap cut
+// short cannot be recovered, what it set aside. Into `path`.
+void readablePathOf(const char* databasePath, char* path, size_t capacity);
 
 // Whether there is anything by that name.
 bool exists(const char* path);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "adapters/profile_file.h"
+#include "memory/database_index.h"
+#include "memory/database_swap.h"
 
 namespace VolumeDatabase {
 
@@ -16,13 +18,22 @@ bool usable(const char* file) { return file != nullptr && file[0] != '\0'; }
 
 int read(const SongKey& key, const char* databaseFile) {
     if (!key.storable || !usable(databaseFile)) return NO_RECORD;
-    return ProfileFile::readInt(key.text, databaseFile);
+    // A swap cut short may have set the records aside: they are read there rather than
+    // taken for none.
+    char path[MAX_PATH];
+    DatabaseSwap::readablePathOf(databaseFile, path, sizeof path);
+    int value = NO_RECORD;
+    if (DatabaseIndex::lookUp(path, key.text, &value)) return value;
+    return ProfileFile::readInt(key.text, path);
 }
 
 WriteResult write(const SongKey& key, int storedValue, const char* file) {
     if (!key.storable) return WriteResult::Written;
     if (!usable(file)) return WriteResult::Failed;
-    if (ProfileFile::writeInt(key.text, storedValue, file)) return WriteResult::Written;
+    if (ProfileFile::writeInt(key.text, storedValue, file)) {
+        DatabaseIndex::noteWritten(file, key.text, storedValue);
+        return WriteResult::Written;
+    }
     DWORD error = GetLastError();
     bool refusedAtOpen = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
     return refusedAtOpen ? WriteResult::NotNow : WriteResult::Failed;

@@ -11,6 +11,8 @@
 #include "adapters/profile_encoding.h"
 #include "adapters/profile_file.h"
 #include "adapters/settings_store.h"
+#include "memory/database_copies.h"
+#include "memory/database_index.h"
 #include "memory/database_swap.h"
 #include "memory/pending_records.h"
 #include "memory/song_tracker.h"
@@ -62,6 +64,7 @@ void installHookIfMissing() {
 
 void startLoadAfresh() {
     SongTracker::state = SongTracker::State();
+    DatabaseIndex::release();
     SongTracker::whenNewSong(&showNewSong);
     PendingRecords::reset();
 }
@@ -78,7 +81,7 @@ int savePendingRecords() {
 // A file an editor saved as Unicode text is written back as the plain text the profile
 // functions read, and the listener hears of it once.
 void makePlain(const char* path) {
-    ProfileEncoding::Outcome outcome = ProfileEncoding::makePlain(path, DatabaseSwap::putInPlace);
+    ProfileEncoding::Outcome outcome = ProfileEncoding::makePlain(path, DatabaseSwap::replaceWith);
     if (outcome == ProfileEncoding::Outcome::Plain) return;
     char text[MAX_PATH + 200] = "Loudmark found\n";
     BoundedText::append(text, sizeof text, path);
@@ -90,6 +93,41 @@ void makePlain(const char* path) {
                                                "and could not write it back as plain text. Save it as ANSI text.");
     }
     MessageBoxA(pluginRecord.hwndParent, text, "Warning", MB_OK | MB_ICONWARNING);
+}
+
+// Our files in the folder chosen at start-up: what earlier folders hold is carried over
+// until they have settled there; a database cut short by a crash or a full disk gets
+// back the records its last whole copy holds, and the listener is told.
+void careForDatabase() {
+    const char* database = SettingsStore::databasePath;
+    if (SettingsStore::storage == StorageFolder::Kind::NoneWritable || database[0] == '\0') return;
+    if (!DatabaseCopies::settled(database)) {
+        char folder[MAX_PATH];
+        char earlier[StorageFolder::MOST_EARLIER_FOLDERS][MAX_PATH];
+        BoundedText::copy(folder, sizeof folder, database);
+        folder[BoundedText::afterLastBackslash(folder) - folder] = '\0';
+        int count = StorageFolder::earlierFolders(SettingsStore::moduleFolder, folder, earlier);
+        // One that failed (a file held open) is tried again at the next start.
+        if (DatabaseCopies::carryOver(folder, earlier, count)) DatabaseCopies::refreshWhole(database);
+        return;
+    }
+    int restored = DatabaseCopies::restoreFromWhole(database);
+    if (restored != 0) {
+        char text[MAX_PATH + 200] = "Loudmark found its volume database cut short (Windows or the player stopped "
+                                    "while it was being written):\n";
+        BoundedText::append(text, sizeof text, database);
+        if (restored > 0) {
+            BoundedText::append(text, sizeof text, "\nThe volumes of ");
+            BoundedText::appendInt(text, sizeof text, restored);
+            BoundedText::append(text, sizeof text, restored == 1 ? " song have" : " songs have");
+            BoundedText::append(text, sizeof text, " been brought back from its last whole copy.");
+        } else {
+            BoundedText::append(text, sizeof text, "\nIts last whole copy could not be put back now; it is kept.");
+        }
+        MessageBoxA(pluginRecord.hwndParent, text, "Warning", MB_OK | MB_ICONWARNING);
+        if (restored < 0) return;  // the copy stays as it is, for the next start
+    }
+    DatabaseCopies::refreshWhole(database);
 }
 
 // Not when start-up has already told the listener that nothing can be written.
@@ -114,9 +152,11 @@ int init() {
     describe();
     bool oldHost = hostTooOld();
     SettingsStore::locateFiles(pluginRecord.hDllInstance);
+    DatabaseSwap::recoverInterrupted(SettingsStore::settingsPath);
     DatabaseSwap::recoverInterrupted(SettingsStore::databasePath);
     makePlain(SettingsStore::settingsPath);
     makePlain(SettingsStore::databasePath);
+    careForDatabase();
     TrayIndicator::loadIcons(pluginRecord.hDllInstance);
     SettingsStore::load();
     if (oldHost) settings.enabled = 0;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "adapters/profile_file.h"
-#include "memory/database_maintenance_index.h"
+#include "memory/database_index.h"
 #include "memory/volume_database.h"
 #include "tool/console.h"
 #include "tool/file_bytes.h"

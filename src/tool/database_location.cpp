@@ -31,7 +31,13 @@ bool isBareName(const char* path) {
     return true;
 }
 
-bool hostSettingsFolder(char* folder, size_t capacity) {
+// Where the player keeps winamp.ini: beside itself (an install outside Program Files),
+// or the user's application data folder + "Winamp".
+bool hostSettingsFolder(const char* playerFolder, char* folder, size_t capacity) {
+    char settings[MAX_PATH];
+    if (BoundedText::join(settings, sizeof settings, playerFolder, "\\winamp.ini") && isFile(settings)) {
+        return BoundedText::copy(folder, capacity, playerFolder);
+    }
     char appData[MAX_PATH];
     return StorageFolder::applicationData(appData, sizeof appData) &&
            BoundedText::join(folder, capacity, appData, "\\Winamp");
@@ -56,7 +62,7 @@ bool find(const char* givenDatabase, Found* found) {
     found->playerFound = PlayerFolder::find(found->playerFolder, MAX_PATH);
     char moduleFolder[MAX_PATH];
     if (!BoundedText::join(moduleFolder, sizeof moduleFolder, found->playerFolder, "\\Plugins\\")) return false;
-    bool haveHostSettings = hostSettingsFolder(found->hostSettings, MAX_PATH);
+    bool haveHostSettings = hostSettingsFolder(found->playerFolder, found->hostSettings, MAX_PATH);
     if (!haveHostSettings) found->hostSettings[0] = '\0';
 
     char folder[MAX_PATH];

@@ -2,7 +2,7 @@
 
 #include <stdlib.h>
 
-#include "memory/database_maintenance_index.h"
+#include "memory/database_index.h"
 #include "memory/volume_database.h"
 
 namespace DatabaseRecords {

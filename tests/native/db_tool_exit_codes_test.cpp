@@ -130,6 +130,7 @@ TEST_F(ToolExitStatus, NothingIsWrittenWhileThePlayerRunsUnlessForced) {
 // where the plug-in would keep it.
 TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
     sim::writeFile("D:\\Players\\Winamp\\winamp.exe", "MZ");
+    sim::writeFile("D:\\Players\\Winamp\\winamp.ini", "");  // it keeps its settings beside itself
     sim::writeFile("D:\\Players\\Winamp\\Plugins\\volume.ini", RECORDS);
     sim::setRegistryString(HKEY_CURRENT_USER, "Software\\Winamp", "", "C:\\Stale\\Winamp");
     sim::setRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp",

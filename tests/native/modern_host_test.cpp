@@ -167,18 +167,69 @@ TEST_F(TodaysPlayers, WithNoFolderToWriteTheListenerIsToldOnceAndTheRecordsStill
     EXPECT_EQ(firstOf(player::volumesSet(), 2), (std::vector<int>{130, 150}));
 }
 
-TEST_F(TodaysPlayers, AWritableFolderOnEitherHostStaysWhereItAlwaysWas) {
+TEST_F(TodaysPlayers, AnOldHostKeepsAWritableModuleFolderAndFiveNineItsSettingsFolder) {
     for (Host kind : {Host::Winamp2, Host::Winamp59}) {
         startPlayer(kind, false);
         player::setPlaylist(fourSongs());
         playAtVolumes({100, 130});
         PluginLifecycle::quit();
         loaded = false;
-        EXPECT_EQ(SettingsStore::storage, StorageFolder::Kind::BesideModule);
-        EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
-        EXPECT_FALSE(sim::fileExists(HOST_PLUGINS + "volume.ini"));
-        sim::writeFile(PLUGINS + "volume.ini", "");
+        const std::string home = kind == Host::Winamp2 ? PLUGINS : HOST_PLUGINS;
+        const std::string elsewhere = kind == Host::Winamp2 ? HOST_PLUGINS : PLUGINS;
+        EXPECT_EQ(sim::readFile(home + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+        EXPECT_FALSE(sim::fileExists(elsewhere + "volume.ini"));
+        DeleteFileA((home + "volume.ini").c_str());
     }
+}
+
+// Run once as administrator (or by an installer that has just finished), the player may
+// write into Program Files; its files stay where its standard user's sessions keep them.
+TEST_F(TodaysPlayers, AnElevatedStartOfFiveNineUsesTheSameFolderAndNoStaleCopy) {
+    sim::writeFile(PLUGINS + "volume.ini", std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n");  // years old
+    startPlayer(Host::Winamp59, true);
+    player::setPlaylist(fourSongs());
+    playAtVolumes({100});
+    PluginLifecycle::quit();
+    loaded = false;
+
+    sim::allowWritesIn(PLUGINS);  // elevated
+    player::clearLog();
+    playAtVolumes({120, 130});
+    EXPECT_EQ(player::volumesSet()[0], 100) << "the record of the standard user's session";
+    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n");
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=245\r\n");
+}
+
+TEST_F(TodaysPlayers, TheNewestEarlierCopyIsCarriedOverAndAFailedOneIsTriedAgain) {
+    const std::string stale = std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n\"c.mp3[3000]\"=300\r\n";
+    const std::string newer = std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n\"c.mp3[3000]\"=295\r\n";
+    sim::writeFile(PLUGINS + "volume.ini", stale);
+    sim::writeFile(APPDATA_LOUDMARK + "volume.ini", newer);
+    // loudmark-db set before the first start: the new folder has a record of its own.
+    sim::writeFile(HOST_PLUGINS + "volume.ini", std::string(SECTION) + "\"b.mp3[2000]\"=200\r\n");
+    startPlayer(Host::Winamp59, true);
+    // The first start finds the newer copy held open by a sync client.
+    HANDLE sync = CreateFileA((APPDATA_LOUDMARK + "volume.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    load();
+    PluginLifecycle::quit();
+    loaded = false;
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"), std::string(SECTION) + "\"b.mp3[2000]\"=200\r\n");
+    CloseHandle(sync);
+
+    player::setPlaylist(fourSongs());
+    playAtVolumes({110, 130, 130});
+    EXPECT_EQ(firstOf(player::volumesSet(), 3), (std::vector<int>{100, 75, 170}))
+        << "the newer copy's a.mp3 and c.mp3, and the folder's own b.mp3";
+    EXPECT_EQ(sim::readFile(APPDATA_LOUDMARK + "volume.ini"), newer) << "the originals stay as they were";
+    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), stale);
+    PluginLifecycle::quit();
+    loaded = false;
+
+    // Once settled, nothing is carried over again.
+    sim::writeFile(APPDATA_LOUDMARK + "volume.ini", std::string(SECTION) + "\"d.mp3[1000]\"=100\r\n");
+    load();
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini").find("d.mp3"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -221,7 +272,7 @@ TEST_F(TodaysPlayers, AnOldHostIsNeverSentTheSliderQuestionAndNoticesAtTheSchedu
 }
 
 TEST_F(TodaysPlayers, ARestartOfTheSameSongRecordsNothingAndMovesItsEndOfSongTick) {
-    startPlayer(Host::Winamp59, false);
+    startPlayer(Host::Winamp59, true);
     player::setPlaylist(fourSongs());
     player::jumpTo(0);
     load();
@@ -230,7 +281,7 @@ TEST_F(TodaysPlayers, ARestartOfTheSameSongRecordsNothingAndMovesItsEndOfSongTic
     player::clearLog();
     player::play();  // Play pressed again: a.mp3 from its start
     wait(9.5);
-    EXPECT_FALSE(sim::fileExists(PLUGINS + "volume.ini"));
+    EXPECT_FALSE(sim::fileExists(HOST_PLUGINS + "volume.ini"));
     EXPECT_TRUE(player::volumesSet().empty());
     for (const auto& r : player::requests()) {
         EXPECT_FALSE(r.message == WM_TIMER && r.wParam == SongTracker::state.timerId)
@@ -238,7 +289,7 @@ TEST_F(TodaysPlayers, ARestartOfTheSameSongRecordsNothingAndMovesItsEndOfSongTic
     }
     wait(1);
     EXPECT_EQ(player::volumesSet(), std::vector<int>{130}) << "b.mp3, at its start";
-    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
 }
 
 TEST_F(TodaysPlayers, WakeUpsPerSongDoNotGrowOnAHostThatAnnounces) {
@@ -281,10 +332,10 @@ TEST_F(TodaysPlayers, TitlesAndTypedCharactersReachAUnicodeHostIntact) {
 }
 
 TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize) {
-    startPlayer(Host::Winamp59, false);
+    startPlayer(Host::Winamp59, true);
     player::setPlaylist({song("Ωμέγα.mp3", 10, 1000), song("Ψυχής.mp3", 10, 2000), song("end.mp3", 10)});
     playAtVolumes({100, 160});
-    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"),
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
 
     // Clean builds the same keys as the tracker, so both records stay.
@@ -293,7 +344,7 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
         sim::click(dialog, IDOK);
     });
     PluginLifecycle::config();
-    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"),
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
 }
 
@@ -303,34 +354,36 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
 TEST_F(TodaysPlayers, ARecordTheFileRefusesIsWrittenAtTheNextSongChange) {
     for (Host kind : {Host::Winamp2, Host::Winamp59}) {
         startPlayer(kind, false);
-        sim::writeFile(PLUGINS + "volume.ini", SECTION);
+        const std::string data = (kind == Host::Winamp2 ? PLUGINS : HOST_PLUGINS) + "volume.ini";
+        sim::writeFile(data, SECTION);
         player::setPlaylist(fourSongs());
         player::jumpTo(0);
         load();
         wait(2);
         player::setVolume(100);
         // A virus scanner holds the file across a.mp3's end.
-        HANDLE scanner = CreateFileA((PLUGINS + "volume.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE scanner = CreateFileA(data.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
         wait(10);
-        EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), SECTION);
+        EXPECT_EQ(sim::readFile(data), SECTION);
         CloseHandle(scanner);
         wait(10);
-        EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+        EXPECT_EQ(sim::readFile(data), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
         PluginLifecycle::quit();
         loaded = false;
         EXPECT_TRUE(sim::messageBoxes().empty());
         sim::clearMessageBoxes();
+        DeleteFileA(data.c_str());
     }
 }
 
 TEST_F(TodaysPlayers, ARecordStillRefusedAtQuitIsReportedAsLost) {
     startPlayer(Host::Winamp59, false);
-    sim::writeFile(PLUGINS + "volume.ini", SECTION);
+    sim::writeFile(HOST_PLUGINS + "volume.ini", SECTION);
     player::setPlaylist(fourSongs());
     playAtVolumes({100});
-    HANDLE scanner = CreateFileA((PLUGINS + "volume.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE scanner = CreateFileA((HOST_PLUGINS + "volume.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     player::setVolume(90);
     wait(10);
@@ -340,15 +393,15 @@ TEST_F(TodaysPlayers, ARecordStillRefusedAtQuitIsReportedAsLost) {
     ASSERT_EQ(sim::messageBoxes().size(), 1u);
     EXPECT_EQ(sim::messageBoxes()[0].caption, "Warning");
     EXPECT_EQ(sim::messageBoxes()[0].text.rfind("Loudmark could not save the volume of 1 song", 0), 0u);
-    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
 }
 
 TEST_F(TodaysPlayers, CleanOfADatabaseItCannotReadWarnsAndLosesNothing) {
     startPlayer(Host::Winamp59, false);
     const std::string database = std::string(SECTION) + "\"gone.mp3[5]\"=200\r\n";
-    sim::writeFile(PLUGINS + "volume.ini", database);
+    sim::writeFile(HOST_PLUGINS + "volume.ini", database);
     load();
-    HANDLE scanner = CreateFileA((PLUGINS + "volume.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE scanner = CreateFileA((HOST_PLUGINS + "volume.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     sim::whileDialogOpen([](HWND dialog) {
         sim::click(dialog, IDC_CLEAN_DATABASE);
@@ -360,7 +413,7 @@ TEST_F(TodaysPlayers, CleanOfADatabaseItCannotReadWarnsAndLosesNothing) {
     ASSERT_EQ(sim::messageBoxes().size(), 1u);
     EXPECT_EQ(sim::messageBoxes()[0].caption, "Warning");
     EXPECT_EQ(sim::messageBoxes()[0].text.rfind("The volume database could not be cleaned", 0), 0u);
-    EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"), database);
+    EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"), database);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "plugin/host_window_hook.h"
 #include "plugin/plugin_record.h"
 #include "adapters/settings_store.h"
+#include "memory/database_index.h"
 #include "memory/pending_records.h"
 #include "memory/song_tracker.h"
 
@@ -43,6 +44,7 @@ void freshMachine() {
     TrayIndicator::state = TrayIndicator::State();
     HostWindowHook::state = HostWindowHook::State();
     PendingRecords::reset();
+    DatabaseIndex::release();
     HostLink::forgetVersion();
     // As the plug-in's start-up wires it: a song picked up shows the new-song animation.
     SongTracker::whenNewSong([] { TrayIndicator::startAnimation(AnimationKind::NewSong); });

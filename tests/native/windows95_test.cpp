@@ -18,7 +18,7 @@ namespace player = sim::player;
 
 namespace {
 
-const std::string BACKUP = std::string(DATABASE_PATH) + ".bak";
+const std::string BACKUP = std::string(DATABASE_PATH) + ".loudmark-swap";
 const std::string REBUILD = std::string(DATABASE_PATH) + ".new";
 constexpr char SECTION[] = "[Tamsel Loudmark]\r\n";
 
@@ -83,6 +83,42 @@ TEST_F(Windows95, ASwapCutShortLosesNothingAndTheNextPassFinishesIt) {
 
     EXPECT_EQ(clean(), "Done");
     EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=225\r\n");
+    PluginLifecycle::quit();
+}
+
+TEST_F(Windows95, SongsThatStartWhileASwapWaitsGetTheirOwnVolumes) {
+    sim::writeFile(DATABASE_PATH, std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n\"b.mp3[1000]\"=240\r\n");
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10), song("c.mp3", 10)});
+    PluginLifecycle::init();
+    sim::refuseRename(REBUILD);
+    sim::refuseRename(BACKUP);
+    EXPECT_EQ(clean(), "Warning");
+    player::play();
+    sim::advance(11000);
+    EXPECT_EQ(player::volumesSet(), (std::vector<int>{175, 115})) << "read where the swap set them aside";
+    PluginLifecycle::quit();
+}
+
+TEST_F(Windows95, ASetAsideFileLeftBehindNeverComesBackAndTheListenersOwnFilesAreLeftAlone) {
+    const std::string listenersBackup = std::string(SECTION) + "\"mine.mp3[1]\"=1\r\n";
+    sim::writeFile(std::string(DATABASE_PATH) + ".bak", listenersBackup);
+    sim::writeFile(DATABASE_PATH, std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n\"gone.mp3[5]\"=300\r\n");
+    player::setPlaylist({song("a.mp3", 10)});
+    PluginLifecycle::init();
+    sim::refuseDelete(BACKUP);  // a virus scanner holds the old database as the swap ends
+    EXPECT_EQ(clean(), "Done");
+    player::setPlaylist({});
+    EXPECT_EQ(clean(), "Done");  // keeps nothing
+    EXPECT_FALSE(sim::fileExists(DATABASE_PATH));
+
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
+    player::play();
+    sim::advance(11000);
+    EXPECT_EQ(player::volumesSet(), (std::vector<int>{130, 130})) << "nothing read from the old snapshot";
+    PluginLifecycle::quit();
+    PluginLifecycle::init();
+    EXPECT_FALSE(sim::fileExists(DATABASE_PATH));
+    EXPECT_EQ(sim::readFile(std::string(DATABASE_PATH) + ".bak"), listenersBackup);
     PluginLifecycle::quit();
 }
 

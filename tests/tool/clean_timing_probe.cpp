@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "memory/database_maintenance.h"
-#include "memory/database_maintenance_index.h"
+#include "memory/database_index.h"
 #include "tool/console.h"
 #include "tool/database_location.h"
 #include "tool/song_collection.h"

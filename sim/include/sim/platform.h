@@ -206,6 +206,8 @@ void failWritesAfter(const std::string& windowsPath, uint64_t bytesAccepted);
 // user sees the player's install folder: every create, change, delete or rename inside
 // it fails with ERROR_ACCESS_DENIED.
 void refuseWritesIn(const std::string& windowsFolder);
+// The refusal above is over, as for a player started elevated.
+void allowWritesIn(const std::string& windowsFolder);
 // A folder (and every folder under it) that cannot be listed: FindFirstFileW on it fails
 // with ERROR_ACCESS_DENIED, as for a folder the user may not read.
 void refuseListing(const std::string& windowsFolder);

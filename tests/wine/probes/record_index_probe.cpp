@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "adapters/profile_file.h"
-#include "memory/database_maintenance_index.h"
+#include "memory/database_index.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
-#include "memory/database_maintenance_index.h"
+#include "memory/database_index.h"
 
 #include <windows.h>
 
+#include "adapters/bounded_text.h"
 #include "adapters/heap_buffer.h"
+#include "adapters/later_windows.h"
 #include "adapters/profile_file.h"
 #include "adapters/profile_section.h"
 
@@ -19,6 +21,26 @@ const char* sectionText = nullptr;
 DWORD sectionLength = 0;
 Record* slots = nullptr;
 uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
+uint32_t recordCount = 0;
+// Keys written since the file was read, each in a block of its own, chained.
+struct AddedKey {
+    AddedKey* next;
+    char text[1];
+};
+AddedKey* addedKeys = nullptr;
+
+// The file as the tracker's index last saw it: when its size or last write differ,
+// someone else has changed it.
+struct Identity {
+    bool known = false;  // false: there was no telling (a file that is not there is known)
+    bool missing = false;
+    DWORD sizeLow = 0;
+    DWORD sizeHigh = 0;
+    FILETIME written = {};
+};
+bool following = false;  // the index is the tracker's, for followedPath
+char followedPath[MAX_PATH] = "";
+Identity followedIdentity;
 
 // FNV-1a over the key with ASCII letters folded, so keys the platform takes as equal
 // land in the same chain.
@@ -67,6 +89,51 @@ uint32_t slotCountFor(uint32_t records) {
     return count;
 }
 
+Record* slotFor(const char* key, size_t keyLength, uint32_t hash) {
+    uint32_t slot = hash & slotMask;
+    while (slots[slot].key != nullptr) {
+        Record& other = slots[slot];
+        if (other.hash == hash && other.keyLength == keyLength && ProfileFile::sameKey(other.key, key, keyLength)) break;
+        slot = (slot + 1) & slotMask;
+    }
+    return &slots[slot];
+}
+
+// Room for `records` at half the slots at most; the records there already move along.
+bool makeRoomFor(uint32_t records) {
+    uint32_t count = slotCountFor(records);
+    if (slots != nullptr && count <= slotMask + 1) return true;
+    if (count <= records || count > static_cast<size_t>(-1) / sizeof(Record)) return false;
+    Record* grown = static_cast<Record*>(allocateZeroed(sizeof(Record) * count));
+    if (grown == nullptr) return false;
+    Record* old = slots;
+    uint32_t oldCount = old == nullptr ? 0 : slotMask + 1;
+    slots = grown;
+    slotMask = count - 1;
+    for (uint32_t i = 0; i < oldCount; ++i) {
+        if (old[i].key != nullptr) *slotFor(old[i].key, old[i].keyLength, old[i].hash) = old[i];
+    }
+    freeMemory(old);
+    return true;
+}
+
+bool identityOf(const char* path, Identity* identity) {
+    *identity = Identity();
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (LaterWindows::fileData(path, &data)) {
+        *identity = Identity{true, false, data.nFileSizeLow, data.nFileSizeHigh, data.ftLastWriteTime};
+        return true;
+    }
+    DWORD error = GetLastError();
+    identity->missing = identity->known = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return identity->known;
+}
+
+bool sameIdentity(const Identity& a, const Identity& b) {
+    return a.known && b.known && a.missing == b.missing && a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh &&
+           a.written.dwLowDateTime == b.written.dwLowDateTime && a.written.dwHighDateTime == b.written.dwHighDateTime;
+}
+
 }  // namespace
 
 int valueOf(const char* text, size_t length) {
@@ -99,17 +166,10 @@ bool load(const char* databasePath) {
     for (DWORD i = 0; i < length; ++i) {
         if (sectionText[i] == '\0') ++records;
     }
-    uint32_t slotCount = slotCountFor(records);
-    if (slotCount <= records || slotCount > static_cast<size_t>(-1) / sizeof(Record)) {
+    if (!makeRoomFor(records)) {
         release();
         return false;
     }
-    slots = static_cast<Record*>(allocateZeroed(sizeof(Record) * slotCount));
-    if (slots == nullptr) {
-        release();
-        return false;
-    }
-    slotMask = slotCount - 1;
 
     for (DWORD start = 0; start < length;) {
         const char* line = sectionText + start;
@@ -125,33 +185,60 @@ bool load(const char* databasePath) {
         int value = hasValue ? valueOf(line + keyLength + 1, lineLength - keyLength - 1) : DEFAULT_VALUE;
 
         uint32_t hash = hashOf(line, keyLength);
-        uint32_t slot = hash & slotMask;
-        bool taken = false;
-        while (slots[slot].key != nullptr) {
-            Record& other = slots[slot];
-            if (other.hash == hash && other.keyLength == keyLength && ProfileFile::sameKey(other.key, line, keyLength)) {
-                taken = true;  // the first of equal keys is the one the platform finds
-                break;
-            }
-            slot = (slot + 1) & slotMask;
+        Record* slot = slotFor(line, keyLength, hash);
+        // The first of equal keys is the one the platform finds.
+        if (slot->key == nullptr) {
+            *slot = Record{line, keyLength, lineLength, hash, value, false, false};
+            ++recordCount;
         }
-        if (!taken) slots[slot] = Record{line, keyLength, lineLength, hash, value, false, false};
     }
     return true;
+}
+
+bool lookUp(const char* databasePath, const char* quotedKey, int* value) {
+    Identity now;
+    identityOf(databasePath, &now);
+    bool current = following && BoundedText::sameFolded(followedPath, databasePath) && sameIdentity(now, followedIdentity);
+    if (!current) {
+        // Taken before the read: a change made while we read shows at the next look.
+        if (!load(databasePath)) return false;
+        following = BoundedText::copy(followedPath, sizeof followedPath, databasePath);
+        followedIdentity = now;
+    }
+    Record* record = find(quotedKey);
+    *value = record == nullptr ? DEFAULT_VALUE : record->value;
+    return true;
+}
+
+void noteWritten(const char* databasePath, const char* quotedKey, int value) {
+    if (!following || !BoundedText::sameFolded(followedPath, databasePath)) return;
+    Record* record = find(quotedKey);
+    if (record == nullptr) {
+        size_t keyLength = BoundedText::length(quotedKey, 0x10000);
+        AddedKey* added = static_cast<AddedKey*>(HeapAlloc(GetProcessHeap(), 0, sizeof(AddedKey) + keyLength));
+        if (added == nullptr || !makeRoomFor(recordCount + 1)) {
+            freeMemory(added);
+            release();  // read afresh at the next look
+            return;
+        }
+        for (size_t i = 0; i <= keyLength; ++i) added->text[i] = quotedKey[i];
+        added->next = addedKeys;
+        addedKeys = added;
+        uint32_t hash = hashOf(added->text, keyLength);
+        record = slotFor(added->text, keyLength, hash);
+        *record = Record{added->text, static_cast<uint32_t>(keyLength), 0, hash, value, false, false};
+        ++recordCount;
+    }
+    record->value = value;
+    identityOf(databasePath, &followedIdentity);
 }
 
 Record* find(const char* quotedKey) {
     if (slots == nullptr) return nullptr;
     size_t keyLength = 0;
     while (quotedKey[keyLength] != '\0') ++keyLength;
-    uint32_t hash = hashOf(quotedKey, keyLength);
-    for (uint32_t slot = hash & slotMask; slots[slot].key != nullptr; slot = (slot + 1) & slotMask) {
-        Record& record = slots[slot];
-        if (record.hash == hash && record.keyLength == keyLength && ProfileFile::sameKey(record.key, quotedKey, keyLength)) {
-            return &record;
-        }
-    }
-    return nullptr;
+    Record* record = slotFor(quotedKey, keyLength, hashOf(quotedKey, keyLength));
+    return record->key == nullptr ? nullptr : record;
 }
 
 void forEach(void (*visit)(void* context, Record& record), void* context) {
@@ -179,10 +266,17 @@ void forEach(void (*visit)(void* context, Record& record), void* context) {
 void release() {
     freeMemory(slots);
     section.release();
+    while (addedKeys != nullptr) {
+        AddedKey* next = addedKeys->next;
+        freeMemory(addedKeys);
+        addedKeys = next;
+    }
     slots = nullptr;
     sectionText = nullptr;
     sectionLength = 0;
     slotMask = 0;
+    recordCount = 0;
+    following = false;
 }
 
 }  // namespace DatabaseIndex

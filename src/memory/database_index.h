@@ -1,0 +1,48 @@
+// The volume database read into memory: every record of our section, found by its key
+// as the platform's profile functions would find it (letter case of ASCII ignored, the
+// first of equal keys wins, keys of a later section of the same name not at all), with
+// its value read as GetPrivateProfileIntA reads it. A maintenance pass (and the database
+// tool) loads it afresh; the tracker keeps it between songs, so that a song's record is
+// found at once however large the database is, and reads the file again only when
+// someone else has changed it.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace DatabaseIndex {
+
+struct Record {
+    const char* key;  // as the file spells it
+    uint32_t keyLength;
+    uint32_t lineLength;  // the whole line from `key` on, "=value" included
+    uint32_t hash;
+    int value;     // -1 (no record) for a line without '=' or with an empty value
+    bool written;  // already in the rebuild file
+    bool trimmed;  // met on the list, inside the trim band
+};
+
+// Reads the section of `databasePath` from the file itself. False when the file could
+// not be read whole, or memory ran out: a pass must then leave the database alone, since
+// a record it could not read would be lost.
+bool load(const char* databasePath);
+// The record whose key equals `quotedKey` as the platform compares keys, or null.
+Record* find(const char* quotedKey);
+// Every record the platform would find, in the file's order: of equal keys, the first.
+void forEach(void (*visit)(void* context, Record& record), void* context);
+void release();
+
+// The tracker's read: the value under `quotedKey` in the database at `databasePath`
+// (-1 when there is none), from memory while the file is as we last saw it. False when
+// the file cannot be read whole now: the caller asks the platform instead.
+bool lookUp(const char* databasePath, const char* quotedKey, int* value);
+// A value the profile functions have just written under `quotedKey`: the index keeps
+// step, and takes the file as it is now for one it has seen.
+void noteWritten(const char* databasePath, const char* quotedKey, int value);
+
+// How GetPrivateProfileIntA turns a value as the section lists it into a number (with
+// -1 as its default): quotes dropped, the first 29 characters, then the platform's own
+// reading of digits.
+int valueOf(const char* text, size_t length);
+
+}  // namespace DatabaseIndex
