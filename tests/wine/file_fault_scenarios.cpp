@@ -35,7 +35,7 @@ struct HeldFile {
 void databaseHeldAtSongChange() {
     scenarioOnHost("another program holds the database at a song change: the record arrives at the next change; "
                    "still held at quit, a warning");
-    const std::string folder = freshFolder("held-" + profileName());
+    const std::string folder = pluginFolder("held-" + profileName());
     const std::string database = folder + "\\volume.ini";
     const std::string before = "[Tamsel Loudmark]\r\n\"old.mp3[5]\"=300\r\n";
     HostFiles::write(database, before);
@@ -107,7 +107,7 @@ void noFolderWritable() {
 
 void cleanWithUnreadableDatabase() {
     scenarioOnHost("Clean while another program holds the database: a warning instead of \"Done\", the file as it was");
-    const std::string folder = freshFolder("clean-" + profileName());
+    const std::string folder = pluginFolder("clean-" + profileName());
     const std::string database = folder + "\\volume.ini";
     const std::string before = "[Tamsel Loudmark]\r\n\"kept.mp3[1000]\"=300\r\n\"gone.mp3[1000]\"=300\r\n";
     HostFiles::write(database, before);
@@ -138,7 +138,8 @@ void cleanWithUnreadableDatabase() {
                    "\"Warning\": \"" + start + "...\"");
     }
     checkEqual(HostFiles::read(database), before, "the database byte for byte as before");
-    checkEqual(listing(folder), "gen_loudmark.dll plugin.ini volume.ini", "no rebuild file left behind");
+    checkEqual(listing(folder), "gen_loudmark.dll plugin.ini volume.ini volume.ini.loudmark-whole",
+               "no rebuild file left behind, nor an undo copy of a pass that did nothing");
     quitAndUnload(plugin);
 }
 

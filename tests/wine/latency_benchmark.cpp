@@ -80,7 +80,7 @@ Figures playChanges(int changes) {
         playlist.push_back({song("latency-" + std::to_string(i) + ".mp3", 1000 + i), SONG_MS});
     }
     freshPlayer(playlist, true);
-    Plugin plugin = loadPlugin(freshFolder("latency-" + profileName()));
+    Plugin plugin = loadPlugin(pluginFolder("latency-" + profileName()));
     if (plugin.record == nullptr) return Figures();
     plugin.record->init();
     HostPlayer::play(0);
@@ -113,7 +113,7 @@ Figures playThrough() {
         playlist.push_back({song("through-" + std::to_string(i) + ".mp3", 2000 + i), PLAYED_THROUGH_MS});
     }
     freshPlayer(playlist, false);
-    Plugin plugin = loadPlugin(freshFolder("through-" + profileName()));
+    Plugin plugin = loadPlugin(pluginFolder("through-" + profileName()));
     if (plugin.record == nullptr) return Figures();
     plugin.record->init();
     HostPlayer::play(0);

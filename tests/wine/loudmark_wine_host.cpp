@@ -37,6 +37,7 @@ HWND sideWindow = nullptr;  // the host's second window: "another program" holdi
 using ScenarioKit::check;
 using ScenarioKit::checkEqual;
 using ScenarioKit::freshFolder;
+using ScenarioKit::pluginFolder;
 using ScenarioKit::loadPlugin;
 using ScenarioKit::Plugin;
 using ScenarioKit::scenario;
@@ -81,7 +82,7 @@ void anOldHostIsWarnedAndLeftOff() {
     scenario("An old host: the plug-in says so, with no owner, and stays off");
     HostPlayer::setVersion(0x2004);
     HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
-    Plugin plugin = loadPlugin(freshFolder("old-host"));
+    Plugin plugin = loadPlugin(pluginFolder("old-host"));
     if (plugin.record == nullptr) return;
     checkEqual(plugin.record->version, 0x10, "the record's version is 0x10");
     checkEqual(plugin.record->description ? plugin.record->description : "(null)", "",
@@ -121,7 +122,7 @@ void settingsThatSayDisabled() {
     scenario("Settings that say disabled: nothing installed; quit still saves every setting");
     HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
     HostPlayer::play(0);
-    std::string folder = freshFolder("disabled");
+    std::string folder = pluginFolder("disabled");
     HostFiles::write(folder + "\\plugin.ini", "[Other]\r\nkeep=1\r\n[Tamsel Loudmark]\r\n\"Enabled\"=0\r\n\"TrimTo\"=2\r\n");
     Plugin plugin = loadPlugin(folder);
     if (plugin.record == nullptr) return;
@@ -153,7 +154,7 @@ void hotkeysTrayAndHook() {
     // Another program holds Ctrl+Up already.
     bool heldElsewhere = RegisterHotKey(sideWindow, 1, MOD_CONTROL, VK_UP) != FALSE;
     check(heldElsewhere, "another window holds Ctrl+Up first");
-    Plugin plugin = loadPlugin(freshFolder("fresh"));
+    Plugin plugin = loadPlugin(pluginFolder("fresh"));
     if (plugin.record == nullptr) return;
 
     TraySpy::clear();
@@ -250,7 +251,7 @@ void songsOnRealTimers() {
     HostPlayer::setPlaylist({{a, 3000}, {b, 2000}, {song("c.mp3", 3000), 2000}});
     HostPlayer::setVolume(130);
     HostPlayer::play(0);
-    Plugin plugin = loadPlugin(freshFolder("songs"));
+    Plugin plugin = loadPlugin(pluginFolder("songs"));
     if (plugin.record == nullptr) return;
     std::string database = plugin.folder + "\\volume.ini";
 
@@ -313,7 +314,7 @@ void chainedOverThenReloaded() {
     HostPlayer::setPlaylist({{song("a.mp3", 1000), 2000}});
     HostPlayer::setVolume(130);
     HostPlayer::stop();
-    Plugin plugin = loadPlugin(freshFolder("chained"));
+    Plugin plugin = loadPlugin(pluginFolder("chained"));
     if (plugin.record == nullptr) return;
     HWND host = HostPlayer::window();
     plugin.record->init();
@@ -368,7 +369,7 @@ void chainedOverThenReloaded() {
 
 void configurationDialog() {
     scenario("The configuration dialog: every control as the template says; a session clicked through; OK saves");
-    DialogScenarios::session(check, ScenarioKit::builtDll, freshFolder("dialog"));
+    DialogScenarios::session(check, ScenarioKit::builtDll, pluginFolder("dialog"));
 }
 
 using HostPlayer::WINAMP_2X;
@@ -442,7 +443,6 @@ int main(int argc, char** argv) {
     ScenarioKit::workFolder = argv[2];
 
     HostPlayer::create();
-    HostPlayer::setIniDirectory(freshFolder("winamp-settings"));
     sideWindow = CreateWindowExA(0, "STATIC", "another program", 0, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     MessageBoxWatcher::start();

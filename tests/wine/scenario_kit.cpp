@@ -51,12 +51,23 @@ void checkEqual(long long actual, long long expected, const std::string& what) {
           what + (actual == expected ? "" : ": got " + std::to_string(actual) + ", want " + std::to_string(expected)));
 }
 
+// Every scenario starts on a clean machine: nothing of an earlier scenario's in the
+// user's application data folder, and a host that names no settings folder until the
+// scenario gives it one.
+void freshUser() {
+    static int scenarios = 0;
+    useAppData(freshFolder("appdata-" + std::to_string(++scenarios)));
+    HostPlayer::setIniDirectory("");
+}
+
 void scenario(const char* title) {
+    freshUser();
     std::printf("%s\n", title);
     std::fflush(stdout);
 }
 
 void scenarioOnHost(const std::string& story) {
+    freshUser();
     std::printf("%s: %s\n", HostPlayer::profile().label, story.c_str());
     std::fflush(stdout);
 }
@@ -78,9 +89,16 @@ std::string freshFolder(const std::string& name) {
         CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
     }
     CreateDirectoryA(folder.c_str(), nullptr);
-    for (const char* file : {"plugin.ini", "volume.ini", "volume.ini.new", "gen_loudmark.dll"}) {
+    for (const char* file : {"plugin.ini", "plugin.ini.new", "volume.ini", "volume.ini.new", "volume.ini.loudmark-whole",
+                             "volume.ini.loudmark-undo", "volume.ini.loudmark-swap", "gen_loudmark.dll"}) {
         DeleteFileA((folder + "\\" + file).c_str());
     }
+    return folder;
+}
+
+std::string pluginFolder(const std::string& name) {
+    std::string folder = freshFolder(name + "\\Plugins");
+    HostPlayer::setIniDirectory(workFolder + "\\" + name);
     return folder;
 }
 

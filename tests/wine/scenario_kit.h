@@ -45,6 +45,9 @@ constexpr char SETTINGS_AFTER_DEFAULTS[] =
 
 // A plug-in folder of its own for every scenario, emptied of an earlier run's files.
 std::string freshFolder(const std::string& name);
+// The Plugins folder of a player of that name installed outside Program Files, which
+// keeps its settings beside itself (and says so when asked), emptied of our files.
+std::string pluginFolder(const std::string& name);
 // The same, then removed, so that whoever needs it must create it.
 std::string absentFolder(const std::string& name);
 // A folder tests/wine/run.sh prepared and made immutable before the host started.

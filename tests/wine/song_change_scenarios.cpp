@@ -101,7 +101,7 @@ void jumpInMidSong() {
     const bool five = fiveHost();
     scenarioOnHost(five ? "a jump in mid-song is acted on at once; a restart changes nothing"
                         : "a jump in mid-song is noticed at the old song's scheduled tick");
-    const std::string folder = freshFolder("jump-" + profileName());
+    const std::string folder = pluginFolder("jump-" + profileName());
     const std::string database = folder + "\\volume.ini";
     const std::string before = std::string(SECTION) + "\"b.mp3[2000]\"=235\r\n";  // b.mp3 at 110
     HostFiles::write(database, before);
@@ -109,7 +109,8 @@ void jumpInMidSong() {
     Plugin plugin = loadPlugin(folder);
     if (plugin.record == nullptr) return;
     plugin.record->init();
-    checkEqual(listing(folder), "gen_loudmark.dll volume.ini", "init leaves no file of its own behind");
+    checkEqual(listing(folder), "gen_loudmark.dll volume.ini volume.ini.loudmark-whole",
+               "init leaves nothing behind but its whole copy of the database");
 
     HostPlayer::play(0);
     check(waitForVolumesSet(1, 2000), "a.mp3 is picked up");
@@ -145,7 +146,7 @@ void jumpInMidSong() {
 void playlistEditedWhilePlaying() {
     scenarioOnHost("entries inserted and sorted around the playing song, Loudmark off and on: each record under "
                    "the song that played");
-    const std::string folder = freshFolder("edits-" + profileName());
+    const std::string folder = pluginFolder("edits-" + profileName());
     const std::string database = folder + "\\volume.ini";
     HostFiles::write(database, std::string(SECTION) + "\"a.mp3[1000]\"=200\r\n");
     const int ms = 3000;

@@ -44,7 +44,7 @@ bool twoNamesTheCodePageMerges(std::wstring* first, std::wstring* second) {
 void titleOutsideCodePage() {
     scenarioOnHost("a title outside the code page passes through our hook intact");
     freshPlayer({}, false);
-    Plugin plugin = loadPlugin(freshFolder("title-5.9"));
+    Plugin plugin = loadPlugin(pluginFolder("title-5.9"));
     if (plugin.record == nullptr) return;
     plugin.record->init();
     HWND host = HostPlayer::window();
@@ -72,7 +72,7 @@ void namesOutsideCodePage() {
     const std::string ansiName = HostPlayer::asAnsi(firstName);
     const int ms = shortSongMs();
     freshPlayer({{wideSong(firstName, 1000), ms}, {wideSong(secondName, 2000), ms}}, true);
-    const std::string folder = freshFolder("names-5.9");
+    const std::string folder = pluginFolder("names-5.9");
     Plugin plugin = loadPlugin(folder);
     if (plugin.record == nullptr) return;
     plugin.record->init();

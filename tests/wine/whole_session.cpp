@@ -219,7 +219,7 @@ void cleanInTheDialog(void (*config)(), const std::string& database) {
 
 void wholeSession() {
     scenarioOnHost("the built DLL for a whole session, every call into it with the stack at 4 (mod 16)");
-    const std::string folder = freshFolder("session-" + profileName());
+    const std::string folder = pluginFolder("session-" + profileName());
     const std::string path = folder + "\\gen_loudmark.dll";
     const std::string database = folder + "\\volume.ini";
     CopyFileA(builtDll.c_str(), path.c_str(), FALSE);
