@@ -15,17 +15,22 @@ root=$(pwd)
 . tests/common/checks.sh
 . tests/wine/wine_env.sh
 
+work=$root/build/tool-wine
+prefix=$work/prefix
+mkdir -p "$work"
+
 if [ $# -eq 0 ]; then
-    # Built every time (only what changed), so a run never tests an older binary.
-    cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target loudmark-db >/dev/null
+    # Built every time (only what changed), so a run never tests an older binary; a
+    # build that fails ends the run.
+    if ! { cmake --preset win64 && cmake --build --preset win64 -j2 --target loudmark-db; } >"$work/build.log" 2>&1; then
+        cat "$work/build.log" >&2
+        echo "run_wine: loudmark-db.exe could not be built" >&2
+        exit 1
+    fi
 fi
 exe=${1:-$root/build/win64/loudmark-db.exe}
 [ -f "$exe" ] || { echo "run_wine: no $exe" >&2; exit 1; }
 exe=$(realpath "$exe")  # one check runs from another folder
-
-work=$root/build/tool-wine
-prefix=$work/prefix
-mkdir -p "$work"
 # The player's window needs no display.
 wine_env_console "$prefix"
 
@@ -112,9 +117,10 @@ check "a bare --database name is the file in the current folder, for the profile
 tool remove --database "$db" --key 'bare.mp3[1]'
 tool list --database 'C:\loudmark-db-e2e\none.ini'
 check "no database: exit status 2" test "$status" -eq 2
+cp "$base/volume.ini" "$work/before-source.ini"
 tool clean --database "$db" 'C:\loudmark-db-e2e\NoSuchFolder'
 check "a source that is not there: exit status 4, nothing written" \
-    bash -c 'test "$1" -eq 4 && test "$(tr -d "\r" <"$2" | wc -l)" -eq 3' _ "$status" "$base/volume.ini"
+    bash -c 'test "$1" -eq 4 && cmp -s "$2" "$3"' _ "$status" "$base/volume.ini" "$work/before-source.ini"
 
 echo "== the default database, found through the registry"
 cp "$base/volume.ini" "$base/Player/Plugins/volume.ini"
