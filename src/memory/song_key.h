@@ -7,6 +7,13 @@
 
 constexpr size_t SONG_KEY_CAPACITY = 512;
 
+// A key's text taken apart: the song's file name and its size, pointing into the text.
+struct SongKeyParts {
+    const char* name;
+    size_t nameLength;
+    int size;
+};
+
 struct SongKey {
     char text[SONG_KEY_CAPACITY];  // "name[size]" with the quotes
     // False when there is no path, or when the key cannot stand in a profile file as
@@ -16,6 +23,11 @@ struct SongKey {
 
     static SongKey fromPath(const char* path);
     static SongKey fromNameAndSize(const char* fileName, int size);
+    // Whether `length` characters of `text` are a key of the shape the plug-in builds,
+    // "\"name[size]\"" with the size as "%d" writes an int, within the key's buffer; the
+    // name may hold anything, '=' too (a line the profile format splits there). The one
+    // reading of that shape, for every part that takes a key's text apart.
+    static bool parse(const char* text, size_t length, SongKeyParts* parts);
     // The key of playlist entry `index`, whose path as the host's ANSI request gave it
     // has been copied to `path` (asking the host again may overwrite its answer).
     static SongKey forPlaylistEntry(int index, const char* path);

@@ -1,6 +1,5 @@
 #include "tool/command_support.h"
 
-#include <stdlib.h>
 #include <windows.h>
 
 #include <string>
@@ -83,21 +82,18 @@ bool mayWrite(const ToolArguments& arguments) {
     return false;
 }
 
-bool keyFromText(const char* text, char* quotedKey, size_t capacity) {
-    std::string key = text;
-    if (key.size() >= 2 && key.front() == '"' && key.back() == '"') key = key.substr(1, key.size() - 2);
-    size_t open = key.rfind('[');
-    bool shaped = open != std::string::npos && open > 0 && key.size() > open + 2 && key.back() == ']';
-    char* end = nullptr;
-    std::string size = shaped ? key.substr(open + 1, key.size() - open - 2) : std::string();
-    long long parsed = shaped ? strtoll(size.c_str(), &end, 10) : 0;
-    if (!shaped || *end != '\0' || parsed < -2147483648LL || parsed > 2147483647LL) {
-        Console::err("loudmark-db: \"%s\" is not a song key: give it as NAME[SIZE], as list shows it\n", text);
+bool keyFromText(const char* text, char* quotedKey, size_t capacity, bool quiet) {
+    // As list shows it, or as the file spells it, in its quotes.
+    std::string quoted = text;
+    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') quoted = "\"" + quoted + "\"";
+    SongKeyParts parts;
+    if (!SongKey::parse(quoted.c_str(), quoted.size(), &parts)) {
+        if (!quiet) Console::err("loudmark-db: \"%s\" is not a song key: give it as NAME[SIZE], as list shows it\n", text);
         return false;
     }
-    SongKey songKey = SongKey::fromNameAndSize(key.substr(0, open).c_str(), static_cast<int>(parsed));
+    SongKey songKey = SongKey::fromNameAndSize(std::string(parts.name, parts.nameLength).c_str(), parts.size);
     if (!songKey.storable) {
-        Console::err("loudmark-db: \"%s\" cannot stand in the database ('=' or a line break in it, or too long)\n", text);
+        if (!quiet) Console::err("loudmark-db: \"%s\" cannot stand in the database ('=' or a line break in it, or too long)\n", text);
         return false;
     }
     return BoundedText::copy(quotedKey, capacity, songKey.text);

@@ -28,7 +28,7 @@ bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRe
 bool mayWrite(const ToolArguments& arguments);
 
 // The key of a song named by the listener ("Song.mp3[4123]", the quotes optional), as
-// the plug-in would build it; false, having said why, when it is not one.
-bool keyFromText(const char* text, char* quotedKey, size_t capacity);
+// the plug-in would build it; false, having said why unless `quiet`, when it is not one.
+bool keyFromText(const char* text, char* quotedKey, size_t capacity, bool quiet = false);
 
 }  // namespace CommandSupport

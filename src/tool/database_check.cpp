@@ -8,6 +8,7 @@
 
 #include "adapters/profile_file.h"
 #include "memory/database_maintenance_index.h"
+#include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/console.h"
 #include "tool/file_bytes.h"
@@ -73,9 +74,9 @@ bool isWholeNumber(const Line& value) {
     return true;
 }
 
-// The shape of a key the plug-in writes: "name[size]" in quotes.
 bool isSongKey(const Line& key) {
-    return key.length >= 5 && key.text[0] == '"' && key.text[key.length - 1] == '"' && key.text[key.length - 2] == ']';
+    SongKeyParts parts;
+    return SongKey::parse(key.text, key.length, &parts);
 }
 
 size_t lastEquals(const Line& line) {

@@ -34,14 +34,13 @@ bool keyOfFile(const char* path, char* quotedKey, size_t capacity, int* status) 
 }
 
 // The key remove works on: a song key as list shows it; for a name with '=', the part
-// the platform reads as the key; anything else as the file spells it.
+// the platform reads as the key; any other line's key as the file spells it.
 bool removalKey(const char* text, char* quotedKey, size_t capacity) {
     std::string key = text;
     if (key.size() >= 2 && key.front() == '"' && key.back() == '"') key = key.substr(1, key.size() - 2);
     size_t equals = key.find('=');
     if (equals != std::string::npos) return BoundedText::copy(quotedKey, capacity, ("\"" + key.substr(0, equals)).c_str());
-    if (!key.empty() && key.back() == ']') return CommandSupport::keyFromText(text, quotedKey, capacity);
-    return BoundedText::copy(quotedKey, capacity, text);
+    return CommandSupport::keyFromText(text, quotedKey, capacity, true) || BoundedText::copy(quotedKey, capacity, text);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
+#include "memory/song_key.h"
 #include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
@@ -20,7 +21,8 @@ void tellDropped(void*, const char* key, size_t keyLength, int value, DatabaseMa
     std::string line = "would go: ";
     line.append(key, keyLength);
     // A key the platform cut at a '=' in the song's name: its value is the name's rest.
-    bool songKey = keyLength >= 2 && key[0] == '"' && key[keyLength - 1] == '"';
+    SongKeyParts parts;
+    bool songKey = SongKey::parse(key, keyLength, &parts);
     line += songKey ? "=" + std::to_string(value) : "... (a line whose name holds '=', or no song key)";
     if (songKey) {
         line += reason == DatabaseMaintenance::DropReason::Trimmed ? " (inside the trim band)" : " (not among the songs)";

@@ -71,7 +71,7 @@ check "list: every record with its steps and volume" same "$out" "name,size,valu
 01 Intro.mp3,1000,225,-30,100,
 02 Song.mp3,2000,100,-155,0,
 other.mp3,3000,300,45,175,
-gone.mp3,-1,250,-5,125,size -1"
+gone.mp3,-1,250,-5,125,"
 tool show --database "$db" --reference 150 "$M\\Album A\\01 Intro.mp3" "$M\\nothing.mp3"
 check "show: the key, the record, the volume at reference 150" same "$out" "$M\\Album A\\01 Intro.mp3
   song key:  \"01 Intro.mp3[1000]\"
