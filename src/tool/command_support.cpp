@@ -10,6 +10,7 @@
 #include "tool/database_check.h"
 #include "tool/exit_codes.h"
 #include "tool/file_bytes.h"
+#include "tool/text_encoding.h"
 
 namespace CommandSupport {
 
@@ -80,6 +81,16 @@ bool mayWrite(const ToolArguments& arguments) {
     Console::err("loudmark-db: Winamp is running, and Loudmark writes the same file: close Winamp first "
                  "(or give --force)\n");
     return false;
+}
+
+SongKey keyOfFile(const WCHAR* path, int* size) {
+    char ansi[MAX_PATH];
+    bool lossy = false;
+    *size = -1;
+    if (!TextEncoding::playerPath(path, ansi, sizeof ansi, &lossy)) return SongKey::fromPath(nullptr);
+    *size = SongKey::fileSize(ansi);
+    if (*size == -1) *size = SongKey::fileSizeW(path);
+    return SongKey::fromNameAndSize(BoundedText::afterLastBackslash(ansi), *size);
 }
 
 bool keyFromText(const char* text, char* quotedKey, size_t capacity, bool quiet) {

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "memory/song_key.h"
 #include "tool/command_line.h"
 #include "tool/database_location.h"
 #include "tool/database_records.h"
@@ -26,6 +27,13 @@ bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRe
 // False, having said so, when the player runs and --force was not given: the plug-in
 // writes the same file, and one of the two writes would be lost.
 bool mayWrite(const ToolArguments& arguments);
+
+// The key the song tracker builds for the song file at `path` (as typed): its name as the
+// player hands the path out (the short name where the code page cannot hold the long
+// one), its size as the open finds it (through the wide path where the ANSI one names no
+// file, as on a 5.3 or later player; -1 when it cannot be opened). Not storable when the
+// plug-in would keep no record for it.
+SongKey keyOfFile(const WCHAR* path, int* size);
 
 // The key of a song named by the listener ("Song.mp3[4123]", the quotes optional), as
 // the plug-in would build it; false, having said why unless `quiet`, when it is not one.

@@ -17,9 +17,9 @@ namespace {
 
 // The key of a song file, as the tracker builds it; false, having said why, when the
 // plug-in would keep no record for it.
-bool keyOfFile(const char* path, char* quotedKey, size_t capacity, int* status) {
-    int size = SongKey::fileSize(path);
-    SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
+bool keyOfFile(const WCHAR* widePath, const char* path, char* quotedKey, size_t capacity, int* status) {
+    int size = -1;
+    SongKey key = CommandSupport::keyOfFile(widePath, &size);
     if (!key.storable) {
         Console::err("loudmark-db: %s: the plug-in never records this song ('=' or a line break in its name, or too long)\n", path);
         *status = ExitCode::USAGE;
@@ -60,7 +60,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     char key[SONG_KEY_CAPACITY];
     int status = ExitCode::OK;
     if (arguments.key != nullptr ? !CommandSupport::keyFromText(arguments.key, key, sizeof key)
-                                 : !keyOfFile(arguments.operands[0], key, sizeof key, &status)) {
+                                 : !keyOfFile(arguments.wideOperands[0], arguments.operands[0], key, sizeof key, &status)) {
         return status != ExitCode::OK ? status : ExitCode::USAGE;
     }
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
@@ -93,9 +93,9 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
         if (!removalKey(arguments.key, key, sizeof key)) return ExitCode::USAGE;
         keys.push_back(key);
     }
-    for (const char* path : arguments.operands) {
+    for (size_t i = 0; i < arguments.operands.size(); ++i) {
         int fileStatus = ExitCode::OK;
-        if (keyOfFile(path, key, sizeof key, &fileStatus)) {
+        if (keyOfFile(arguments.wideOperands[i], arguments.operands[i], key, sizeof key, &fileStatus)) {
             keys.push_back(key);
         } else {
             status = ExitCode::worst(status, fileStatus);

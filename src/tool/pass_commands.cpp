@@ -43,7 +43,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     // Not there, or not to be read: nothing to clean either way.
     int status = CommandSupport::checkLines(location, nullptr);
     if (status == ExitCode::DATABASE_MISSING) return status;
-    bool complete = SongSources::gather(arguments.operands, arguments.playerPlaylist, location);
+    bool complete = SongSources::gather(arguments.wideOperands, arguments.playerPlaylist, location);
     if (complete && SongCollection::count() == 0) {
         // A mistyped folder that happens to be empty would cost every record.
         Console::err("loudmark-db: no songs in the sources\n");
