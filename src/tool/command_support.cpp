@@ -46,6 +46,14 @@ bool databasePresent(const DatabaseLocation::Found& location) {
     return true;
 }
 
+bool folderOfDatabaseThere(const DatabaseLocation::Found& location) {
+    char folder[MAX_PATH];
+    if (!BoundedText::copy(folder, sizeof folder, location.databasePath)) return false;
+    folder[BoundedText::afterLastBackslash(location.databasePath) - location.databasePath] = '\0';
+    DWORD attributes = GetFileAttributesA(folder[0] != '\0' ? folder : ".");
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 int checkLines(const DatabaseLocation::Found& location, bool* present) {
     HANDLE file = FileBytes::open(location.databasePath);
     if (present != nullptr) *present = file != INVALID_HANDLE_VALUE;

@@ -15,6 +15,8 @@ namespace CommandSupport {
 
 // False, having said so, when there is no database to work on (or it cannot be opened).
 bool databasePresent(const DatabaseLocation::Found& location);
+// Whether the folder of the database is there, for a new one to be made in it.
+bool folderOfDatabaseThere(const DatabaseLocation::Found& location);
 // The database read as text, once, and its lines checked (each problem reported):
 // ExitCode::DATABASE_LINES when some lines cannot be read as records,
 // ExitCode::DATABASE_MISSING when the file cannot be read, otherwise ExitCode::OK.

@@ -37,6 +37,35 @@ bool hostSettingsFolder(char* folder, size_t capacity) {
            BoundedText::join(folder, capacity, appData, "\\Winamp");
 }
 
+bool isFolder(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The folders StorageFolder::find makes when it tries them, as the plug-in needs it to:
+// the settings folder's "Plugins" and %APPDATA%\Loudmark. The tool only looks, so those
+// it made are taken away again (a folder goes only while it is empty).
+struct TriedFolders {
+    char paths[2][MAX_PATH];
+    bool existed[2];
+
+    TriedFolders(const char* hostSettings) {
+        char appData[MAX_PATH];
+        bool named[2] = {hostSettings != nullptr && BoundedText::join(paths[0], MAX_PATH, hostSettings, "\\Plugins"),
+                         StorageFolder::applicationData(appData, sizeof appData) &&
+                             BoundedText::join(paths[1], MAX_PATH, appData, "\\Loudmark")};
+        for (int i = 0; i < 2; ++i) {
+            if (!named[i]) paths[i][0] = '\0';
+            existed[i] = paths[i][0] == '\0' || isFolder(paths[i]);
+        }
+    }
+    void takeAwayWhatWasMade() {
+        for (int i = 0; i < 2; ++i) {
+            if (!existed[i]) RemoveDirectoryA(paths[i]);
+        }
+    }
+};
+
 }  // namespace
 
 bool find(const char* givenDatabase, Found* found) {
@@ -60,8 +89,10 @@ bool find(const char* givenDatabase, Found* found) {
     if (!haveHostSettings) found->hostSettings[0] = '\0';
 
     char folder[MAX_PATH];
+    TriedFolders tried(haveHostSettings ? found->hostSettings : nullptr);
     StorageFolder::Kind kind =
         StorageFolder::find(moduleFolder, haveHostSettings ? found->hostSettings : nullptr, folder, sizeof folder);
+    tried.takeAwayWhatWasMade();
     found->keepEmptyDatabase = StorageFolder::keepsEmptyDatabase(kind);
     return BoundedText::join(found->databasePath, MAX_PATH, folder, StorageFolder::DATABASE_FILE_NAME) &&
            BoundedText::join(found->settingsPath, MAX_PATH, folder, StorageFolder::SETTINGS_FILE_NAME);

@@ -3,7 +3,7 @@
 // as the plug-in's own folder, and the plug-in's rule from there (that folder when it can
 // be written, else the player's settings folder + "Plugins\", else %APPDATA%\Loudmark\).
 // The settings folder of a Winamp 5.x in Program Files is %APPDATA%\Winamp by default;
-// that is the one assumed.
+// that is the one assumed. Finding it makes no folder and no file.
 #pragma once
 
 #include <windows.h>

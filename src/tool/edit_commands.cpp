@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "adapters/bounded_text.h"
+#include "memory/database_swap.h"
 #include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/command_support.h"
@@ -63,6 +64,12 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
                                  : !keyOfFile(arguments.wideOperands[0], arguments.operands[0], key, sizeof key, &status)) {
         return status != ExitCode::OK ? status : ExitCode::USAGE;
     }
+    // Only into a database that is there, or into a new one the listener named.
+    bool newDatabase = !DatabaseSwap::exists(location.databasePath);
+    if (newDatabase && (arguments.database == nullptr || !CommandSupport::folderOfDatabaseThere(location))) {
+        CommandSupport::databasePresent(location);
+        return ExitCode::DATABASE_MISSING;
+    }
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
 
     int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
@@ -72,6 +79,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
         Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
         return ExitCode::WRITE_FAILED;
     }
+    if (newDatabase && DatabaseSwap::exists(location.databasePath)) Console::out("A new database: %s\n", location.databasePath);
     if (edit.erase) {
         Console::out("%s: at the reference volume, so no record (it starts at the reference)\n", key);
     } else {

@@ -2,6 +2,8 @@
 // about writing: whatever fails, the listener's records are all still there.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "plugin_test_support.h"
@@ -124,6 +126,43 @@ TEST_F(ToolExitStatus, NothingIsWrittenWhileThePlayerRunsUnlessForced) {
     dbtool::Run forced = tool({"set", "--force", "C:\\Music\\a.mp3", "40"});
     EXPECT_EQ(forced.status, ExitCode::OK);
     EXPECT_EQ(forced.out, "\"a.mp3[1000]\"=165: starts at 40 with the reference at 130\n");
+}
+
+// Every file and folder on the simulated drive C:.
+std::set<std::string> everythingOnC() {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(sim::linuxPath("C:\\"))) {
+        names.insert(entry.path().string());
+    }
+    return names;
+}
+
+// With no player installed: read-only commands and dry runs leave the disk as they found
+// it, set writes into no database it was not told of, and a database named by hand is
+// made only where its folder is, with a word saying so.
+TEST_F(ToolExitStatus, NothingIsCreatedThatTheListenerDidNotAskFor) {
+    std::filesystem::remove_all(sim::linuxPath("C:\\Program Files"));
+    sim::writeFile("C:\\Lists\\all.m3u", "C:\\Music\\a.mp3\r\n");
+    const std::set<std::string> before = everythingOnC();
+    for (auto words : {std::vector<std::string>{"list"}, std::vector<std::string>{"stats", "C:\\Music"},
+                       std::vector<std::string>{"show", "C:\\Music\\a.mp3"},
+                       std::vector<std::string>{"clean", "--dry-run", "C:\\Lists\\all.m3u"},
+                       std::vector<std::string>{"trim", "--dry-run", "C:\\Music"},
+                       std::vector<std::string>{"set", "--force", "C:\\Music\\a.mp3", "100"},
+                       std::vector<std::string>{"remove", "--force", "--key", "a.mp3[1000]"}}) {
+        dbtool::Run run = dbtool::run(words);
+        EXPECT_EQ(run.status, ExitCode::DATABASE_MISSING) << words[0] << run.err;
+        EXPECT_EQ(run.err.rfind("loudmark-db: no volume database at C:\\Users\\listener\\AppData\\Roaming\\Loudmark\\volume.ini\n", 0), 0u)
+            << words[0] << run.err;
+        EXPECT_EQ(everythingOnC(), before) << words[0];
+    }
+    dbtool::Run mistyped = dbtool::run({"set", "--force", "--database", "C:\\Nowhere\\volume.ini", "--key", "a.mp3[1]", "9"});
+    EXPECT_EQ(mistyped.status, ExitCode::DATABASE_MISSING);
+    EXPECT_EQ(everythingOnC(), before);
+    dbtool::Run named = dbtool::run({"set", "--force", "--database", "C:\\Lists\\volum.ini", "--key", "a.mp3[1]", "9"});
+    EXPECT_EQ(named.status, ExitCode::OK) << named.err;
+    EXPECT_EQ(named.out, "A new database: C:\\Lists\\volum.ini\n\"a.mp3[1]\"=134: starts at 9 with the reference at 130\n");
+    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), HEADER + "\"a.mp3[1]\"=134\r\n");
 }
 
 // Without --database the tool finds the player as the installer does, and the database
