@@ -190,4 +190,28 @@ TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
               "loudmark-db: no volume database at C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n");
 }
 
+// A 2.x player has no manifest: run from Program Files on Vista or later by a standard
+// user, it is virtualized, and so is the plug-in in it. Its files live in the listener's
+// VirtualStore, where the tool, never virtualized itself, finds them. A 5.x player asks
+// for asInvoker and never reads that copy (one an old, virtualized tool may have left).
+TEST_F(ToolExitStatus, AVirtualized2xPlayersDatabaseIsFoundInTheVirtualStore) {
+    const std::string player = "C:\\Program Files (x86)\\Winamp";
+    const std::string virtualCopy = sim::virtualStoreFor(player + "\\Plugins\\volume.ini");
+    EXPECT_EQ(virtualCopy, "C:\\Users\\listener\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Winamp\\Plugins\\volume.ini");
+    sim::setEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    sim::writeFile(player + "\\Plugins\\gen_loudmark.dll", "MZ");
+    sim::writeFile(player + "\\winamp.exe", "MZ");
+    sim::writeFile(virtualCopy, RECORDS);
+    sim::refuseWritesIn(player);
+    dbtool::Run old = dbtool::run({"stats"});
+    EXPECT_EQ(old.status, ExitCode::OK) << old.err;
+    EXPECT_EQ(old.out.rfind("Database: " + virtualCopy + "\n", 0), 0u) << old.out;
+
+    sim::writeFile(player + "\\winamp.exe", "MZ <requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>");
+    sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini", RECORDS);
+    dbtool::Run modern = dbtool::run({"stats"});
+    EXPECT_EQ(modern.out.rfind("Database: C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n", 0), 0u)
+        << modern.out;
+}
+
 }  // namespace
