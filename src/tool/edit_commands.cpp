@@ -9,12 +9,16 @@
 #include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
+#include "tool/database_check.h"
 #include "tool/exit_codes.h"
+#include "tool/file_bytes.h"
 #include "tool/record_edit.h"
 
 namespace Commands {
 
 namespace {
+
+constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
 // The key of a song file, as the tracker builds it; false, having said why, when the
 // plug-in would keep no record for it.
@@ -42,6 +46,13 @@ bool removalKey(const char* text, char* quotedKey, size_t capacity) {
     size_t equals = key.find('=');
     if (equals != std::string::npos) return BoundedText::copy(quotedKey, capacity, ("\"" + key.substr(0, equals)).c_str());
     return CommandSupport::keyFromText(text, quotedKey, capacity, true) || BoundedText::copy(quotedKey, capacity, text);
+}
+
+// The lines of the database that `quotedKey` stands on now.
+size_t linesOf(const DatabaseLocation::Found& location, const char* quotedKey) {
+    std::vector<char> bytes;
+    if (!FileBytes::read(location.databasePath, LARGEST_DATABASE, &bytes)) return 0;
+    return DatabaseCheck::linesOf(bytes, quotedKey);
 }
 
 }  // namespace
@@ -74,16 +85,18 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
 
     int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
     // The plug-in never writes 255: a song that ends at the reference has no record.
-    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX};
+    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX, linesOf(location, key)};
     if (!RecordEdit::apply(location.databasePath, &edit, 1)) {
         Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
         return ExitCode::WRITE_FAILED;
     }
     if (newDatabase && DatabaseSwap::exists(location.databasePath)) Console::out("A new database: %s\n", location.databasePath);
     if (edit.erase) {
-        Console::out("%s: at the reference volume, so no record (it starts at the reference)\n", key);
+        Console::out("%s: at the reference volume, so no record (it starts at the reference)%s\n", key,
+                     edit.lines > 1 ? ("; " + std::to_string(edit.lines) + " lines removed").c_str() : "");
     } else {
-        Console::out("%s=%d: starts at %d with the reference at %d\n", key, stored, volume, arguments.reference);
+        Console::out("%s=%d: starts at %d with the reference at %d%s\n", key, stored, volume, arguments.reference,
+                     edit.lines > 1 ? (" (it stood on " + std::to_string(edit.lines) + " lines, now on one)").c_str() : "");
     }
     return ExitCode::OK;
 }
@@ -111,8 +124,9 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
     }
     std::vector<RecordEdit::Edit> edits;
     for (const std::string& k : keys) {
-        if (RecordEdit::hasRecord(location.databasePath, k.c_str())) {
-            edits.push_back(RecordEdit::Edit{k.c_str(), 0, true});
+        size_t lines = linesOf(location, k.c_str());
+        if (lines > 0 && RecordEdit::hasRecord(location.databasePath, k.c_str())) {
+            edits.push_back(RecordEdit::Edit{k.c_str(), 0, true, lines});
         } else {
             Console::out("%s: no record\n", k.c_str());
         }
@@ -123,7 +137,10 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
         Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
         return ExitCode::WRITE_FAILED;
     }
-    for (const RecordEdit::Edit& edit : edits) Console::out("%s: removed\n", edit.quotedKey);
+    for (const RecordEdit::Edit& edit : edits) {
+        Console::out("%s: removed%s\n", edit.quotedKey,
+                     edit.lines > 1 ? (" (" + std::to_string(edit.lines) + " lines)").c_str() : "");
+    }
     return status;
 }
 

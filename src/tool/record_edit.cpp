@@ -9,8 +9,14 @@ namespace RecordEdit {
 
 namespace {
 
+// The profile functions change only the first line of a key: the lines after it, in
+// other letter cases, go one by one, the first of them each time. A key on one line keeps
+// its place, as the plug-in's write keeps it.
 bool applyOne(const Edit& edit, const char* path) {
-    if (edit.erase) return ProfileFile::erase(edit.quotedKey, path);
+    size_t erasures = edit.erase ? edit.lines : (edit.lines > 1 ? edit.lines : 0);
+    bool done = true;
+    for (size_t i = 0; i < erasures && done; ++i) done = ProfileFile::erase(edit.quotedKey, path);
+    if (edit.erase || !done) return done;
     return ProfileFile::writeInt(edit.quotedKey, edit.storedValue, path);
 }
 

@@ -10,7 +10,8 @@ namespace RecordEdit {
 struct Edit {
     const char* quotedKey;
     int storedValue;
-    bool erase;  // remove the record instead
+    bool erase;    // remove the record instead
+    size_t lines;  // the lines the key stands on now (DatabaseCheck::linesOf): all are set or removed
 };
 
 // False when the edits could not all be made and swapped in: the database is then as it

@@ -134,4 +134,27 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
     EXPECT_EQ(clean.status, 3) << clean.err;
 }
 
+// The platform compares keys regardless of the case of ASCII letters, and reads the first
+// of equal keys: a later line in another case becomes the record once the first goes. So
+// set and remove take every such line together, and say how many there were.
+TEST_F(ToolListing, SetAndRemoveTakeEveryLineThePluginCouldReadAsTheSongsRecord) {
+    song("track3.ogg", 10, 6000);
+    const std::string twice = HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
+    sim::writeFile(DATABASE_PATH, twice);
+    dbtool::Run atReference = tool({"set", "--force", "C:\\Music\\track3.ogg", "130"});
+    EXPECT_EQ(atReference.out, "\"track3.ogg[6000]\": at the reference volume, so no record (it starts at the reference); "
+                               "2 lines removed\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+
+    sim::writeFile(DATABASE_PATH, twice);
+    EXPECT_EQ(tool({"set", "--force", "C:\\Music\\track3.ogg", "100"}).out,
+              "\"track3.ogg[6000]\"=225: starts at 100 with the reference at 130 (it stood on 2 lines, now on one)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
+    EXPECT_NE(tool({"show", "C:\\Music\\track3.ogg"}).out.find("  volume:    100 at reference 130\n"), std::string::npos);
+
+    sim::writeFile(DATABASE_PATH, twice);
+    EXPECT_EQ(tool({"remove", "--force", "--key", "Track3.ogg[6000]"}).out, "\"Track3.ogg[6000]\": removed (2 lines)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+}
+
 }  // namespace
