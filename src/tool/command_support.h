@@ -29,6 +29,13 @@ bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRe
 // False, having said so, when the player runs and --force was not given: the plug-in
 // writes the same file, and one of the two writes would be lost.
 bool mayWrite(const ToolArguments& arguments);
+// Before the database is written through a new copy beside it: false, having said why
+// (the file, and the system's reason), when that cannot be done. A read-only database is
+// left as it is; a read-only copy an earlier failure left loses its attribute, so that
+// it can go; the folder must take the new copy.
+bool readyToWrite(const DatabaseLocation::Found& location);
+// "could not be written (reason); it is as it was", for the database after a failed write.
+void sayNotWritten(const DatabaseLocation::Found& location, const char* what, DWORD error);
 
 // The key the song tracker builds for the song file at `path` (as typed): its name as the
 // player hands the path out (the short name where the code page cannot hold the long

@@ -86,8 +86,10 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
     // The plug-in never writes 255: a song that ends at the reference has no record.
     RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX, linesOf(location, key)};
-    if (!RecordEdit::apply(location.databasePath, &edit, 1)) {
-        Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
+    DWORD error = ERROR_SUCCESS;
+    if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
+    if (!RecordEdit::apply(location.databasePath, &edit, 1, &error)) {
+        CommandSupport::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
     if (newDatabase && DatabaseSwap::exists(location.databasePath)) Console::out("A new database: %s\n", location.databasePath);
@@ -133,8 +135,10 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
     }
     if (edits.empty()) return status;
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
-    if (!RecordEdit::apply(location.databasePath, edits.data(), edits.size())) {
-        Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
+    if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
+    DWORD error = ERROR_SUCCESS;
+    if (!RecordEdit::apply(location.databasePath, edits.data(), edits.size(), &error)) {
+        CommandSupport::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
     for (const RecordEdit::Edit& edit : edits) {

@@ -58,6 +58,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
             return status;
         }
         if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
+        if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
     }
 
     // The trim settings as the dialog's Clean finds them, in plugin.ini beside the database.
@@ -75,8 +76,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     DatabaseMaintenance::PassReport report =
         DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
     if (!report.done) {
-        Console::err("loudmark-db: %s could not be %s; it is as it was\n", location.databasePath,
-                     arguments.dryRun ? "read" : "rewritten");
+        CommandSupport::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
         return arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED;
     }
     char songs[32];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <windows.h>
 
 namespace RecordEdit {
 
@@ -15,8 +16,9 @@ struct Edit {
 };
 
 // False when the edits could not all be made and swapped in: the database is then as it
-// was, and no rebuild file is left behind.
-bool apply(const char* databasePath, const Edit* edits, size_t count);
+// was, no rebuild file is left behind, and `error` is the platform's error of the step
+// that failed.
+bool apply(const char* databasePath, const Edit* edits, size_t count, DWORD* error);
 
 // Whether the database holds a line under the key (with any value), as the platform
 // finds keys.

@@ -165,6 +165,33 @@ TEST_F(ToolExitStatus, NothingIsCreatedThatTheListenerDidNotAskFor) {
     EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), HEADER + "\"a.mp3[1]\"=134\r\n");
 }
 
+// A database the listener made read-only keeps its attribute (the tool refuses it), and a
+// folder that cannot be written is named with the system's reason; neither leaves a file.
+TEST_F(ToolExitStatus, ADatabaseOrFolderThatCannotBeWrittenIsNamedWithTheSystemsReason) {
+    ASSERT_TRUE(SetFileAttributesA(DATABASE_PATH, FILE_ATTRIBUTE_READONLY));
+    dbtool::Run readOnly = tool({"set", "--force", "C:\\Music\\a.mp3", "40"});
+    EXPECT_EQ(readOnly.status, ExitCode::WRITE_FAILED);
+    EXPECT_EQ(readOnly.err, std::string("loudmark-db: ") + DATABASE_PATH +
+                                " is read-only: it is left as it is (clear its read-only attribute to let it be changed)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+    EXPECT_TRUE(GetFileAttributesA(DATABASE_PATH) & FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(SetFileAttributesA(DATABASE_PATH, FILE_ATTRIBUTE_NORMAL));
+
+    sim::refuseWritesIn("C:\\Program Files\\Winamp\\Plugins");
+    for (auto words : {std::vector<std::string>{"remove", "--force", "--key", "b.mp3[1000]"},
+                       std::vector<std::string>{"clean", "--force", "C:\\Music"}}) {
+        dbtool::Run folder = tool(words);
+        EXPECT_EQ(folder.status, ExitCode::WRITE_FAILED) << words[0];
+        EXPECT_NE(folder.err.find(std::string("loudmark-db: ") + REBUILD_PATH +
+                                  " cannot be made (Access is denied): the folder cannot be written, and the "
+                                  "database is changed through a new copy made beside it\n"),
+                  std::string::npos)
+            << folder.err;
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+        EXPECT_FALSE(sim::fileExists(REBUILD_PATH));
+    }
+}
+
 // Without --database the tool finds the player as the installer does, and the database
 // where the plug-in would keep it.
 TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
