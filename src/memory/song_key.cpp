@@ -16,39 +16,7 @@ bool fitsProfileFormat(const char* text) {
     return true;
 }
 
-// The digits "%d" writes for an int: no '+', no leading zero, no "-0", within 32 bits.
-bool decimalInt(const char* text, size_t length, int* value) {
-    bool negative = length > 0 && text[0] == '-';
-    size_t start = negative ? 1 : 0;
-    size_t digits = length - start;
-    if (digits == 0 || digits > 10 || (text[start] == '0' && (digits > 1 || negative))) return false;
-    long long magnitude = 0;
-    for (size_t i = start; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        magnitude = magnitude * 10 + (text[i] - '0');
-    }
-    long long signedValue = negative ? -magnitude : magnitude;
-    if (signedValue < -2147483647LL - 1 || signedValue > 2147483647LL) return false;
-    *value = static_cast<int>(signedValue);
-    return true;
-}
-
 }  // namespace
-
-bool SongKey::parse(const char* text, size_t length, SongKeyParts* parts) {
-    if (length < 5 || length >= SONG_KEY_CAPACITY || text[0] != '"' || text[length - 1] != '"' ||
-        text[length - 2] != ']') {
-        return false;
-    }
-    // The size follows the last '[': a name may hold brackets of its own.
-    size_t close = length - 2;
-    size_t open = close;
-    while (open > 0 && text[open] != '[') --open;
-    if (open == 0 || !decimalInt(text + open + 1, close - open - 1, &parts->size)) return false;
-    parts->name = text + 1;
-    parts->nameLength = open - 1;
-    return true;
-}
 
 int SongKey::fileSize(const char* path) {
     // Opened for existence only: no access asked, so a file another program holds

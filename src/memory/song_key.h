@@ -38,3 +38,36 @@ struct SongKey {
     // entry whose ANSI path names no file; -1 when there is none or it cannot be opened.
     static int sizeThroughWidePath(int index);
 };
+
+// Defined here, so that only the programs that take keys apart carry it: the plug-in
+// only builds them, and its linker keeps every function it is given.
+inline bool SongKey::parse(const char* text, size_t length, SongKeyParts* parts) {
+    if (length < 5 || length >= SONG_KEY_CAPACITY || text[0] != '"' || text[length - 1] != '"' ||
+        text[length - 2] != ']') {
+        return false;
+    }
+    // The size follows the last '[': a name may hold brackets of its own.
+    size_t close = length - 2;
+    size_t open = close;
+    while (open > 0 && text[open] != '[') --open;
+    if (open == 0) return false;
+    // The digits "%d" writes for an int: no '+', no leading zero, no "-0", within 32 bits.
+    const char* digits = text + open + 1;
+    size_t count = close - open - 1;
+    bool negative = count > 0 && digits[0] == '-';
+    if (negative) {
+        ++digits;
+        --count;
+    }
+    if (count == 0 || count > 10 || (digits[0] == '0' && (count > 1 || negative))) return false;
+    long long magnitude = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') return false;
+        magnitude = magnitude * 10 + (digits[i] - '0');
+    }
+    if (magnitude > (negative ? 2147483648LL : 2147483647LL)) return false;
+    parts->size = static_cast<int>(negative ? -magnitude : magnitude);
+    parts->name = text + 1;
+    parts->nameLength = open - 1;
+    return true;
+}
