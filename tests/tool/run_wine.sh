@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # loudmark-db.exe (the win64 build) under wine64, against real files through the real
-# file, profile and registry functions: list, show, set, clean and trim, the default
-# database found through the registry, the refusal while a window of the player's class
-# is open, and the exit statuses. Every check compares exact output or exact bytes.
+# file, profile and registry functions: list, show, set, clean and trim, names the ANSI
+# code page cannot hold (typed, and on disk, keyed by the short names Wine gives them),
+# read-only files, the default database found through the registry, the refusal while a
+# window of the player's class is open, and the exit statuses. Every check compares
+# exact output or exact bytes.
 #
 #   tests/tool/run_wine.sh [path of loudmark-db.exe]    (default: build/win64/loudmark-db.exe,
 #                                                        built first when anything changed)
