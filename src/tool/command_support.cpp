@@ -109,6 +109,12 @@ bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRe
     return false;
 }
 
+size_t linesOf(const DatabaseLocation::Found& location, const char* quotedKey) {
+    std::vector<char> bytes;
+    if (!FileBytes::read(location.databasePath, LARGEST_DATABASE, &bytes)) return 0;
+    return DatabaseCheck::linesOf(bytes, quotedKey);
+}
+
 bool mayWrite(const ToolArguments& arguments) {
     if (arguments.force || FindWindowA(PLAYER_WINDOW_CLASS, nullptr) == nullptr) return true;
     Console::err("loudmark-db: Winamp is running, and Loudmark writes the same file: close Winamp first "

@@ -26,6 +26,8 @@ int checkLines(const DatabaseLocation::Found& location, bool* present);
 // For the commands that go through every record: the lines checked, then the records
 // read. False when there is nothing to go through; `status` is the exit status so far.
 bool readRecords(const DatabaseLocation::Found& location, std::vector<DatabaseRecords::Record>* records, int* status);
+// The lines of the database that `quotedKey` stands on now (DatabaseCheck::linesOf).
+size_t linesOf(const DatabaseLocation::Found& location, const char* quotedKey);
 // False, having said so, when the player runs and --force was not given: the plug-in
 // writes the same file, and one of the two writes would be lost.
 bool mayWrite(const ToolArguments& arguments);

@@ -9,16 +9,12 @@
 #include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
-#include "tool/database_check.h"
 #include "tool/exit_codes.h"
-#include "tool/file_bytes.h"
 #include "tool/record_edit.h"
 
 namespace Commands {
 
 namespace {
-
-constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
 // The key of a song file, as the tracker builds it; false, having said why, when the
 // plug-in would keep no record for it.
@@ -46,13 +42,6 @@ bool removalKey(const char* text, char* quotedKey, size_t capacity) {
     size_t equals = key.find('=');
     if (equals != std::string::npos) return BoundedText::copy(quotedKey, capacity, ("\"" + key.substr(0, equals)).c_str());
     return CommandSupport::keyFromText(text, quotedKey, capacity, true) || BoundedText::copy(quotedKey, capacity, text);
-}
-
-// The lines of the database that `quotedKey` stands on now.
-size_t linesOf(const DatabaseLocation::Found& location, const char* quotedKey) {
-    std::vector<char> bytes;
-    if (!FileBytes::read(location.databasePath, LARGEST_DATABASE, &bytes)) return 0;
-    return DatabaseCheck::linesOf(bytes, quotedKey);
 }
 
 }  // namespace
@@ -85,7 +74,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
 
     int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
     // The plug-in never writes 255: a song that ends at the reference has no record.
-    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX, linesOf(location, key)};
+    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX, CommandSupport::linesOf(location, key)};
     DWORD error = ERROR_SUCCESS;
     if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
     if (!RecordEdit::apply(location.databasePath, &edit, 1, &error)) {
@@ -126,7 +115,7 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
     }
     std::vector<RecordEdit::Edit> edits;
     for (const std::string& k : keys) {
-        size_t lines = linesOf(location, k.c_str());
+        size_t lines = CommandSupport::linesOf(location, k.c_str());
         if (lines > 0 && RecordEdit::hasRecord(location.databasePath, k.c_str())) {
             edits.push_back(RecordEdit::Edit{k.c_str(), 0, true, lines});
         } else {
