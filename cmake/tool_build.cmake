@@ -18,7 +18,11 @@ if(WIN32)
   target_compile_options(loudmark_db_logic PRIVATE -ffunction-sections -fdata-sections)
   target_link_libraries(loudmark_db_logic PUBLIC user32 shell32 advapi32 winmm kernel32)
 
-  add_executable(loudmark-db ${LOUDMARK_TOOL_MAIN})
+  # The manifest asks for asInvoker: unmarked, the tool would be virtualized on Vista and
+  # later and see other files than the player.
+  add_executable(loudmark-db ${LOUDMARK_TOOL_MAIN} ${CMAKE_SOURCE_DIR}/res/loudmark-db.rc)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/loudmark-db.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/res/loudmark-db.manifest)
   target_compile_options(loudmark-db PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -ffunction-sections -fdata-sections)
   target_link_options(loudmark-db PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
   target_link_libraries(loudmark-db PRIVATE loudmark_db_logic)

@@ -11,7 +11,14 @@ namespace detail {
 
 std::string ansiFormOf(const std::string& utf8Path) {
     std::wstring wide = codepage::utf8ToWide(utf8Path);
-    return codepage::narrowToAnsi(wide.c_str());
+    bool lossy = false;
+    std::string ansi = codepage::narrowToAnsi(wide.c_str(), &lossy);
+    // A path the code page cannot hold goes out as its short path, where it has one.
+    WCHAR shortPath[MAX_PATH];
+    DWORD lastError = GetLastError();
+    DWORD length = lossy ? GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH) : 0;
+    SetLastError(lastError);
+    return length > 0 && length < MAX_PATH ? codepage::narrowToAnsi(shortPath) : ansi;
 }
 
 bool answerModernRequest(WPARAM wParam, LPARAM code, LRESULT* answer) {

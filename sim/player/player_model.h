@@ -56,8 +56,9 @@ bool hasEntry(int index);
 // The answer to IPC_GETPLAYLISTFILE (or ...W when `wide`) for the entry in wParam: a copy
 // of its path kept in the model until the next request; 0 when there is no such entry.
 LRESULT answerFile(WPARAM wParam, bool wide);
-// The ANSI form of a 5.x host's playlist path (UTF-8): what the code page cannot hold
-// becomes '?' (the real host gives a short 8.3 name where the file has one; ours have none).
+// The ANSI form of a 5.x host's playlist path (UTF-8), as the host hands it out: a path
+// the code page cannot hold as its 8.3 short path, or with '?' for what the code page
+// lacks when the file has no short name (it is not there).
 std::string ansiFormOf(const std::string& utf8Path);
 // Moves from song to song up to `nowMs`; answers the moment the playing song ends.
 uint64_t catchUp(uint64_t nowMs);

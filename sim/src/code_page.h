@@ -1,6 +1,9 @@
-// The simulated machine's text encodings. Its ANSI code page holds ASCII only: a byte
-// widens to the character of the same value, and a wide character above 0x7F narrows to
-// '?'. Wide text is UTF-16, as on Windows, even where wchar_t is wider: characters past
+// The simulated machine's text encodings. Its ANSI code page is Windows-1252, the code
+// page of the reference machine (Wine under an English locale answers GetACP() 1252), for
+// the conversion functions, the window messages, the profile functions and the player
+// alike: a byte widens to its Windows-1252 character, and a wide character the code page
+// lacks narrows to '?' (the platform also picks look-alike letters for some; we do not).
+// Wide text is UTF-16, as on Windows, even where wchar_t is wider: characters past
 // U+FFFF come as surrogate pairs. Shared by the platform and its player.
 #pragma once
 
@@ -15,10 +18,16 @@ namespace codepage {
 
 constexpr char UNMAPPABLE = '?';
 
-std::wstring widenAnsi(const char* ansi);           // null reads as empty
-std::string narrowToAnsi(const WCHAR* wide);        // null reads as empty
+std::wstring widenAnsi(std::string_view ansi);
+std::wstring widenAnsi(const char* ansi);  // null reads as empty
+// `lossy` (may be null) says that some character had no byte and became '?'.
+std::string narrowToAnsi(std::wstring_view wide, bool* lossy = nullptr);
+std::string narrowToAnsi(const WCHAR* wide, bool* lossy = nullptr);  // null reads as empty
 WPARAM widenAnsiChar(WPARAM ansiChar);
 WPARAM narrowToAnsiChar(WPARAM wideChar);
+// ANSI text to UTF-8 and back, where the profile functions meet a UTF-8 file.
+std::string ansiToUtf8(std::string_view ansi);
+std::string utf8ToAnsi(std::string_view utf8);
 
 // UTF-8 (the playlist's and the Linux side's encoding) to and from wide text. Malformed
 // bytes become U+FFFD; a lone surrogate, or a code point a wide wchar_t holds whole, is

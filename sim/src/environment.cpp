@@ -1,5 +1,6 @@
 // The process environment: variables by name, regardless of case, as the platform keeps
-// them. A fresh machine has the listener's APPDATA, and its folder exists.
+// them. A fresh machine has the listener's APPDATA and LOCALAPPDATA, and their folders
+// exist.
 #include <windows.h>
 
 #include <cstring>
@@ -15,13 +16,16 @@ namespace core {
 
 namespace {
 constexpr char APPDATA_FOLDER[] = "C:\\Users\\listener\\AppData\\Roaming";
+constexpr char LOCAL_APPDATA_FOLDER[] = "C:\\Users\\listener\\AppData\\Local";
 std::map<std::string, std::string> variables;  // by lower-cased name
 }  // namespace
 
 void resetEnvironment() {
     variables.clear();
     variables["appdata"] = APPDATA_FOLDER;
+    variables["localappdata"] = LOCAL_APPDATA_FOLDER;
     files::makeFolders(files::resolve(APPDATA_FOLDER).onDisk);
+    files::makeFolders(files::resolve(LOCAL_APPDATA_FOLDER).onDisk);
 }
 
 }  // namespace core
@@ -32,6 +36,13 @@ void setEnvironmentVariable(const std::string& name, const std::string& value) {
     } else {
         core::variables[core::lowerCase(name)] = value;
     }
+}
+
+std::string virtualStoreFor(const std::string& windowsPath) {
+    auto local = core::variables.find("localappdata");
+    bool onADrive = windowsPath.size() > 2 && windowsPath[1] == ':';
+    if (local == core::variables.end() || !onADrive) return std::string();
+    return local->second + "\\VirtualStore" + windowsPath.substr(2);
 }
 
 }  // namespace sim

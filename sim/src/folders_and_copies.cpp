@@ -1,15 +1,21 @@
-// Making a folder and copying a file, with the platform's answers: CreateDirectoryA makes
-// one folder (never the ones on the way), CopyFileA reads the source as a sharing reader
-// would and writes the target whole, through the same faults as any other write.
+// Making and removing a folder and copying a file, with the platform's answers:
+// CreateDirectoryA makes one folder (never the ones on the way), RemoveDirectoryA removes
+// an empty one, CopyFileA reads the source as a sharing reader would and writes the
+// target whole, through the same faults as any other write.
 #include <windows.h>
 
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "files_internal.h"
 
 using namespace sim::files;
+
+namespace {
+constexpr DWORD ERROR_DIRECTORY_ = 267;  // the name is no folder's
+}
 
 extern "C" {
 
@@ -31,6 +37,30 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     }
     if (mkdir(r.onDisk.c_str(), 0755) != 0) {
         SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Only an empty folder goes.
+BOOL RemoveDirectoryA(LPCSTR lpPathName) {
+    Resolved r = resolve(lpPathName);
+    if (!r.ok) {
+        SetLastError(r.error);
+        return FALSE;
+    }
+    struct stat st;
+    if (lstat(r.onDisk.c_str(), &st) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    if (!S_ISDIR(st.st_mode) || writesRefused(r.onDisk)) {
+        SetLastError(S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_DIRECTORY_);
+        return FALSE;
+    }
+    if (rmdir(r.onDisk.c_str()) != 0) {
+        SetLastError(errno == ENOTEMPTY || errno == EEXIST ? static_cast<DWORD>(ERROR_DIR_NOT_EMPTY)
+                                                           : errorFromErrno(errno, r.onDisk));
         return FALSE;
     }
     return TRUE;

@@ -62,40 +62,10 @@ bool sameName(string_view a, string_view b) {
 
 // ---------------------------------------------------------------------------
 // Text encodings: a file with a UTF-8 byte-order mark is read as UTF-8, and the 8-bit
-// texts of the "A" functions are Windows-1252 (the code page of the reference machine).
+// texts of the "A" functions are in the machine's one ANSI code page (code_page.h).
 
-const uint16_t CP1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-string ansiToUtf8(string_view text) {
-    string out;
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        sim::codepage::appendUtf8(&out, byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte);
-    }
-    return out;
-}
-
-// What has no Windows-1252 byte becomes '?' (the platform also picks look-alike letters
-// for some; we do not).
-string utf8ToAnsi(string_view text) {
-    string out;
-    for (size_t pos = 0; pos < text.size();) {
-        uint32_t code = sim::codepage::nextUtf8(text, &pos);
-        char byte = '?';
-        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-            byte = static_cast<char>(code);
-        } else {
-            for (int i = 0; i < 32; ++i) {
-                if (CP1252_HIGH[i] == code) byte = static_cast<char>(0x80 + i);
-            }
-        }
-        out.push_back(byte);
-    }
-    return out;
-}
+using sim::codepage::ansiToUtf8;
+using sim::codepage::utf8ToAnsi;
 
 // ---------------------------------------------------------------------------
 // The parsed file

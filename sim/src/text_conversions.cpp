@@ -1,6 +1,5 @@
 // The platform's two conversion functions over the simulated code pages: the ANSI code
-// page (ASCII: a byte widens to the character of its value, a wide character above 0x7F
-// narrows to '?') and UTF-8. A count of -1 takes the text up to and with its zero; a
+// page (Windows-1252, code_page.h) and UTF-8. A count of -1 takes the text up to and with its zero; a
 // buffer size of 0 asks how much is needed.
 #include <windows.h>
 
@@ -47,7 +46,7 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
         }
         wide = sim::codepage::utf8ToWide(bytes);
     } else {
-        for (char c : bytes) wide.push_back(static_cast<unsigned char>(c));
+        wide = sim::codepage::widenAnsi(std::string_view(bytes));
     }
     return deliver(wide, withZero, lpWideCharStr, cchWideChar);
 }
@@ -68,10 +67,14 @@ int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWide
     } else {
         bool usedDefault = false;
         char fallback = lpDefaultChar != nullptr ? lpDefaultChar[0] : sim::codepage::UNMAPPABLE;
-        for (WCHAR c : wide) {
-            bool mapped = static_cast<uint32_t>(c) < 0x80;
-            usedDefault = usedDefault || !mapped;
-            bytes.push_back(mapped ? static_cast<char>(c) : fallback);
+        for (size_t i = 0; i < wide.size(); ++i) {
+            // A surrogate pair is one character.
+            bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size();
+            bool lost = false;
+            std::string byte = sim::codepage::narrowToAnsi(std::wstring_view(wide).substr(i, pair ? 2 : 1), &lost);
+            if (pair) ++i;
+            usedDefault = usedDefault || lost;
+            bytes.push_back(lost ? fallback : byte[0]);
         }
         if (lpUsedDefaultChar != nullptr) *lpUsedDefaultChar = usedDefault ? TRUE : FALSE;
     }

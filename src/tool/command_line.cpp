@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "tool/text_encoding.h"
+
 namespace CommandLine {
 
 namespace {
@@ -116,6 +118,17 @@ void applyFlag(const Option& option, ToolArguments* arguments) {
     }
 }
 
+// A word of the command line in the ANSI code page: a path as the player would hand it
+// out (its short form where the code page cannot hold it), anything else with stand-ins.
+const char* ansiWord(ToolArguments* arguments, const WCHAR* word, bool asPath) {
+    char ansi[MAX_PATH * 4];
+    bool lossy = false;
+    bool converted = asPath ? TextEncoding::playerPath(word, ansi, sizeof ansi, &lossy)
+                            : TextEncoding::wideToAnsi(word, ansi, sizeof ansi, &lossy);
+    arguments->ansiWords.push_back(converted ? ansi : "");
+    return arguments->ansiWords.back().c_str();
+}
+
 }  // namespace
 
 const char* nameOf(Command command) {
@@ -135,14 +148,14 @@ bool number(const char* text, int lowest, int highest, int* value) {
 
 const char* bandName(int choice) { return choice >= 1 && choice <= 3 ? BAND_NAMES[choice - 1] : BAND_NAMES[0]; }
 
-bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t capacity) {
+bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* error, size_t capacity) {
     *arguments = ToolArguments();
     error[0] = '\0';
     bool optionsEnded = false;
     // Options are checked against the command once it is known, wherever they stand.
     std::vector<const Option*> seen;
     for (int i = 1; i < argc; ++i) {
-        const char* word = argv[i];
+        const char* word = ansiWord(arguments, argv[i], false);
         if (!optionsEnded && strcmp(word, "--") == 0) {
             optionsEnded = true;
             continue;
@@ -152,7 +165,9 @@ bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t 
             if (option == nullptr) return fail(error, capacity, "unknown option %s", word);
             if (option->takesValue) {
                 if (i + 1 >= argc) return fail(error, capacity, "%s needs a value", word);
-                if (!applyValue(*option, argv[++i], arguments, error, capacity)) return false;
+                ++i;
+                const char* value = ansiWord(arguments, argv[i], option->id == OptionId::Database);
+                if (!applyValue(*option, value, arguments, error, capacity)) return false;
             } else {
                 applyFlag(*option, arguments);
             }
@@ -164,6 +179,8 @@ bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t 
             if (arguments->command == Command::None) return fail(error, capacity, "unknown command \"%s\"", word);
             continue;
         }
+        arguments->wideWords.push_back(argv[i]);
+        arguments->wideOperands.push_back(arguments->wideWords.back().c_str());
         arguments->operands.push_back(word);
     }
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <stddef.h>
+#include <windows.h>
 
+#include <deque>
+#include <string>
 #include <vector>
 
 #include "memory/song_tracker.h"
@@ -25,13 +28,19 @@ struct ToolArguments {
     bool dryRun = false;
     bool force = false;
     bool playerPlaylist = false;
+    // The files, folders and playlists named, as typed (wide: the command line is read
+    // whole), and in the ANSI code page (with stand-ins for what it lacks) to be shown.
+    std::vector<const WCHAR*> wideOperands;
     std::vector<const char*> operands;
+    // What the pointers above point into.
+    std::deque<std::wstring> wideWords;
+    std::deque<std::string> ansiWords;
 };
 
 namespace CommandLine {
 
 // False, with the reason in `error`, when the command line is not one the tool takes.
-bool parse(int argc, char** argv, ToolArguments* arguments, char* error, size_t capacity);
+bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* error, size_t capacity);
 const char* nameOf(Command command);
 // A whole decimal number within [lowest, highest]; false when `text` is anything else.
 bool number(const char* text, int lowest, int highest, int* value);

@@ -8,6 +8,7 @@
 
 #include "adapters/profile_file.h"
 #include "memory/database_index.h"
+#include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/console.h"
 #include "tool/file_bytes.h"
@@ -73,9 +74,9 @@ bool isWholeNumber(const Line& value) {
     return true;
 }
 
-// The shape of a key the plug-in writes: "name[size]" in quotes.
 bool isSongKey(const Line& key) {
-    return key.length >= 5 && key.text[0] == '"' && key.text[key.length - 1] == '"' && key.text[key.length - 2] == ']';
+    SongKeyParts parts;
+    return SongKey::parse(key.text, key.length, &parts);
 }
 
 size_t lastEquals(const Line& line) {
@@ -136,14 +137,13 @@ void reportDuplicates(Check* check) {
     }
 }
 
-}  // namespace
-
-long reportProblems(const char* databasePath, const std::vector<char>& bytes) {
-    Check check;
-    check.path = databasePath;
+// Calls `onRecordLine` for every line of the first section of our name (the one the
+// platform reads), `onSecondSection` for the header of any later one; with line numbers.
+template <typename RecordLine, typename SecondSection>
+void walkLines(const std::vector<char>& bytes, RecordLine onRecordLine, SecondSection onSecondSection) {
     size_t start = FileBytes::byteOrderMark(bytes);
     bool seenOurs = false;
-    bool inOurs = false;  // in the first section of our name: the one the platform reads
+    bool inOurs = false;
     size_t number = 0;
     while (start < bytes.size()) {
         size_t end = start;
@@ -154,15 +154,43 @@ long reportProblems(const char* databasePath, const std::vector<char>& bytes) {
         if (line.length == 0 || line.text[0] == ';') continue;
         if (line.text[0] == '[') {
             bool ours = isOurSection(line);
-            if (ours && seenOurs) report(&check, number, "a second [Tamsel Loudmark] section: the plug-in never reads its records");
+            if (ours && seenOurs) onSecondSection(number);
             inOurs = ours && !seenOurs;
             seenOurs = seenOurs || ours;
             continue;
         }
-        if (inOurs) checkRecordLine(&check, number, line);
+        if (inOurs) onRecordLine(number, line);
     }
+}
+
+}  // namespace
+
+long reportProblems(const char* databasePath, const std::vector<char>& bytes) {
+    Check check;
+    check.path = databasePath;
+    walkLines(
+        bytes, [&check](size_t number, const Line& line) { checkRecordLine(&check, number, line); },
+        [&check](size_t number) {
+            report(&check, number, "a second [Tamsel Loudmark] section: the plug-in never reads its records");
+        });
     reportDuplicates(&check);
     return check.problems;
+}
+
+size_t linesOf(const std::vector<char>& bytes, const char* quotedKey) {
+    size_t keyLength = 0;
+    while (quotedKey[keyLength] != '\0') ++keyLength;
+    size_t found = 0;
+    walkLines(
+        bytes,
+        [&](size_t, const Line& line) {
+            size_t equals = 0;
+            while (equals < line.length && line.text[equals] != '=') ++equals;
+            Line key = trimmed(line.text, equals);
+            if (key.length == keyLength && ProfileFile::sameKey(key.text, quotedKey, keyLength)) ++found;
+        },
+        [](size_t) {});
+    return found;
 }
 
 }  // namespace DatabaseCheck

@@ -1,8 +1,7 @@
 #include "tool/database_records.h"
 
-#include <stdlib.h>
-
 #include "memory/database_index.h"
+#include "memory/song_key.h"
 #include "memory/volume_database.h"
 
 namespace DatabaseRecords {
@@ -11,16 +10,10 @@ namespace {
 
 // `"name[size]"` taken apart; false when the text is not one.
 bool songKey(const char* key, size_t length, Record* record) {
-    if (length < 5 || key[0] != '"' || key[length - 1] != '"' || key[length - 2] != ']') return false;
-    size_t open = length - 2;
-    while (open > 1 && key[open] != '[') --open;
-    if (key[open] != '[' || open == 1) return false;
-    std::string size(key + open + 1, length - 2 - open - 1);
-    char* end = nullptr;
-    long long parsed = strtoll(size.c_str(), &end, 10);
-    if (size.empty() || *end != '\0' || (size[0] == '+') || (size.size() > 1 && size[0] == '0')) return false;
-    record->name.assign(key + 1, open - 1);
-    record->size = parsed;
+    SongKeyParts parts;
+    if (!SongKey::parse(key, length, &parts)) return false;
+    record->name.assign(parts.name, parts.nameLength);
+    record->size = parts.size;
     return true;
 }
 
@@ -44,13 +37,11 @@ void collect(void* context, DatabaseIndex::Record& indexed) {
     Collecting* collecting = static_cast<Collecting*>(context);
     Record record{std::string(), 0, indexed.value, Unmatchable::No};
     if (songKey(indexed.key, indexed.keyLength, &record)) {
-        if (record.size == -1) record.unmatchable = Unmatchable::SizeUnknown;
+        // A size of -1 matches too: a stream, or a song whose file is missing again.
+    } else if (splitInName(indexed.key, indexed.lineLength, &record)) {
+        record.unmatchable = Unmatchable::EqualsInName;
     } else {
-        if (splitInName(indexed.key, indexed.lineLength, &record)) {
-            record.unmatchable = Unmatchable::EqualsInName;
-        } else {
-            record = Record{std::string(indexed.key, indexed.keyLength), 0, indexed.value, Unmatchable::NotASongKey};
-        }
+        record = Record{std::string(indexed.key, indexed.keyLength), 0, indexed.value, Unmatchable::NotASongKey};
     }
     collecting->records->push_back(record);
 }
@@ -69,7 +60,6 @@ bool load(const char* databasePath, std::vector<Record>* records) {
 const char* reasonOf(Unmatchable unmatchable) {
     switch (unmatchable) {
         case Unmatchable::EqualsInName: return "'=' in the name";
-        case Unmatchable::SizeUnknown: return "size -1";
         case Unmatchable::NotASongKey: return "not a song key";
         case Unmatchable::No: break;
     }

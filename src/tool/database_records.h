@@ -12,13 +12,12 @@ namespace DatabaseRecords {
 enum class Unmatchable {
     No,
     EqualsInName,  // the profile format splits the line at the name's '='
-    SizeUnknown,   // "[-1]": keyed when the file could not be opened
     NotASongKey,   // not "name[size]" in quotes: never a key the plug-in builds
 };
 
 struct Record {
     std::string name;   // the song's file name; for a key that is none, the key itself
-    long long size;     // -1 for SizeUnknown; 0 for a key that is none
+    long long size;     // -1 when the file could not be opened; 0 for a key that is none
     int value;          // the stored number
     Unmatchable unmatchable;
 };

@@ -9,7 +9,7 @@
 
 namespace DbTool {
 
-int run(int argc, char** argv) {
+int run(int argc, const WCHAR* const* argv) {
     ToolArguments arguments;
     char error[256];
     if (!CommandLine::parse(argc, argv, &arguments, error, sizeof error)) {

@@ -3,8 +3,11 @@
 // in the native tests as well.
 #pragma once
 
+#include <windows.h>
+
 namespace DbTool {
 
-int run(int argc, char** argv);
+// The arguments as the wide command line gives them, the program's name first.
+int run(int argc, const WCHAR* const* argv);
 
 }  // namespace DbTool

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "adapters/bounded_text.h"
+#include "memory/database_swap.h"
 #include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/command_support.h"
@@ -17,9 +18,9 @@ namespace {
 
 // The key of a song file, as the tracker builds it; false, having said why, when the
 // plug-in would keep no record for it.
-bool keyOfFile(const char* path, char* quotedKey, size_t capacity, int* status) {
-    int size = SongKey::fileSize(path);
-    SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
+bool keyOfFile(const WCHAR* widePath, const char* path, char* quotedKey, size_t capacity, int* status) {
+    int size = -1;
+    SongKey key = CommandSupport::keyOfFile(widePath, &size);
     if (!key.storable) {
         Console::err("loudmark-db: %s: the plug-in never records this song ('=' or a line break in its name, or too long)\n", path);
         *status = ExitCode::USAGE;
@@ -34,14 +35,13 @@ bool keyOfFile(const char* path, char* quotedKey, size_t capacity, int* status) 
 }
 
 // The key remove works on: a song key as list shows it; for a name with '=', the part
-// the platform reads as the key; anything else as the file spells it.
+// the platform reads as the key; any other line's key as the file spells it.
 bool removalKey(const char* text, char* quotedKey, size_t capacity) {
     std::string key = text;
     if (key.size() >= 2 && key.front() == '"' && key.back() == '"') key = key.substr(1, key.size() - 2);
     size_t equals = key.find('=');
     if (equals != std::string::npos) return BoundedText::copy(quotedKey, capacity, ("\"" + key.substr(0, equals)).c_str());
-    if (!key.empty() && key.back() == ']') return CommandSupport::keyFromText(text, quotedKey, capacity);
-    return BoundedText::copy(quotedKey, capacity, text);
+    return CommandSupport::keyFromText(text, quotedKey, capacity, true) || BoundedText::copy(quotedKey, capacity, text);
 }
 
 }  // namespace
@@ -61,22 +61,33 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     char key[SONG_KEY_CAPACITY];
     int status = ExitCode::OK;
     if (arguments.key != nullptr ? !CommandSupport::keyFromText(arguments.key, key, sizeof key)
-                                 : !keyOfFile(arguments.operands[0], key, sizeof key, &status)) {
+                                 : !keyOfFile(arguments.wideOperands[0], arguments.operands[0], key, sizeof key, &status)) {
         return status != ExitCode::OK ? status : ExitCode::USAGE;
+    }
+    // Only into a database that is there, or into a new one the listener named.
+    bool newDatabase = !DatabaseSwap::exists(location.databasePath);
+    if (newDatabase && (arguments.database == nullptr || !CommandSupport::folderOfDatabaseThere(location))) {
+        CommandSupport::databasePresent(location);
+        return ExitCode::DATABASE_MISSING;
     }
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
 
     int stored = VolumeDatabase::storedValueFor(volume, arguments.reference);
     // The plug-in never writes 255: a song that ends at the reference has no record.
-    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX};
-    if (!RecordEdit::apply(location.databasePath, &edit, 1)) {
-        Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
+    RecordEdit::Edit edit{key, stored, stored == VolumeDatabase::HOST_VOLUME_MAX, CommandSupport::linesOf(location, key)};
+    DWORD error = ERROR_SUCCESS;
+    if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
+    if (!RecordEdit::apply(location.databasePath, &edit, 1, &error)) {
+        CommandSupport::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
+    if (newDatabase && DatabaseSwap::exists(location.databasePath)) Console::out("A new database: %s\n", location.databasePath);
     if (edit.erase) {
-        Console::out("%s: at the reference volume, so no record (it starts at the reference)\n", key);
+        Console::out("%s: at the reference volume, so no record (it starts at the reference)%s\n", key,
+                     edit.lines > 1 ? ("; " + std::to_string(edit.lines) + " lines removed").c_str() : "");
     } else {
-        Console::out("%s=%d: starts at %d with the reference at %d\n", key, stored, volume, arguments.reference);
+        Console::out("%s=%d: starts at %d with the reference at %d%s\n", key, stored, volume, arguments.reference,
+                     edit.lines > 1 ? (" (it stood on " + std::to_string(edit.lines) + " lines, now on one)").c_str() : "");
     }
     return ExitCode::OK;
 }
@@ -94,9 +105,9 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
         if (!removalKey(arguments.key, key, sizeof key)) return ExitCode::USAGE;
         keys.push_back(key);
     }
-    for (const char* path : arguments.operands) {
+    for (size_t i = 0; i < arguments.operands.size(); ++i) {
         int fileStatus = ExitCode::OK;
-        if (keyOfFile(path, key, sizeof key, &fileStatus)) {
+        if (keyOfFile(arguments.wideOperands[i], arguments.operands[i], key, sizeof key, &fileStatus)) {
             keys.push_back(key);
         } else {
             status = ExitCode::worst(status, fileStatus);
@@ -104,19 +115,25 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
     }
     std::vector<RecordEdit::Edit> edits;
     for (const std::string& k : keys) {
-        if (RecordEdit::hasRecord(location.databasePath, k.c_str())) {
-            edits.push_back(RecordEdit::Edit{k.c_str(), 0, true});
+        size_t lines = CommandSupport::linesOf(location, k.c_str());
+        if (lines > 0 && RecordEdit::hasRecord(location.databasePath, k.c_str())) {
+            edits.push_back(RecordEdit::Edit{k.c_str(), 0, true, lines});
         } else {
             Console::out("%s: no record\n", k.c_str());
         }
     }
     if (edits.empty()) return status;
     if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
-    if (!RecordEdit::apply(location.databasePath, edits.data(), edits.size())) {
-        Console::err("loudmark-db: %s could not be written; it is as it was\n", location.databasePath);
+    if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
+    DWORD error = ERROR_SUCCESS;
+    if (!RecordEdit::apply(location.databasePath, edits.data(), edits.size(), &error)) {
+        CommandSupport::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
-    for (const RecordEdit::Edit& edit : edits) Console::out("%s: removed\n", edit.quotedKey);
+    for (const RecordEdit::Edit& edit : edits) {
+        Console::out("%s: removed%s\n", edit.quotedKey,
+                     edit.lines > 1 ? (" (" + std::to_string(edit.lines) + " lines)").c_str() : "");
+    }
     return status;
 }
 

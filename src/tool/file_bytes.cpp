@@ -7,6 +7,11 @@ HANDLE open(const char* path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+HANDLE open(const WCHAR* path) {
+    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 bool readAll(HANDLE file, DWORD largest, std::vector<char>* bytes) {
     DWORD high = 0;
     DWORD size = GetFileSize(file, &high);
@@ -21,6 +26,11 @@ bool readAll(HANDLE file, DWORD largest, std::vector<char>* bytes) {
 }
 
 bool read(const char* path, DWORD largest, std::vector<char>* bytes) {
+    HANDLE file = open(path);
+    return file != INVALID_HANDLE_VALUE && readAll(file, largest, bytes);
+}
+
+bool read(const WCHAR* path, DWORD largest, std::vector<char>* bytes) {
     HANDLE file = open(path);
     return file != INVALID_HANDLE_VALUE && readAll(file, largest, bytes);
 }

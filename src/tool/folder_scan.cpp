@@ -107,7 +107,7 @@ bool songOf(const std::wstring& path, int size, Song* song) {
     song->size = size;
     char ansi[MAX_PATH];
     bool lossy = false;
-    if (!TextEncoding::wideToAnsi(path.c_str(), ansi, sizeof ansi, &lossy)) return false;
+    if (!TextEncoding::playerPath(path.c_str(), ansi, sizeof ansi, &lossy)) return false;
     song->ansi = ansi;
     song->wide = lossy ? path : std::wstring();
     InterlockedIncrement(&filesSeen);
@@ -217,13 +217,12 @@ bool collect(const Song& song) {
 
 }  // namespace
 
-bool addFolder(const char* folder) {
-    WCHAR root[MAX_PATH];
-    if (!TextEncoding::ansiToWide(folder, root, MAX_PATH - 1)) {
-        Console::err("loudmark-db: %s: the path is too long\n", folder);
+bool addFolder(const WCHAR* folder) {
+    std::wstring top = folder;
+    if (top.size() >= MAX_PATH - 1) {
+        Console::err("loudmark-db: %s: the path is too long\n", ansiOf(top).c_str());
         return false;
     }
-    std::wstring top = root;
     if (!top.empty() && top.back() != L'\\' && top.back() != L'/') top += L"\\";
     filesSeen = 0;
     foldersSeen = 0;

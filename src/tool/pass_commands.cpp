@@ -4,6 +4,7 @@
 
 #include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
+#include "memory/song_key.h"
 #include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
@@ -20,7 +21,8 @@ void tellDropped(void*, const char* key, size_t keyLength, int value, DatabaseMa
     std::string line = "would go: ";
     line.append(key, keyLength);
     // A key the platform cut at a '=' in the song's name: its value is the name's rest.
-    bool songKey = keyLength >= 2 && key[0] == '"' && key[keyLength - 1] == '"';
+    SongKeyParts parts;
+    bool songKey = SongKey::parse(key, keyLength, &parts);
     line += songKey ? "=" + std::to_string(value) : "... (a line whose name holds '=', or no song key)";
     if (songKey) {
         line += reason == DatabaseMaintenance::DropReason::Trimmed ? " (inside the trim band)" : " (not among the songs)";
@@ -41,7 +43,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     // Not there, or not to be read: nothing to clean either way.
     int status = CommandSupport::checkLines(location, nullptr);
     if (status == ExitCode::DATABASE_MISSING) return status;
-    bool complete = SongSources::gather(arguments.operands, arguments.playerPlaylist, location);
+    bool complete = SongSources::gather(arguments.wideOperands, arguments.playerPlaylist, location);
     if (complete && SongCollection::count() == 0) {
         // A mistyped folder that happens to be empty would cost every record.
         Console::err("loudmark-db: no songs in the sources\n");
@@ -56,6 +58,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
             return status;
         }
         if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
+        if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
     }
 
     // The trim settings as the dialog's Clean finds them, in plugin.ini beside the database.
@@ -73,8 +76,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     DatabaseMaintenance::PassReport report =
         DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
     if (!report.done) {
-        Console::err("loudmark-db: %s could not be %s; it is as it was\n", location.databasePath,
-                     arguments.dryRun ? "read" : "rewritten");
+        CommandSupport::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
         return arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED;
     }
     char songs[32];

@@ -2,13 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "adapters/bounded_text.h"
+#include "tool/file_bytes.h"
 
 namespace PlayerFolder {
 
 namespace {
 
 constexpr char PLAYER_KEY[] = "Software\\Winamp";
+// winamp.exe is a few megabytes; anything far bigger is not the player.
+constexpr DWORD LARGEST_PROGRAM = 64u * 1024 * 1024;
 constexpr char PLAYER_UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
 
 // A string value; false when the key or value is missing or does not fit.
@@ -82,6 +88,26 @@ bool find(char* folder, size_t capacity) {
     }
     programFilesFallback(folder, capacity);
     return holdsPlayer(folder);
+}
+
+bool isVirtualized(const char* folder) {
+    char program[MAX_PATH];
+    std::vector<char> bytes;
+    if (!BoundedText::join(program, sizeof program, folder, "\\winamp.exe") ||
+        !FileBytes::read(program, LARGEST_PROGRAM, &bytes)) {
+        return false;
+    }
+    // The manifest is a resource of plain UTF-8 text; a program without one asks for nothing.
+    static const char ASKED[] = "requestedExecutionLevel";
+    return std::search(bytes.begin(), bytes.end(), ASKED, ASKED + sizeof ASKED - 1) == bytes.end();
+}
+
+bool virtualStoreFor(const char* path, char* copy, size_t capacity) {
+    char local[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    bool onADrive = path[0] != '\0' && path[1] == ':';
+    return length != 0 && length < sizeof local && onADrive &&
+           BoundedText::join(copy, capacity, local, "\\VirtualStore") && BoundedText::append(copy, capacity, path + 2);
 }
 
 }  // namespace PlayerFolder

@@ -12,4 +12,14 @@ namespace PlayerFolder {
 // winamp.exe, else the Program Files fallback. False when that holds none either.
 bool find(char* folder, size_t capacity);
 
+// Whether Windows virtualizes the player in `folder`: its winamp.exe asks for no
+// execution level in a manifest (a 2.x player has none; 5.x asks for asInvoker). Run from
+// Program Files by a standard user, such a player, and the plug-in in it, write into the
+// listener's VirtualStore.
+bool isVirtualized(const char* folder);
+
+// Where Windows keeps a virtualized program's copy of `path`: the listener's
+// %LOCALAPPDATA%\VirtualStore\ and the path without its drive. False when there is none.
+bool virtualStoreFor(const char* path, char* copy, size_t capacity);
+
 }  // namespace PlayerFolder

@@ -3,9 +3,13 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "adapters/bounded_text.h"
+#include "memory/database_maintenance_size.h"
+#include "memory/song_key.h"
 #include "tool/console.h"
 #include "tool/file_bytes.h"
 #include "tool/song_collection.h"
@@ -21,12 +25,12 @@ enum class Kind { None, M3u, M3u8, Pls };
 constexpr DWORD LARGEST_PLAYLIST = 256u * 1024 * 1024;
 
 struct Reading {
-    const char* playlist;
-    char folder[MAX_PATH];  // the playlist's own folder, with its backslash ("" for none)
+    const char* playlist;  // as it is shown
+    std::wstring folder;   // the playlist's own folder, with its backslash ("" for none)
     bool utf8;
     bool complete = true;
     // The folder of the last entry checked, and whether it was there.
-    char lastFolder[MAX_PATH] = "";
+    std::wstring lastFolder;
     bool lastFolderPresent = true;
     bool lastFolderAskedNow = false;  // the last answer came from the platform, not the memory
 };
@@ -77,118 +81,128 @@ const char* plsEntry(const char* line, size_t length, size_t* entryLength) {
     return line + i + 1;
 }
 
-bool isUrl(const char* entry, size_t length) {
-    for (size_t i = 0; i + 2 < length; ++i) {
-        if (entry[i] == ':' && entry[i + 1] == '/' && entry[i + 2] == '/') return i > 1;
-        if (entry[i] == '\\' || entry[i] == '/') return false;
+bool isUrl(const std::wstring& entry) {
+    for (size_t i = 0; i + 2 < entry.size(); ++i) {
+        if (entry[i] == L':' && entry[i + 1] == L'/' && entry[i + 2] == L'/') return i > 1;
+        if (entry[i] == L'\\' || entry[i] == L'/') return false;
     }
     return false;
 }
 
-bool isAbsolute(const char* entry, size_t length) {
-    bool drive = length >= 3 && entry[1] == ':' && (entry[2] == '\\' || entry[2] == '/');
-    bool share = length >= 2 && (entry[0] == '\\' || entry[0] == '/') && (entry[1] == '\\' || entry[1] == '/');
+bool isAbsolute(const std::wstring& entry) {
+    bool drive = entry.size() >= 3 && entry[1] == L':' && entry[2] == L'\\';
+    bool share = entry.size() >= 2 && entry[0] == L'\\' && entry[1] == L'\\';
     return drive || share;
 }
 
 // What stands before the entry in the path the player takes: the playlist's folder for
 // a relative entry, its drive for one that starts with a backslash, nothing otherwise.
-void prefixFor(const Reading& reading, const char* entry, size_t length, char* prefix, size_t capacity) {
-    prefix[0] = '\0';
-    if (isUrl(entry, length) || isAbsolute(entry, length)) return;
-    BoundedText::copy(prefix, capacity, reading.folder);
-    bool rooted = entry[0] == '\\' || entry[0] == '/';
-    if (rooted && prefix[0] != '\0' && prefix[1] == ':') prefix[2] = '\0';
+std::wstring prefixFor(const Reading& reading, const std::wstring& entry) {
+    if (isAbsolute(entry)) return std::wstring();
+    bool rooted = !entry.empty() && entry[0] == L'\\';
+    bool driveFolder = reading.folder.size() >= 2 && reading.folder[1] == L':';
+    return rooted && driveFolder ? reading.folder.substr(0, 2) : reading.folder;
+}
+
+bool sameFolded(const std::wstring& a, const std::wstring& b) {
+    auto folded = [](WCHAR c) { return c >= L'A' && c <= L'Z' ? static_cast<WCHAR>(c - L'A' + L'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (folded(a[i]) != folded(b[i])) return false;
+    }
+    return true;
 }
 
 // Whether the folder of `path` is there; asked once for a run of entries in one folder.
-bool folderPresent(Reading* reading, const char* path) {
-    const char* name = BoundedText::afterLastBackslash(path);
-    size_t folderLength = static_cast<size_t>(name - path);
-    if (folderLength == 0) return true;
-    char folder[MAX_PATH];
-    if (folderLength >= sizeof folder) return false;
-    for (size_t i = 0; i < folderLength; ++i) folder[i] = path[i];
-    folder[folderLength] = '\0';
+bool folderPresent(Reading* reading, const std::wstring& path) {
+    size_t name = path.rfind(L'\\');
+    if (name == std::wstring::npos) return true;
+    std::wstring folder = path.substr(0, name + 1);
     reading->lastFolderAskedNow = false;
-    if (BoundedText::sameFolded(folder, reading->lastFolder)) return reading->lastFolderPresent;
+    if (sameFolded(folder, reading->lastFolder)) return reading->lastFolderPresent;
     reading->lastFolderAskedNow = true;
-    BoundedText::copy(reading->lastFolder, sizeof reading->lastFolder, folder);
-    DWORD attributes = GetFileAttributesA(folder);
+    reading->lastFolder = folder;
+    DWORD attributes = GetFileAttributesW(folder.c_str());
     reading->lastFolderPresent = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return reading->lastFolderPresent;
 }
 
-// `prefix` + `entry` into `path`; false when it does not fit.
-template <typename Unit>
-bool join(const Unit* prefix, const Unit* entry, Unit* path, size_t capacity) {
-    size_t used = 0;
-    for (const Unit* p = prefix; *p != 0; ++p) {
-        if (used + 1 >= capacity) return false;
-        path[used++] = *p;
-    }
-    for (const Unit* p = entry; *p != 0; ++p) {
-        if (used + 1 >= capacity) return false;
-        path[used++] = *p;
-    }
-    path[used] = 0;
-    return true;
+std::string shown(const std::wstring& path) {
+    char ansi[MAX_PATH * 2];
+    bool lossy = false;
+    return TextEncoding::wideToAnsi(path.c_str(), ansi, sizeof ansi, &lossy) ? ansi : "";
 }
 
 void addEntry(Reading* reading, size_t lineNumber, const char* entry, size_t length) {
     if (BoundedText::length(entry, length) < length) return problem(reading, lineNumber, "holds a zero byte");
-    // The entry in the player's ANSI code page, and as wide text when that loses letters.
-    char entryAnsi[MAX_PATH];
     WCHAR entryWide[MAX_PATH];
-    bool lossy = false;
+    char entryAnsi[MAX_PATH];
     if (reading->utf8) {
         if (!TextEncoding::utf8ToWide(entry, length, entryWide, MAX_PATH)) {
             return problem(reading, lineNumber, "is not UTF-8 text, or is too long for the player");
-        }
-        if (!TextEncoding::wideToAnsi(entryWide, entryAnsi, sizeof entryAnsi, &lossy)) {
-            return problem(reading, lineNumber, "the path is too long for the player");
         }
     } else {
         if (length >= sizeof entryAnsi) return problem(reading, lineNumber, "the path is too long for the player");
         for (size_t i = 0; i < length; ++i) entryAnsi[i] = entry[i];
         entryAnsi[length] = '\0';
+        if (!TextEncoding::ansiToWide(entryAnsi, entryWide, MAX_PATH)) {
+            return problem(reading, lineNumber, "the path is too long for the player");
+        }
     }
-    char prefix[MAX_PATH];
-    prefixFor(*reading, entryAnsi, BoundedText::length(entryAnsi, sizeof entryAnsi), prefix, sizeof prefix);
-    char path[MAX_PATH];
-    WCHAR prefixWide[MAX_PATH];
-    WCHAR widePath[MAX_PATH];
-    if (!join(prefix, entryAnsi, path, sizeof path) ||
-        (lossy && !(TextEncoding::ansiToWide(prefix, prefixWide, MAX_PATH) && join(prefixWide, entryWide, widePath, MAX_PATH)))) {
+    std::wstring path = entryWide;
+    bool url = isUrl(path);
+    // The player reads a file's path with forward slashes as it reads one with backslashes.
+    if (!url) {
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        path = prefixFor(*reading, path) + path;
+    }
+    char ansi[MAX_PATH];
+    bool lossy = false;
+    if (path.size() >= MAX_PATH || !TextEncoding::playerPath(path.c_str(), ansi, sizeof ansi, &lossy)) {
         return problem(reading, lineNumber, "the path is too long for the player");
     }
-    if (!isUrl(path, BoundedText::length(path, sizeof path)) && !lossy && !folderPresent(reading, path)) {
+    if (url) {
+        // A stream is keyed as a file that cannot be opened; the pass asks nothing else of it.
+        if (!SongCollection::add(ansi, nullptr)) problem(reading, lineNumber, "too many songs");
+        return;
+    }
+    int size = -1;
+    if (!folderPresent(reading, path)) {
         // Said once for a run of entries in the folder; they stay songs, as on the player.
         reading->complete = false;
         if (reading->lastFolderAskedNow) {
-            char what[MAX_PATH + 64];
-            snprintf(what, sizeof what, "the folder %s is not there", reading->lastFolder);
-            problem(reading, lineNumber, what);
+            problem(reading, lineNumber, ("the folder " + shown(reading->lastFolder) + " is not there").c_str());
+        }
+    } else {
+        // Sized here, as the plug-in sizes it: a missing file is a song all the same, but
+        // the listener should know that its record will go.
+        size = DatabaseMaintenance::quickFileSize(ansi);
+        if (size == -1) size = SongKey::fileSizeW(path.c_str());
+        if (size == -1) {
+            Console::err("loudmark-db: %s:%lu: no file %s\n", reading->playlist, static_cast<unsigned long>(lineNumber),
+                         shown(path).c_str());
         }
     }
-    if (!SongCollection::add(path, lossy ? widePath : nullptr)) problem(reading, lineNumber, "too many songs");
+    if (!SongCollection::add(ansi, lossy ? path.c_str() : nullptr, size)) problem(reading, lineNumber, "too many songs");
 }
 
 }  // namespace
 
 bool isPlaylist(const char* path) { return kindOf(path) != Kind::None; }
 
-bool addPlaylist(const char* path) {
+bool addPlaylist(const WCHAR* path) {
+    std::wstring widePath = path;
+    std::string shownPath = shown(widePath);
     Reading reading;
-    reading.playlist = path;
-    Kind kind = kindOf(path);
+    reading.playlist = shownPath.c_str();
+    Kind kind = kindOf(reading.playlist);
     std::vector<char> bytes;
     if (kind == Kind::None || !FileBytes::read(path, LARGEST_PLAYLIST, &bytes)) {
-        Console::err("loudmark-db: %s: cannot be read\n", path);
+        Console::err("loudmark-db: %s: cannot be read\n", reading.playlist);
         return false;
     }
-    BoundedText::copy(reading.folder, sizeof reading.folder, path);
-    reading.folder[BoundedText::afterLastBackslash(path) - path] = '\0';
+    size_t folderEnd = widePath.find_last_of(L"\\/");
+    reading.folder = folderEnd == std::wstring::npos ? std::wstring() : widePath.substr(0, folderEnd + 1);
 
     // A byte-order mark says UTF-8 whatever the extension.
     size_t start = FileBytes::byteOrderMark(bytes);

@@ -1,7 +1,4 @@
 // show: what the plug-in makes of a song file: its key, its record, the volume it sets.
-#include <windows.h>
-
-#include "adapters/bounded_text.h"
 #include "memory/song_key.h"
 #include "memory/volume_database.h"
 #include "tool/command_support.h"
@@ -38,12 +35,10 @@ int show(const ToolArguments& arguments, const DatabaseLocation::Found& location
         return ExitCode::USAGE;
     }
     bool present = CommandSupport::databasePresent(location);
-    for (const char* path : arguments.operands) {
-        // The key as the song tracker builds it: the name after the last backslash, the
-        // size as the open finds it.
-        int size = SongKey::fileSize(path);
-        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), size);
-        Console::out("%s\n", path);
+    for (size_t i = 0; i < arguments.operands.size(); ++i) {
+        int size = -1;
+        SongKey key = CommandSupport::keyOfFile(arguments.wideOperands[i], &size);
+        Console::out("%s\n", arguments.operands[i]);
         if (!key.storable) {
             Console::out("  song key:  none: the name holds '=' or a line break, or is too long; never recorded\n");
             Console::out("  volume:    %d (the reference volume)\n", arguments.reference);

@@ -8,9 +8,9 @@
 
 namespace SongSources {
 
-// Gathers every song of `operands` into the song collection, in order. False when a
-// source, or part of one, could not be read (each reported): a pass that trusted the
-// rest would drop the records of the songs it missed.
-bool gather(const std::vector<const char*>& operands, bool playerPlaylist, const DatabaseLocation::Found& location);
+// Gathers every song of `sources` (paths as typed) into the song collection, in order.
+// False when a source, or part of one, could not be read (each reported): a pass that
+// trusted the rest would drop the records of the songs it missed.
+bool gather(const std::vector<const WCHAR*>& sources, bool playerPlaylist, const DatabaseLocation::Found& location);
 
 }  // namespace SongSources

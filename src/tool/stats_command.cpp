@@ -82,7 +82,7 @@ int stats(const ToolArguments& arguments, const DatabaseLocation::Found& locatio
                  Console::count(unmatchable, other, sizeof other));
 
     if (!arguments.operands.empty() || arguments.playerPlaylist) {
-        if (!SongSources::gather(arguments.operands, arguments.playerPlaylist, location)) {
+        if (!SongSources::gather(arguments.wideOperands, arguments.playerPlaylist, location)) {
             status = ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
         }
         // The pass itself, changing nothing: matched is what a clean would keep.

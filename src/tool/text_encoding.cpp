@@ -48,4 +48,14 @@ bool wideToAnsi(const WCHAR* wide, char* ansi, size_t capacity, bool* lossy) {
     return true;
 }
 
+bool playerPath(const WCHAR* wide, char* ansi, size_t capacity, bool* lossy) {
+    if (!wideToAnsi(wide, ansi, capacity, lossy)) return false;
+    if (!*lossy) return true;
+    WCHAR shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameW(wide, shortPath, MAX_PATH);
+    bool shortLossy = false;
+    if (length == 0 || length >= MAX_PATH) return true;  // no short name: the stand-ins it is
+    return wideToAnsi(shortPath, ansi, capacity, &shortLossy);
+}
+
 }  // namespace TextEncoding

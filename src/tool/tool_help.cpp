@@ -43,9 +43,10 @@ const char LIST[] =
     "  steps     its distance from the reference, in steps of the 0..255 volume scale\n"
     "  volume    the volume the song starts at with the reference at N (default 130)\n"
     "Records the plug-in can never match again are marked: a name with '=' (the file\n"
-    "format splits the line there), a size of -1 (recorded when the file could not be\n"
-    "opened), a key that is no song key. Lines that hold no record are reported on\n"
-    "standard error with their line numbers (exit status 3).\n"
+    "format splits the line there), a key that is no song key. A size of -1 is a record\n"
+    "like any other: the song's file could not be opened (a stream, a file missing).\n"
+    "Lines that hold no record are reported on standard error with their line numbers\n"
+    "(exit status 3).\n"
     "  --sort name       by song name; value: lowest first; distance: farthest from the\n"
     "                    reference first\n"
     "  --format csv      name,size,value,steps,volume,never_matched\n"
@@ -66,14 +67,18 @@ const char SET[] =
     "VOLUME - N + 255 is written as the plug-in writes it. A song set to the reference\n"
     "itself has its record removed (the plug-in never keeps one). The key is given as list\n"
     "shows it. The database is changed through a copy that takes its place, so a write\n"
-    "that fails leaves it as it was. Refused while the player runs, unless --force.\n";
+    "that fails leaves it as it was. Refused while the player runs, unless --force.\n"
+    "Every line the plug-in could read as the song's record (the same key in other\n"
+    "letter cases) is set together. Writes only into a database that is there, or into a\n"
+    "new one named with --database.\n";
 
 const char REMOVE[] =
     "Usage: loudmark-db remove [--force] FILE...\n"
     "       loudmark-db remove [--force] --key NAME[SIZE]\n"
     "\n"
-    "Forgets songs: their records are removed, as the plug-in removes them. The key is\n"
-    "given as list shows it. Refused while the player runs, unless --force.\n";
+    "Forgets songs: their records are removed, as the plug-in removes them, every line\n"
+    "of the same key in other letter cases too. The key is given as list shows it.\n"
+    "Refused while the player runs, unless --force.\n";
 
 const char CLEAN[] =
     "Usage: loudmark-db clean [--dry-run] [--band 12|18|24] [--player-playlist] [--force] SOURCE...\n"

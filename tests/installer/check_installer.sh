@@ -64,6 +64,19 @@ check "the zip's loudmark-db.exe is a 32-bit console program" \
              i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/loudmark-db.exe"
 check "the zip's DLL is a 32-bit PE (pei-i386)" \
     bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/gen_loudmark.dll"
+# Without a manifest that asks for asInvoker, Vista and later virtualize the tool: its
+# writes into Program Files succeed, into the listener's VirtualStore, a copy the 5.x
+# player never reads. supportedOS names every Windows from Vista to 11.
+tool_manifest_ok() {
+    local manifest id
+    manifest=$(7z e -so "$1" '.rsrc/MANIFEST/1' 2>/dev/null | tr -d '\r')
+    grep -q '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' <<<"$manifest" || return 1
+    for id in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+        4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+        grep -q "<supportedOS Id=\"{$id}\"/>" <<<"$manifest" || return 1
+    done
+}
+check "the zip's loudmark-db.exe has its manifest: asInvoker, Windows Vista to 11" tool_manifest_ok "$work/zip/loudmark-db.exe"
 crlf_only() { ! grep -q $'[^\r]$' "$1" && ! grep -qx '' "$1"; }
 check "the zip's read-me has CRLF line ends throughout" crlf_only "$work/zip/README-listeners.txt"
 check "the zip's read-me is dist/README-listeners.txt" \
@@ -92,6 +105,7 @@ fi
 echo "== the amd64 test copy"
 cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target gen_loudmark loudmark-db >/dev/null
 check "the win64 DLL and loudmark-db.exe are built" test -f "$dll64" -a -f "$tool64"
+check "the win64 loudmark-db.exe has its manifest too" tool_manifest_ok "$tool64"
 rm -f "$setup64"
 check "the installer script compiles for amd64-unicode without warnings" \
     makensis -WX -V2 -DTARGET=amd64-unicode -DDLL="$dll64" -DTOOL="$tool64" -DOUTFILE="$setup64" "$root/dist/installer/loudmark.nsi"

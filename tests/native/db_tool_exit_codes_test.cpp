@@ -2,6 +2,8 @@
 // about writing: whatever fails, the listener's records are all still there.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "plugin_test_support.h"
@@ -126,6 +128,70 @@ TEST_F(ToolExitStatus, NothingIsWrittenWhileThePlayerRunsUnlessForced) {
     EXPECT_EQ(forced.out, "\"a.mp3[1000]\"=165: starts at 40 with the reference at 130\n");
 }
 
+// Every file and folder on the simulated drive C:.
+std::set<std::string> everythingOnC() {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(sim::linuxPath("C:\\"))) {
+        names.insert(entry.path().string());
+    }
+    return names;
+}
+
+// With no player installed: read-only commands and dry runs leave the disk as they found
+// it, set writes into no database it was not told of, and a database named by hand is
+// made only where its folder is, with a word saying so.
+TEST_F(ToolExitStatus, NothingIsCreatedThatTheListenerDidNotAskFor) {
+    std::filesystem::remove_all(sim::linuxPath("C:\\Program Files"));
+    sim::writeFile("C:\\Lists\\all.m3u", "C:\\Music\\a.mp3\r\n");
+    const std::set<std::string> before = everythingOnC();
+    for (auto words : {std::vector<std::string>{"list"}, std::vector<std::string>{"stats", "C:\\Music"},
+                       std::vector<std::string>{"show", "C:\\Music\\a.mp3"},
+                       std::vector<std::string>{"clean", "--dry-run", "C:\\Lists\\all.m3u"},
+                       std::vector<std::string>{"trim", "--dry-run", "C:\\Music"},
+                       std::vector<std::string>{"set", "--force", "C:\\Music\\a.mp3", "100"},
+                       std::vector<std::string>{"remove", "--force", "--key", "a.mp3[1000]"}}) {
+        dbtool::Run run = dbtool::run(words);
+        EXPECT_EQ(run.status, ExitCode::DATABASE_MISSING) << words[0] << run.err;
+        EXPECT_EQ(run.err.rfind("loudmark-db: no volume database at C:\\Users\\listener\\AppData\\Roaming\\Loudmark\\volume.ini\n", 0), 0u)
+            << words[0] << run.err;
+        EXPECT_EQ(everythingOnC(), before) << words[0];
+    }
+    dbtool::Run mistyped = dbtool::run({"set", "--force", "--database", "C:\\Nowhere\\volume.ini", "--key", "a.mp3[1]", "9"});
+    EXPECT_EQ(mistyped.status, ExitCode::DATABASE_MISSING);
+    EXPECT_EQ(everythingOnC(), before);
+    dbtool::Run named = dbtool::run({"set", "--force", "--database", "C:\\Lists\\volum.ini", "--key", "a.mp3[1]", "9"});
+    EXPECT_EQ(named.status, ExitCode::OK) << named.err;
+    EXPECT_EQ(named.out, "A new database: C:\\Lists\\volum.ini\n\"a.mp3[1]\"=134: starts at 9 with the reference at 130\n");
+    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), HEADER + "\"a.mp3[1]\"=134\r\n");
+}
+
+// A database the listener made read-only keeps its attribute (the tool refuses it), and a
+// folder that cannot be written is named with the system's reason; neither leaves a file.
+TEST_F(ToolExitStatus, ADatabaseOrFolderThatCannotBeWrittenIsNamedWithTheSystemsReason) {
+    ASSERT_TRUE(SetFileAttributesA(DATABASE_PATH, FILE_ATTRIBUTE_READONLY));
+    dbtool::Run readOnly = tool({"set", "--force", "C:\\Music\\a.mp3", "40"});
+    EXPECT_EQ(readOnly.status, ExitCode::WRITE_FAILED);
+    EXPECT_EQ(readOnly.err, std::string("loudmark-db: ") + DATABASE_PATH +
+                                " is read-only: it is left as it is (clear its read-only attribute to let it be changed)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+    EXPECT_TRUE(GetFileAttributesA(DATABASE_PATH) & FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(SetFileAttributesA(DATABASE_PATH, FILE_ATTRIBUTE_NORMAL));
+
+    sim::refuseWritesIn("C:\\Program Files\\Winamp\\Plugins");
+    for (auto words : {std::vector<std::string>{"remove", "--force", "--key", "b.mp3[1000]"},
+                       std::vector<std::string>{"clean", "--force", "C:\\Music"}}) {
+        dbtool::Run folder = tool(words);
+        EXPECT_EQ(folder.status, ExitCode::WRITE_FAILED) << words[0];
+        EXPECT_NE(folder.err.find(std::string("loudmark-db: ") + REBUILD_PATH +
+                                  " cannot be made (Access is denied): the folder cannot be written, and the "
+                                  "database is changed through a new copy made beside it\n"),
+                  std::string::npos)
+            << folder.err;
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS);
+        EXPECT_FALSE(sim::fileExists(REBUILD_PATH));
+    }
+}
+
 // Without --database the tool finds the player as the installer does, and the database
 // where the plug-in would keep it.
 TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
@@ -150,6 +216,30 @@ TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
     EXPECT_EQ(fallback.status, ExitCode::DATABASE_MISSING);
     EXPECT_EQ(fallback.err,
               "loudmark-db: no volume database at C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n");
+}
+
+// A 2.x player has no manifest: run from Program Files on Vista or later by a standard
+// user, it is virtualized, and so is the plug-in in it. Its files live in the listener's
+// VirtualStore, where the tool, never virtualized itself, finds them. A 5.x player asks
+// for asInvoker and never reads that copy (one an old, virtualized tool may have left).
+TEST_F(ToolExitStatus, AVirtualized2xPlayersDatabaseIsFoundInTheVirtualStore) {
+    const std::string player = "C:\\Program Files (x86)\\Winamp";
+    const std::string virtualCopy = sim::virtualStoreFor(player + "\\Plugins\\volume.ini");
+    EXPECT_EQ(virtualCopy, "C:\\Users\\listener\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Winamp\\Plugins\\volume.ini");
+    sim::setEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    sim::writeFile(player + "\\Plugins\\gen_loudmark.dll", "MZ");
+    sim::writeFile(player + "\\winamp.exe", "MZ");
+    sim::writeFile(virtualCopy, RECORDS);
+    sim::refuseWritesIn(player);
+    dbtool::Run old = dbtool::run({"stats"});
+    EXPECT_EQ(old.status, ExitCode::OK) << old.err;
+    EXPECT_EQ(old.out.rfind("Database: " + virtualCopy + "\n", 0), 0u) << old.out;
+
+    sim::writeFile(player + "\\winamp.exe", "MZ <requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>");
+    sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini", RECORDS);
+    dbtool::Run modern = dbtool::run({"stats"});
+    EXPECT_EQ(modern.out.rfind("Database: C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n", 0), 0u)
+        << modern.out;
 }
 
 }  // namespace

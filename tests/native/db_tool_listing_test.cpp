@@ -3,6 +3,7 @@
 // lines (a name with '=', a key that is no song key) removable by the key list shows.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "plugin_test_support.h"
@@ -79,6 +80,81 @@ TEST_F(ToolListing, RemoveTakesTheKeysAsListShowsThem) {
     EXPECT_EQ(tool({"remove", "--force", "--key", "\"b, live.mp3[20]\"", }).out, "\"b, live.mp3[20]\": removed\n");
     EXPECT_EQ(tool({"remove", "--force", "--key", "nothing.mp3[1]"}).out, "\"nothing.mp3[1]\": no record\n");
     EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
+}
+
+// One line of each kind, and what every command makes of it: list marks it (or not), the
+// line check reports it (or not), clean keeps it (or not) with every song it could be
+// present, and stats counts as list marks and as clean keeps.
+TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
+    struct Line {
+        const char* text;
+        int value;          // unique: finds the line in list's table
+        const char* mark;   // list's "never matched" reason, "" for none
+        bool reported;      // by the line check, as "not a song key"
+        bool kept;          // by clean, with every song present
+    };
+    const Line lines[] = {
+        {"\"A.mp3[10]\"=300", 300, "", false, true},
+        {"\"missing.mp3[-1]\"=250", 250, "", false, true},  // its file is missing: keyed with -1
+        {"\"x[abc]\"=5", 5, "not a song key", true, false},
+        {"\"a=b.mp3[7]\"=200", 200, "'=' in the name", false, false},
+        {"\"b.mp3[+20]\"=3", 3, "not a song key", true, false},
+        {"\"b.mp3[020]\"=4", 4, "not a song key", true, false},
+        {"stray=1", 1, "not a song key", true, false},
+        {"\"b.mp3[20]\"=6", 6, "", false, true},
+    };
+    std::string database = HEADER;
+    for (const Line& line : lines) database += std::string(line.text) + "\r\n";
+    sim::writeFile(DATABASE_PATH, database);
+    sim::writeFile("C:\\Music\\all.m3u", "A.mp3\r\nb.mp3\r\nmissing.mp3\r\n");
+
+    dbtool::Run list = tool({"list"});
+    dbtool::Run stats = tool({"stats", "C:\\Music\\all.m3u"});
+    dbtool::Run clean = tool({"clean", "--force", "C:\\Music\\all.m3u"});
+    const std::string cleaned = sim::readFile(DATABASE_PATH);
+    size_t marked = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i < sizeof lines / sizeof lines[0]; ++i) {
+        const Line& line = lines[i];
+        SCOPED_TRACE(line.text);
+        std::smatch row;
+        std::regex rowOf("\\n +" + std::to_string(line.value) + " [^\\n]*?(   <- never matched: ([^\\n]*))?\\n");
+        ASSERT_TRUE(std::regex_search(list.out, row, rowOf)) << list.out;
+        EXPECT_EQ(row[2].str(), line.mark);
+        std::string report = "volume.ini:" + std::to_string(i + 2) + ": not a song key";
+        EXPECT_EQ(list.err.find(report) != std::string::npos, line.reported) << list.err;
+        EXPECT_EQ(cleaned.find(std::string(line.text) + "\r\n") != std::string::npos, line.kept) << cleaned;
+        marked += line.mark[0] != '\0' ? 1 : 0;
+        kept += line.kept ? 1 : 0;
+    }
+    EXPECT_NE(stats.out.find("Records: 8 (" + std::to_string(marked) + " never matched)\n"), std::string::npos) << stats.out;
+    EXPECT_NE(stats.out.find(": " + std::to_string(kept) + "; not matched: " + std::to_string(8 - kept) + "\n"),
+              std::string::npos)
+        << stats.out;
+    EXPECT_EQ(clean.status, 3) << clean.err;
+}
+
+// The platform compares keys regardless of the case of ASCII letters, and reads the first
+// of equal keys: a later line in another case becomes the record once the first goes. So
+// set and remove take every such line together, and say how many there were.
+TEST_F(ToolListing, SetAndRemoveTakeEveryLineThePluginCouldReadAsTheSongsRecord) {
+    song("track3.ogg", 10, 6000);
+    const std::string twice = HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
+    sim::writeFile(DATABASE_PATH, twice);
+    dbtool::Run atReference = tool({"set", "--force", "C:\\Music\\track3.ogg", "130"});
+    EXPECT_EQ(atReference.out, "\"track3.ogg[6000]\": at the reference volume, so no record (it starts at the reference); "
+                               "2 lines removed\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+
+    sim::writeFile(DATABASE_PATH, twice);
+    EXPECT_EQ(tool({"set", "--force", "C:\\Music\\track3.ogg", "100"}).out,
+              "\"track3.ogg[6000]\"=225: starts at 100 with the reference at 130 (it stood on 2 lines, now on one)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
+    EXPECT_NE(tool({"show", "C:\\Music\\track3.ogg"}).out.find("  volume:    100 at reference 130\n"), std::string::npos);
+
+    sim::writeFile(DATABASE_PATH, twice);
+    EXPECT_EQ(tool({"remove", "--force", "--key", "Track3.ogg[6000]"}).out, "\"Track3.ogg[6000]\": removed (2 lines)\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
 }
 
 }  // namespace

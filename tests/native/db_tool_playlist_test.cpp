@@ -26,7 +26,8 @@ protected:
         SongCollection::reset();
         reported = dbtool::Run();
         Console::attach(Console::Sink{dbtool::capture, &reported, false});
-        bool complete = PlaylistReader::addPlaylist(path.c_str());
+        std::wstring widePath(path.begin(), path.end());  // the playlists' paths are ASCII
+        bool complete = PlaylistReader::addPlaylist(widePath.c_str());
         Console::attach(Console::Sink{nullptr, nullptr, false});
         DatabaseMaintenance::SongList list = SongCollection::asSongList();
         paths->clear();
@@ -60,19 +61,44 @@ TEST_F(PlaylistReading, PlsTakesItsFileLinesAndReportsOneThatNamesNothing) {
                       "File3=\r\nNumberOfEntries=3\r\nVersion=2\r\n",
                       &paths));
     EXPECT_EQ(paths, (std::vector<std::string>{"C:\\Music\\one.mp3", "C:\\Music\\two.mp3"}));
-    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\radio.pls:6: names no file\n");
+    EXPECT_EQ(reported.err,
+              "loudmark-db: C:\\Music\\radio.pls:2: no file C:\\Music\\one.mp3\n"
+              "loudmark-db: C:\\Music\\radio.pls:5: no file C:\\Music\\two.mp3\n"
+              "loudmark-db: C:\\Music\\radio.pls:6: names no file\n");
 }
 
 TEST_F(PlaylistReading, M3u8IsUtf8AfterItsByteOrderMarkAndANameOutsideTheCodePageIsSizedThroughItsWidePath) {
-    sim::writeFile("C:\\Music\\Caf\xC3\xA9.mp3", std::string(1234, 'x'));
+    const std::string song = "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F.mp3";  // Cyrillic
+    sim::writeFile("C:\\Music\\" + song, std::string(1234, 'x'));
+    sim::writeFile("C:\\Music\\Caf\xC3\xA9.mp3", std::string(77, 'x'));
     std::vector<std::string> paths;
-    EXPECT_FALSE(read("C:\\Music\\list.m3u8", "\xEF\xBB\xBF#EXTM3U\r\nCaf\xC3\xA9.mp3\r\nbad \xC3(.mp3\r\nok.mp3\r\n", &paths));
-    // As a 5.x player hands it out: the ANSI path with '?' for what the code page lacks.
-    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\Music\\Caf?.mp3", "C:\\Music\\ok.mp3"}));
+    EXPECT_FALSE(read("C:\\Music\\list.m3u8",
+                      "\xEF\xBB\xBF#EXTM3U\r\n" + song + "\r\nCaf\xC3\xA9.mp3\r\nbad \xC3(.mp3\r\nok.mp3\r\n", &paths));
+    // As a 5.x player hands them out: the short path for the name the code page cannot
+    // hold, the ANSI path for the one it can.
+    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\Music\\_____~1.MP3", "C:\\Music\\Caf\xE9.mp3", "C:\\Music\\ok.mp3"}));
     DatabaseMaintenance::SongList list = SongCollection::asSongList();
     EXPECT_EQ(list.wideSizeOf(list.context, 0), 1234);
-    EXPECT_EQ(list.wideSizeOf(list.context, 1), -1);
-    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\list.m3u8:3: is not UTF-8 text, or is too long for the player\n");
+    EXPECT_EQ(list.knownSizeOf(list.context, 1), 77);
+    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\list.m3u8:4: is not UTF-8 text, or is too long for the player\n"
+                            "loudmark-db: C:\\Music\\list.m3u8:5: no file C:\\Music\\ok.mp3\n");
+}
+
+TEST_F(PlaylistReading, ForwardSlashesAreReadAsThePlayerReadsThemAndEntriesWithNoFileAreNamed) {
+    sim::writeFile("C:\\Music\\Artist A\\Album One\\Caf\xC3\xA9.mp3", std::string(55, 'x'));
+    std::vector<std::string> paths;
+    EXPECT_TRUE(read("C:\\Music\\Lists\\mix.m3u8",
+                     "../Artist A/Album One/Caf\xC3\xA9.mp3\r\n../Artist A/Album One/gone.mp3\r\n"
+                     "http://radio.example/a/b.mp3\r\n",
+                     &paths))
+        << reported.err;
+    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\Music\\Lists\\..\\Artist A\\Album One\\Caf\xE9.mp3",
+                                               "C:\\Music\\Lists\\..\\Artist A\\Album One\\gone.mp3",
+                                               "http://radio.example/a/b.mp3"}));
+    DatabaseMaintenance::SongList list = SongCollection::asSongList();
+    EXPECT_EQ(list.knownSizeOf(list.context, 0), 55);
+    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\Lists\\mix.m3u8:2: no file "
+                            "C:\\Music\\Lists\\..\\Artist A\\Album One\\gone.mp3\n");
 }
 
 TEST_F(PlaylistReading, AFolderThatIsNotThereIsReportedOnceAndALineTooLongIsReported) {
@@ -85,7 +111,8 @@ TEST_F(PlaylistReading, AFolderThatIsNotThereIsReportedOnceAndALineTooLongIsRepo
     EXPECT_EQ(paths, (std::vector<std::string>{"E:\\Album\\1.mp3", "E:\\Album\\2.mp3", "C:\\Music\\gone.mp3"}));
     EXPECT_EQ(reported.err,
               "loudmark-db: C:\\Music\\drive.m3u:1: the folder E:\\Album\\ is not there\n"
-              "loudmark-db: C:\\Music\\drive.m3u:3: the path is too long for the player\n");
+              "loudmark-db: C:\\Music\\drive.m3u:3: the path is too long for the player\n"
+              "loudmark-db: C:\\Music\\drive.m3u:4: no file C:\\Music\\gone.mp3\n");
 }
 
 }  // namespace

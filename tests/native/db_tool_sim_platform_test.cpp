@@ -64,15 +64,52 @@ TEST_F(SimForTheTool, CodePageConversionsCountAsThePlatformCounts) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xC3(", -1, wide, 8), 4);  // U+FFFD in its place
 
+    // The ANSI code page is Windows-1252, for the conversions and the profile functions alike.
     char ansi[8];
-    BOOL usedDefault = FALSE;
+    BOOL usedDefault = TRUE;
     const WCHAR cafe[] = {'C', 'a', 'f', 0xE9, 0};
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, cafe, -1, ansi, 8, nullptr, &usedDefault), 5);
-    EXPECT_STREQ(ansi, "Caf?");
+    EXPECT_STREQ(ansi, "Caf\xE9");
+    EXPECT_FALSE(usedDefault);
+    const WCHAR beyond[] = {0x20AC, 0x0436, 0xD83C, 0xDFB5, 0};  // the euro sign, a Cyrillic letter, one emoji
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, beyond, -1, ansi, 8, nullptr, &usedDefault), 4);
+    EXPECT_STREQ(ansi, "\x80??");
     EXPECT_TRUE(usedDefault);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE9\x9F", -1, wide, 8), 4);
+    EXPECT_EQ(std::wstring(wide), std::wstring({0x20AC, 0xE9, 0x178}));
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, cafe, -1, ansi, 8, nullptr, nullptr), 6);
     EXPECT_STREQ(ansi, "Caf\xC3\xA9");
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, cafe, -1, ansi, 8, nullptr, &usedDefault), 0);  // not for UTF-8
+    sim::readProfileEncodingsAsWine(true);  // Windows would not find [s] behind the mark
+    sim::writeFile("C:\\utf8.ini", "\xEF\xBB\xBF[s]\r\n");
+    WritePrivateProfileStringA("s", "\x80\xE9", "1", "C:\\utf8.ini");
+    EXPECT_EQ(sim::readFile("C:\\utf8.ini"), "\xEF\xBB\xBF[s]\r\n\xE2\x82\xAC\xC3\xA9=1\r\n");
+}
+
+// GetShortPathNameW's reference: the short form of every part of a path that has one, the
+// length without the zero, or the room needed with it; 0 for a path that is not there.
+// Names are made as NTFS makes them ("Naming Files, Paths, and Namespaces", short names):
+// the first six letters that may stand in a short name, '_' for any other, "~N", and the
+// first three of the extension, upper case; a name that is a short name already has none.
+TEST_F(SimForTheTool, ShortNamesAreMadeForTheNamesThatNeedThem) {
+    for (const char* name : {"\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F.mp3", "Long Song Name.mp3",
+                             "Long Song Names.mp3", "SHORT.MP3", "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD0\xB8\\Song.mp3"}) {
+        sim::writeFile(std::string("C:\\Music\\") + name, "x");
+    }
+    WCHAR path[MAX_PATH];
+    auto shortOf = [&path](const wchar_t* longPath) {
+        DWORD length = GetShortPathNameW(longPath, path, MAX_PATH);
+        return length == 0 ? std::wstring(L"<none>") : std::wstring(path, length);
+    };
+    EXPECT_EQ(shortOf(L"C:\\Music\\\u041F\u0435\u0441\u043D\u044F.mp3"), L"C:\\Music\\_____~1.MP3");
+    EXPECT_EQ(shortOf(L"C:\\Music\\Long Song Name.mp3"), L"C:\\Music\\LONGSO~1.MP3");
+    EXPECT_EQ(shortOf(L"C:\\Music\\Long Song Names.mp3"), L"C:\\Music\\LONGSO~2.MP3");
+    EXPECT_EQ(shortOf(L"C:\\Music\\SHORT.MP3"), L"C:\\Music\\SHORT.MP3");
+    EXPECT_EQ(shortOf(L"C:\\Music\\\u041F\u0435\u0441\u043D\u0438\\Song.mp3"), L"C:\\Music\\_____~1\\Song.mp3");
+    EXPECT_EQ(shortOf(L"C:\\Music\\gone.mp3"), L"<none>");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetShortPathNameW(L"C:\\Music\\Long Song Name.mp3", path, 5), 22u);  // the room it needs
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Music\\\u041F\u0435\u0441\u043D\u0438"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 TEST_F(SimForTheTool, RegistryStringsAndThePlayersWindowAreFoundAsThePlatformFindsThem) {

@@ -335,8 +335,9 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     startPlayer(Host::Winamp59, true);
     player::setPlaylist({song("Ωμέγα.mp3", 10, 1000), song("Ψυχής.mp3", 10, 2000), song("end.mp3", 10)});
     playAtVolumes({100, 160});
+    // Each under its short name, as the host hands the path out, and its real size.
     EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
-              std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
+              std::string(SECTION) + "\"_____~2.MP3[1000]\"=225\r\n\"_____~1.MP3[2000]\"=285\r\n");
 
     // Clean builds the same keys as the tracker, so both records stay.
     sim::whileDialogOpen([](HWND dialog) {
@@ -345,7 +346,7 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     });
     PluginLifecycle::config();
     EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
-              std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
+              std::string(SECTION) + "\"_____~2.MP3[1000]\"=225\r\n\"_____~1.MP3[2000]\"=285\r\n");
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,10 @@ TEST_F(SimModernPlayer, AnswersAsA59HostAndLeavesTheWaveOutputVolumeAlone) {
     EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETINIDIRECTORY)), player::MODERN_INI_DIRECTORY);
     EXPECT_EQ(GetFileAttributesA(player::MODERN_INI_DIRECTORY), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(std::wstring(reinterpret_cast<const WCHAR*>(ask(0, IPC_GETPLAYLISTFILEW))), L"C:\\M\\\u00F6\u266A.mp3");
-    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETPLAYLISTFILE)), "C:\\M\\??.mp3");
+    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETPLAYLISTFILE)), "C:\\M\\\xF6?.mp3");
+    sim::writeFile("C:\\M\\\xC3\xB6\xE2\x99\xAA.mp3", "x");  // a file there has a short name
+    EXPECT_STREQ(reinterpret_cast<const char*>(ask(0, IPC_GETPLAYLISTFILE)), "C:\\M\\__~1.MP3");
+    std::remove(sim::linuxPath("C:\\M\\\xC3\xB6\xE2\x99\xAA.mp3").c_str());
     EXPECT_EQ(ask(3, IPC_GETPLAYLISTFILE), 0);
     EXPECT_EQ(ask(3, IPC_GETPLAYLISTFILEW), 0);
     EXPECT_EQ(ask(0, 9999), 1) << "a request it does not know";
@@ -84,7 +88,7 @@ TEST_F(SimModernPlayer, AnswersAsA59HostAndLeavesTheWaveOutputVolumeAlone) {
 TEST_F(SimModernPlayer, AnnouncesEveryStartOnceTheEntryIsCurrentAndPlaying) {
     startHost();
     player::play();
-    EXPECT_EQ(notices, (std::vector<std::string>{"3003:0:1:0 C:\\M\\??.mp3",
+    EXPECT_EQ(notices, (std::vector<std::string>{"3003:0:1:0 C:\\M\\\xF6?.mp3",
                                                  "13003:0:1:0 67.58.92.77.92.246.9834.46.109.112.51."}));
     notices.clear();
     sim::advance(3000);  // the first song ends

@@ -1,6 +1,6 @@
-// Text sent across ANSI and Unicode window procedures goes through the ASCII-only ANSI code
-// page: a Unicode window subclassed with the A functions loses every character outside
-// it; one subclassed with the W functions keeps them.
+// Text sent across ANSI and Unicode window procedures goes through the ANSI code page
+// (Windows-1252): a Unicode window subclassed with the A functions loses every character
+// outside it; one subclassed with the W functions keeps them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,7 +33,7 @@ TEST(SimTextMessages, OnlyASubclassOfTheWindowsOwnKindKeepsItsText) {
         bool wideHook;
         const WCHAR* expected;
     };
-    for (Case c : {Case{false, L"Caf? ??"}, Case{true, L"Caf\u00E9 \u266A\u00E9"}}) {
+    for (Case c : {Case{false, L"Caf\u00E9 ?\u00E9"}, Case{true, L"Caf\u00E9 \u266A\u00E9"}}) {
         sim::reset(::testing::TempDir() + "sim_text_messages");
         received.clear();
         HWND window = sim::createUnicodeWindow(wideHost, "host");

@@ -57,3 +57,27 @@ TEST_F(SongKeys, NeverOverflowOnNamesLongerThanTheBuffer) {
     EXPECT_TRUE(SongKey::fromNameAndSize(fits.c_str(), -1).storable);
     EXPECT_FALSE(SongKey::fromNameAndSize((fits + "n").c_str(), -1).storable);
 }
+
+// Every key fromNameAndSize builds reads back as its name and size, and nothing else
+// does: a size "%d" would never write is no size.
+TEST_F(SongKeys, ReadBackExactlyTheTextsTheyAreBuiltAs) {
+    for (int size : {0, -1, 7, 2147483647, -2147483647 - 1}) {
+        for (const char* name : {"", "Bracket [live] [2].mp3", "a=b.mp3"}) {
+            std::string text = std::string("\"") + name + "[" + std::to_string(size) + "]\"";
+            SongKeyParts parts{};
+            ASSERT_TRUE(SongKey::parse(text.c_str(), text.size(), &parts)) << text;
+            EXPECT_EQ(std::string(parts.name, parts.nameLength), name);
+            EXPECT_EQ(parts.size, size);
+        }
+    }
+    for (const char* text : {"\"a[+1]\"", "\"a[01]\"", "\"a[-0]\"", "\"a[]\"", "\"a[-]\"", "\"a[2147483648]\"",
+                             "\"a[-2147483649]\"", "\"a[1 ]\"", "\"a[x1]\"", "a[1]", "\"a[1]", "\"a1]\"", "\"a[1]\" "}) {
+        SongKeyParts parts{};
+        EXPECT_FALSE(SongKey::parse(text, std::string(text).size(), &parts)) << text;
+    }
+    std::string longest = "\"" + std::string(SONG_KEY_CAPACITY - 6, 'n') + "[1]\"";  // with its zero, the buffer
+    SongKeyParts parts{};
+    EXPECT_TRUE(SongKey::parse(longest.c_str(), longest.size(), &parts));
+    longest.insert(1, "n");
+    EXPECT_FALSE(SongKey::parse(longest.c_str(), longest.size(), &parts));
+}

@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
     Console::attach(Console::Sink{toStderr, nullptr, false});
     DatabaseLocation::Found location;
     DatabaseLocation::find(argv[1], &location);
-    std::vector<const char*> sources = {argv[2]};
+    WCHAR folder[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, argv[2], -1, folder, MAX_PATH);
+    std::vector<const WCHAR*> sources = {folder};
 
     double start = now();
     bool complete = SongSources::gather(sources, false, location);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # loudmark-db.exe (the win64 build) under wine64, against real files through the real
-# file, profile and registry functions: list, show, set, clean and trim, the default
-# database found through the registry, the refusal while a window of the player's class
-# is open, and the exit statuses. Every check compares exact output or exact bytes.
+# file, profile and registry functions: list, show, set, clean and trim, names the ANSI
+# code page cannot hold (typed, and on disk, keyed by the short names Wine gives them),
+# read-only files, the default database found through the registry, the refusal while a
+# window of the player's class is open, and the exit statuses. Every check compares
+# exact output or exact bytes.
 #
 #   tests/tool/run_wine.sh [path of loudmark-db.exe]    (default: build/win64/loudmark-db.exe,
 #                                                        built first when anything changed)
@@ -15,17 +17,22 @@ root=$(pwd)
 . tests/common/checks.sh
 . tests/wine/wine_env.sh
 
+work=$root/build/tool-wine
+prefix=$work/prefix
+mkdir -p "$work"
+
 if [ $# -eq 0 ]; then
-    # Built every time (only what changed), so a run never tests an older binary.
-    cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target loudmark-db >/dev/null
+    # Built every time (only what changed), so a run never tests an older binary; a
+    # build that fails ends the run.
+    if ! { cmake --preset win64 && cmake --build --preset win64 -j2 --target loudmark-db; } >"$work/build.log" 2>&1; then
+        cat "$work/build.log" >&2
+        echo "run_wine: loudmark-db.exe could not be built" >&2
+        exit 1
+    fi
 fi
 exe=${1:-$root/build/win64/loudmark-db.exe}
 [ -f "$exe" ] || { echo "run_wine: no $exe" >&2; exit 1; }
 exe=$(realpath "$exe")  # one check runs from another folder
-
-work=$root/build/tool-wine
-prefix=$work/prefix
-mkdir -p "$work"
 # The player's window needs no display.
 wine_env_console "$prefix"
 
@@ -66,7 +73,7 @@ check "list: every record with its steps and volume" same "$out" "name,size,valu
 01 Intro.mp3,1000,225,-30,100,
 02 Song.mp3,2000,100,-155,0,
 other.mp3,3000,300,45,175,
-gone.mp3,-1,250,-5,125,size -1"
+gone.mp3,-1,250,-5,125,"
 tool show --database "$db" --reference 150 "$M\\Album A\\01 Intro.mp3" "$M\\nothing.mp3"
 check "show: the key, the record, the volume at reference 150" same "$out" "$M\\Album A\\01 Intro.mp3
   song key:  \"01 Intro.mp3[1000]\"
@@ -112,9 +119,64 @@ check "a bare --database name is the file in the current folder, for the profile
 tool remove --database "$db" --key 'bare.mp3[1]'
 tool list --database 'C:\loudmark-db-e2e\none.ini'
 check "no database: exit status 2" test "$status" -eq 2
+cp "$base/volume.ini" "$work/before-source.ini"
 tool clean --database "$db" 'C:\loudmark-db-e2e\NoSuchFolder'
 check "a source that is not there: exit status 4, nothing written" \
-    bash -c 'test "$1" -eq 4 && test "$(tr -d "\r" <"$2" | wc -l)" -eq 3' _ "$status" "$base/volume.ini"
+    bash -c 'test "$1" -eq 4 && cmp -s "$2" "$3"' _ "$status" "$base/volume.ini" "$work/before-source.ini"
+
+echo "== names the ANSI code page cannot hold, on the command line and on disk"
+# As the 5.x tracker keys them: by the short path the player hands out (winepath -s asks
+# Wine's GetShortPathNameW), a name the code page holds by itself.
+intl="$base/Intl"
+mkdir -p "$intl"
+head -c 1100 /dev/zero >"$intl/Песня.mp3"
+head -c 1200 /dev/zero >"$intl/曲.mp3"
+head -c 1300 /dev/zero >"$intl/Café.mp3"
+I='C:\loudmark-db-e2e\Intl'
+short_name() { "$wine" winepath -s "$I\\$1" 2>/dev/null | tr -d '\r' | sed 's/.*\\//'; }
+song1=$(short_name 'Песня.mp3')
+song2=$(short_name '曲.mp3')
+idb='C:\loudmark-db-e2e\intl.ini'
+crlf '[Tamsel Loudmark]' "\"$song1[1100]\"=225" "\"$song2[1200]\"=235" $'"Caf\xe9.mp3[1300]"=245' >"$base/intl.ini"
+cp "$base/intl.ini" "$work/intl-before.ini"
+tool clean --database "$idb" "$I"
+check "clean over their folder keeps all three records (short names $song1, $song2)" \
+    bash -c 'test "$1" -eq 0 && test "$2" = "3 songs: 3 records kept, 0 went"' _ "$status" "$out"
+tool show --database "$idb" "$I\\Песня.mp3"
+check "show, the name typed in Cyrillic: its key and record" \
+    same "$status:$(sed -n '2,3p' <<<"$out")" "0:  song key:  \"$song1[1100]\"
+  record:    225 (30 steps below the reference)"
+tool set --database "$idb" "$I\\曲.mp3" 90
+check "set, the name typed in Japanese" same "$status:$out" "0:\"$song2[1200]\"=215: starts at 90 with the reference at 130"
+tool remove --database "$idb" "$I\\Песня.mp3"
+check "remove, the name typed in Cyrillic" same "$status:$out" "0:\"$song1[1100]\": removed"
+tool stats --database "$idb" "$I\\Песня.mp3"
+check "a Cyrillic song file as a source is found" bash -c 'test "$1" -eq 0 && grep -q "^Matched by 1 song: 0" <<<"$2"' _ "$status" "$out"
+printf '../Intl/Caf\xc3\xa9.mp3\r\n' >"$base/Music/slashes.m3u8"
+tool stats --database "$idb" "$M\\slashes.m3u8"
+check "a playlist entry with forward slashes matches its song" \
+    bash -c 'test "$1" -eq 0 && grep -q "^Matched by 1 song: 1;" <<<"$2"' _ "$status" "$out"
+
+echo "== a database that cannot be written"
+cp "$base/volume.ini" "$work/before-readonly.ini"
+chmod 444 "$base/volume.ini"
+tool set --database "$db" "$M\\Album B\\02 Song.mp3" 50
+check "set on a read-only volume.ini: exit status 5, the reason, the file as it was" \
+    bash -c 'test "$1" -eq 5 && grep -q "volume.ini is read-only" <<<"$2" && cmp -s "$3" "$4" && test "$(stat -c %a "$3")" = 444' \
+    _ "$status" "$err" "$base/volume.ini" "$work/before-readonly.ini"
+check "... and nothing left behind" absent "$base/volume.ini.new"
+chmod 644 "$base/volume.ini"
+for command in set clean; do
+    printf 'left over\r\n' >"$base/volume.ini.new"
+    chmod 444 "$base/volume.ini.new"
+    if [ $command = set ]; then tool set --database "$db" "$M\\Album B\\02 Song.mp3" 50; else tool clean --database "$db" "$M"; fi
+    check "$command: a read-only volume.ini.new left by an earlier failure neither blocks it nor makes volume.ini read-only" \
+        bash -c 'test "$1" -eq 0 && grep -q "^\"02 Song.mp3\[2000\]\"=175" "$2" && test "$(stat -c %a "$2")" = 644' \
+        _ "$status" "$base/volume.ini"
+    check "... and it is gone" absent "$base/volume.ini.new"
+    chmod 644 "$base/volume.ini" "$base/volume.ini.new" 2>/dev/null; rm -f "$base/volume.ini.new"
+done
+tool set --database "$db" "$M\\Album B\\02 Song.mp3" 90
 
 echo "== the default database, found through the registry"
 cp "$base/volume.ini" "$base/Player/Plugins/volume.ini"

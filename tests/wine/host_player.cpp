@@ -34,12 +34,19 @@ LONGLONG now() {
     return counter.QuadPart;
 }
 
-// As a 5.x host gives a path to ANSI callers: characters the code page lacks become '?'.
+// As a 5.x host gives a path to ANSI callers: one the code page cannot hold as its 8.3
+// short path, or, when the file has none, with '?' for the characters the code page lacks.
 void toAnsi(const std::wstring& path, char* out, size_t capacity) {
+    BOOL lossy = FALSE;
     if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, out, static_cast<int>(capacity), "?",
-                            nullptr) == 0) {
+                            &lossy) == 0) {
         out[0] = '\0';
+        return;
     }
+    WCHAR shortPath[PATH_CAPACITY];
+    DWORD length = lossy ? GetShortPathNameW(path.c_str(), shortPath, PATH_CAPACITY) : 0;
+    if (length == 0 || length >= PATH_CAPACITY) return;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortPath, -1, out, static_cast<int>(capacity), "?", nullptr);
 }
 
 LRESULT entryPath(WPARAM index, bool wide) {

@@ -48,7 +48,8 @@ struct Start {
     LONGLONG at;
 };
 
-// A path as the host gives it to ANSI callers: characters the code page lacks become '?'.
+// A path as the host gives it to ANSI callers: its short path when the code page cannot
+// hold it, or '?' for the characters the code page lacks when the file has no short name.
 std::string asAnsi(const std::wstring& path);
 
 HWND create();  // the 2.x host

@@ -1,5 +1,5 @@
 // Text the ANSI code page cannot hold, on the 5.9 host: its Unicode window's title through
-// our hook, and song names that reach ANSI callers as '?'.
+// our hook, and song names that reach ANSI callers as their short names.
 #include <windows.h>
 
 #include "host_files.h"
@@ -39,6 +39,8 @@ bool twoNamesTheCodePageMerges(std::wstring* first, std::wstring* second) {
     return false;
 }
 
+std::string nameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
 }  // namespace
 
 void titleOutsideCodePage() {
@@ -69,9 +71,14 @@ void namesOutsideCodePage() {
     check(twoNamesTheCodePageMerges(&firstName, &secondName),
           "two names whose ANSI paths are the same and hold '?' (code page " + std::to_string(GetACP()) + ")");
     if (firstName.empty()) return;
-    const std::string ansiName = HostPlayer::asAnsi(firstName);
     const int ms = shortSongMs();
-    freshPlayer({{wideSong(firstName, 1000), ms}, {wideSong(secondName, 2000), ms}}, true);
+    const std::wstring first = wideSong(firstName, 1000);
+    const std::wstring second = wideSong(secondName, 2000);
+    freshPlayer({{first, ms}, {second, ms}}, true);
+    // The host hands each out by its short path, and the tracker keys it by that name.
+    const std::string firstKey = nameOf(HostPlayer::asAnsi(first));
+    const std::string secondKey = nameOf(HostPlayer::asAnsi(second));
+    check(firstKey.find('?') == std::string::npos && firstKey != secondKey, "each has a short name of its own");
     const std::string folder = pluginFolder("names-5.9");
     Plugin plugin = loadPlugin(folder);
     if (plugin.record == nullptr) return;
@@ -85,7 +92,7 @@ void namesOutsideCodePage() {
     HostPlayer::setVolume(170);
     check(waitForVolumesSet(3, 2000), "then the first again");
     checkEqual(HostFiles::read(folder + "\\volume.ini"),
-               "[Tamsel Loudmark]\r\n\"" + ansiName + "[1000]\"=225\r\n\"" + ansiName + "[2000]\"=295\r\n",
+               "[Tamsel Loudmark]\r\n\"" + firstKey + "[1000]\"=225\r\n\"" + secondKey + "[2000]\"=295\r\n",
                "each recorded under its name as the ANSI path gives it and its real size");
     if (HostPlayer::volumesSet().size() >= 3) {
         checkEqual(HostPlayer::volumesSet()[2], 100, "the first comes back at its own volume, not the second's");

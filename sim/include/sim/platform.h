@@ -213,8 +213,18 @@ void allowWritesIn(const std::string& windowsFolder);
 void refuseListing(const std::string& windowsFolder);
 
 // ---------------------------------------------------------------------------
-// Environment: reset() leaves APPDATA naming "C:\Users\listener\AppData\Roaming" (the
-// folder exists). An empty value removes the variable.
+// Environment: reset() leaves APPDATA naming "C:\Users\listener\AppData\Roaming" and
+// LOCALAPPDATA "C:\Users\listener\AppData\Local" (both folders exist). An empty value
+// removes the variable.
 void setEnvironmentVariable(const std::string& name, const std::string& value);
+// Where Windows (Vista and later) puts what a virtualized program writes at
+// `windowsPath`, a path under a folder the listener may not change such as Program Files:
+// UAC file virtualization redirects a program that asks for no execution level in its
+// manifest (a 2.x player has none) to the listener's %LOCALAPPDATA%\VirtualStore\ and
+// the path without its drive, and its reads prefer that copy ("Step 3: Redesign for UAC
+// Compatibility", "Virtualization"; "How User Account Control (UAC) Affects Your
+// Application"). The simulated file functions do not redirect: a test puts there what
+// such a program would have left.
+std::string virtualStoreFor(const std::string& windowsPath);
 
 }  // namespace sim

@@ -1,0 +1,54 @@
+// File attributes beside the A queries of files.cpp: GetFileAttributesW, which reports
+// what GetFileAttributesA reports for the same file, and SetFileAttributesA, of which the
+// tool uses the read-only attribute alone: it stands for a file without write permission.
+#include <windows.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+#include "code_page.h"
+#include "files_internal.h"
+
+extern "C" {
+
+DWORD GetFileAttributesW(LPCWSTR lpFileName) {
+    using namespace sim::files;
+    size_t characters = 0;
+    while (lpFileName != nullptr && lpFileName[characters] != 0) ++characters;
+    std::string utf8 = sim::codepage::wideToUtf8(lpFileName);
+    Resolved r = resolve(lpFileName == nullptr ? nullptr : utf8.c_str(), characters);
+    struct stat entry;
+    if (!r.ok) {
+        SetLastError(r.error);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (lstat(r.onDisk.c_str(), &entry) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return describeEntry(entry, r.onDisk).dwFileAttributes;
+}
+
+BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
+    using namespace sim::files;
+    Resolved r = resolve(lpFileName);
+    struct stat entry;
+    if (!r.ok) {
+        SetLastError(r.error);
+        return FALSE;
+    }
+    if (lstat(r.onDisk.c_str(), &entry) != 0) {
+        SetLastError(errorFromErrno(errno, r.onDisk));
+        return FALSE;
+    }
+    if (writesRefused(r.onDisk)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    mode_t mode = entry.st_mode & 07777;
+    mode = (dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~static_cast<mode_t>(0222)) : (mode | 0200);
+    if (!S_ISLNK(entry.st_mode)) chmod(r.onDisk.c_str(), mode);
+    return TRUE;
+}
+
+}  // extern "C"
