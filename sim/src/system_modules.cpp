@@ -23,7 +23,6 @@ const HMODULE COMCTL32_MODULE = reinterpret_cast<HMODULE>(0x7FC00000);
 constexpr DWORD ERROR_MOD_NOT_FOUND_ = 126;
 
 bool windows95 = false;
-std::set<std::string> hidden;  // lower-cased names
 
 bool sameName(const char* a, const char* b) { return lowerCase(a) == lowerCase(b); }
 
@@ -45,6 +44,8 @@ FARPROC kernel32Procedure(const char* name) {
     if (sameName(name, "GetModuleHandleExA")) return procedure(&GetModuleHandleExA);
     return nullptr;
 }
+
+std::set<std::string> hidden;  // lower-cased names: functions of a later Windows
 
 // Windows 95 already exports these; the plug-in still looks them up, to keep its import
 // list as it is.
@@ -79,15 +80,15 @@ HMODULE systemModule(const char* name) {
 
 }  // namespace
 
-void resetSystemModules() {
-    windows95 = false;
-    hidden.clear();
-}
+void resetSystemModules() { windows95 = false; }
+
+void resetHiddenFunctions() { hidden.clear(); }
 
 }  // namespace core
 
-void runAsWindows95(bool on) { core::windows95 = on; }
 void hideSystemFunction(const std::string& name) { core::hidden.insert(core::lowerCase(name)); }
+
+void runAsWindows95(bool on) { core::windows95 = on; }
 
 }  // namespace sim
 

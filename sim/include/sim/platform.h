@@ -190,13 +190,13 @@ bool modulePinned(HINSTANCE instance);
 // fails with ERROR_CALL_NOT_IMPLEMENTED; USER32 has no ChangeWindowMessageFilter(Ex),
 // COMCTL32 no LoadIconMetric. Cleared by reset().
 void runAsWindows95(bool on);
+// CreateThread answers null (no memory for another thread). A thread otherwise runs to
+// its end inside CreateThread.
+void refuseThreads(bool on);
 // GetProcAddress answers null for this function, as on a Windows older than it (e.g.
 // "LoadIconMetric" and "ChangeWindowMessageFilterEx" before Vista and 7). Cleared by
 // reset().
 void hideSystemFunction(const std::string& name);
-// CreateThread answers null (no memory for another thread). A thread otherwise runs to
-// its end inside CreateThread.
-void refuseThreads(bool on);
 
 // ---------------------------------------------------------------------------
 // Wave-output volume: device 0 answers what the source gives (the player sets it).
