@@ -1,6 +1,6 @@
 // Functions the tray icon and the hotkeys use where the system has them, found at run
-// time: the module imports only what the first Windows 95 exports, by a list it keeps,
-// and these are newer or beyond that list.
+// time: the module imports only a fixed list of functions the first Windows 95 exports,
+// and these are newer, or not on that list.
 #pragma once
 
 #include <windows.h>
