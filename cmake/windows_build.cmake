@@ -6,6 +6,10 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE
 # The resource script (icons, the dialog) is written alongside the code; globbed so that
 # its arrival is noticed by the next build without a fresh configure.
 file(GLOB LOUDMARK_RESOURCES CONFIGURE_DEPENDS ${LOUDMARK_RESOURCE_SCRIPT})
+# The resource compiler's dependency scan does not see the icon files it reads: a
+# redrawn icon must rebuild the resources all the same.
+file(GLOB LOUDMARK_ICON_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/icons/*.ico)
+set_source_files_properties(${LOUDMARK_RESOURCES} PROPERTIES OBJECT_DEPENDS "${LOUDMARK_ICON_FILES}")
 set(LOUDMARK_DEF_FILE ${CMAKE_SOURCE_DIR}/src/plugin/gen_loudmark.def)
 
 add_library(gen_loudmark SHARED ${LOUDMARK_SOURCES} ${LOUDMARK_DLL_RUNTIME} ${LOUDMARK_RESOURCES})

@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
 """Draws Loudmark's eleven tray icons and their preview.
 
-Every icon is one 32 x 32 image in the classic Windows 16-colour palette, with an AND
-mask for the transparent surround. The pictures are built from geometry: each sample
-point is classified against the shapes (disc, marks, outlines, arrows), 8 x 8 samples
-per pixel are counted, and the mixed colour is snapped to the palette. The turned
-frames come from turning the sample points, not the pixels, so the logo keeps its
-shape at 45 degrees; quarter turns are done exactly, so the 90/180/270 frames are the
-upright logo's pixels turned, and the 135/225/315 frames the 45 one's.
+Every icon file holds seven images under its one resource number:
+- 32-bit colour with an alpha channel at 16, 20, 24, 32 and 48 pixels, for the small
+  icon at 100%, 125%, 150% and 200% and the large one at 150% (Windows XP and later);
+- the classic 16-colour palette at 32 and 16 pixels, with an AND mask for the
+  transparent surround, for the systems before those.
+
+The pictures are built from geometry: each sample point is classified against the
+shapes (disc, marks, outlines, arrows), 8 x 8 samples per pixel are counted, and the
+mixed colour becomes the pixel (with its coverage as alpha), or is snapped to the
+palette. Shapes are measured in the units of the 32-pixel picture; outlines and the
+rim keep at least one pixel's width at the smaller sizes. The turned frames come from
+turning the sample points, not the pixels, so the logo keeps its shape at 45 degrees;
+quarter turns are done exactly (on whole sample indices), so at every size the
+90/180/270 frames are the upright logo's pixels turned, and the 135/225/315 frames the
+45 one's.
 
 Standard library only:  python3 tools/make_icons.py   (writes res/icons/*.ico and
 docs/icons-preview.png under the repository this file sits in).
@@ -19,7 +27,9 @@ import struct
 import sys
 import zlib
 
-SIZE = 32
+SIZE = 32                 # the picture's own units: shapes are measured in its pixels
+ALPHA_SIZES = [16, 20, 24, 32, 48]
+PALETTE_SIZES = [32, 16]
 SS = 8                    # samples per pixel along each axis; a power of two keeps
                           # the sample grid exact under quarter turns
 CENTRE = SIZE / 2.0       # the disc's centre, on the corner shared by four pixels
@@ -39,6 +49,13 @@ LIME, YELLOW, BLUE, WHITE = 10, 11, 12, 15
 BLEND_CHOICES = [BLACK, GREEN_DARK, OLIVE, NAVY, LIME, YELLOW, BLUE, WHITE]
 
 TRANSPARENT = None
+
+# The alpha images are not bound to the palette: the same roles in softer colours.
+TRUE_COLOURS = {
+    BLACK: (0x16, 0x16, 0x1C), GREEN_DARK: (0x1E, 0x7A, 0x2C), OLIVE: (0x8A, 0x80, 0x10),
+    NAVY: (0x12, 0x2E, 0x7C), LIME: (0x3C, 0xD8, 0x4C), YELLOW: (0xFF, 0xD6, 0x24),
+    BLUE: (0x2C, 0x6A, 0xDE), WHITE: (0xFF, 0xFF, 0xFF),
+}
 
 # --- geometry --------------------------------------------------------------------
 # Shapes are signed distance functions in pixels, relative to the disc's centre,
@@ -116,6 +133,7 @@ def union(*shapes):
 DISC_RADIUS = 15.0        # one transparent pixel all round
 RIM_WIDTH = 1.3           # the navy edge that keeps the disc crisp on any taskbar
 OUTLINE = 1.0             # black outline around every mark
+THINNEST = 1.0            # in pixels of the image drawn: outline and rim never get thinner
 
 
 def note(head_x, head_y, stem_top, flag=False):
@@ -148,7 +166,7 @@ def arrow_down_shape(x, y):
     return ARROW_UP(x, -y)
 
 
-def classify_marks(marks, x, y):
+def classify_marks(marks, x, y, outline):
     """Colour index of the marks at a point in the upright frame, or None if the disc
     shows through. Later marks lie over earlier ones."""
     result = None
@@ -156,7 +174,7 @@ def classify_marks(marks, x, y):
         d = shape(x, y)
         if d < 0.0:
             result = WHITE if shine is not None and shine(x, y) < 0.0 else fill
-        elif d < OUTLINE:
+        elif d < outline:
             result = BLACK
     return result
 
@@ -171,35 +189,67 @@ def quarter_turns_back(x, y, quarters):
     return x, y
 
 
-def render(marks, degrees):
-    """A 32 x 32 picture: a list of rows of palette indices or TRANSPARENT."""
+def sample(marks, degrees, size):
+    """A size x size picture: for each pixel, how many of its samples fall on each
+    colour index (TRANSPARENT outside the disc)."""
     quarters, rest = divmod(degrees, 90)
     assert rest in (0, 45)
     cos_r, sin_r = math.cos(math.radians(rest)), math.sin(math.radians(rest))
-    offsets = [(k + 0.5) / SS for k in range(SS)]
+    n = size * SS
+    # Sample i along an axis sits at the odd number 2i + 1 - n, which a quarter turn
+    # maps onto another sample's number exactly; `unit` turns it into picture units.
+    unit = SIZE / (2.0 * n)
+    scale = SIZE / size
+    outline = max(OUTLINE, THINNEST * scale)
+    rim = max(RIM_WIDTH, THINNEST * scale)
     rows = []
-    for py in range(SIZE):
+    for py in range(size):
         row = []
-        for px in range(SIZE):
+        for px in range(size):
             counts = {}
-            for oy in offsets:
-                for ox in offsets:
-                    x, y = px + ox - CENTRE, py + oy - CENTRE
-                    r = math.hypot(x, y)
+            for ky in range(SS):
+                for kx in range(SS):
+                    sx, sy = 2 * (px * SS + kx) + 1 - n, 2 * (py * SS + ky) + 1 - n
+                    r = math.hypot(sx, sy) * unit
                     if r >= DISC_RADIUS:
                         colour = TRANSPARENT
                     else:
                         colour = None
                         if marks:
-                            ux, uy = quarter_turns_back(x, y, quarters)
+                            qx, qy = quarter_turns_back(sx, sy, quarters)
+                            ux, uy = qx * unit, qy * unit
                             if rest:
                                 ux, uy = ux * cos_r + uy * sin_r, -ux * sin_r + uy * cos_r
-                            colour = classify_marks(marks, ux, uy)
+                            colour = classify_marks(marks, ux, uy, outline)
                         if colour is None:
-                            colour = NAVY if r >= DISC_RADIUS - RIM_WIDTH else BLUE
+                            colour = NAVY if r >= DISC_RADIUS - rim else BLUE
                     counts[colour] = counts.get(colour, 0) + 1
-            row.append(snap(counts))
+            row.append(counts)
         rows.append(row)
+    return rows
+
+
+def palette_picture(samples):
+    """Rows of palette indices or TRANSPARENT."""
+    return [[snap(counts) for counts in row] for row in samples]
+
+
+def alpha_picture(samples):
+    """Rows of (r, g, b, a): the mean colour of the covered samples, their share as
+    alpha. A pixel nothing covers is (0, 0, 0, 0)."""
+    total = SS * SS
+    rows = []
+    for row in samples:
+        out = []
+        for counts in row:
+            opaque = total - counts.get(TRANSPARENT, 0)
+            if opaque == 0:
+                out.append((0, 0, 0, 0))
+                continue
+            rgb = [round(sum(TRUE_COLOURS[c][i] * k for c, k in counts.items() if c is not None) / opaque)
+                   for i in range(3)]
+            out.append((rgb[0], rgb[1], rgb[2], round(255 * opaque / total)))
+        rows.append(out)
     return rows
 
 
@@ -237,32 +287,62 @@ ICONS = [
 # --- files ---------------------------------------------------------------------------
 
 
-def ico_bytes(rows):
-    """A single-image ICO: 32 x 32, 4 bits per pixel, palette, AND mask."""
-    xor_stride = SIZE // 2                      # 16 bytes: already a multiple of 4
-    and_stride = ((SIZE + 31) // 32) * 4        # rows padded to 32 bits
-    xor = bytearray()
+def mask_rows(size, transparent):
+    """The AND mask, bottom-up, rows padded to 32 bits: set where the screen shows."""
+    stride = ((size + 31) // 32) * 4
     mask = bytearray()
+    for y in reversed(range(size)):
+        bits = bytearray(stride)
+        for x in range(size):
+            if transparent(x, y):
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return bytes(mask)
+
+
+def palette_image(rows):
+    """4 bits per pixel, the palette, the AND mask."""
+    size = len(rows)
+    stride = ((size + 7) // 8) * 4             # two pixels a byte, rows padded to 32 bits
+    xor = bytearray()
     for row in reversed(rows):                  # bitmaps are stored bottom-up
-        line = bytearray(xor_stride)
-        bits = bytearray(and_stride)
+        line = bytearray(stride)
         for x, colour in enumerate(row):
             # a transparent pixel is black in the XOR image, so that AND then XOR
             # leaves the screen untouched
             index = 0 if colour is TRANSPARENT else colour
             line[x // 2] |= index << (4 if x % 2 == 0 else 0)
-            if colour is TRANSPARENT:
-                bits[x // 8] |= 0x80 >> (x % 8)
         xor += line
-        mask += bits
+    mask = mask_rows(size, lambda x, y: rows[y][x] is TRANSPARENT)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
     # the image header gives twice the height: the XOR image and the mask stacked
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0,
-                         len(xor) + len(mask), 0, 0, 0, 0)
-    image = header + palette + bytes(xor) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    return header + palette + bytes(xor) + mask
+
+
+def alpha_image(rows):
+    """32 bits per pixel (blue, green, red, alpha; not premultiplied) and an AND mask
+    that is set only where nothing is drawn: a system that ignores alpha draws the
+    soft edge solid rather than mixing it into the screen."""
+    size = len(rows)
+    pixels = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            pixels += bytes((b, g, r, a))
+    mask = mask_rows(size, lambda x, y: rows[y][x][3] == 0)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return header + bytes(pixels) + mask
+
+
+def ico_bytes(images):
+    """An ICO of (size, colour count, bits per pixel, image bytes) entries."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, data = b"", b""
+    for size, colours, bits, image in images:
+        entries += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits, len(image), offset + len(data))
+        data += image
+    return directory + entries + data
 
 
 def png_bytes(width, height, pixels):
@@ -282,51 +362,42 @@ def png_bytes(width, height, pixels):
             + chunk(b"IEND", b""))
 
 
-def preview(pictures):
-    """The icons in animation order on a light and a dark strip: each at 4x, then at
-    its own size and halved (as a small-icon tray shows it)."""
-    scale, gap = 4, 16
+def preview(icons):
+    """The icons in animation order, on a light and a dark strip. Each column: the
+    48-pixel image at twice its size; the 32, 24, 20 and 16 pixel ones as they are;
+    the 16-colour 32 and 16 pixel ones."""
+    gap, column = 16, 104
     light, dark = (212, 208, 200), (36, 40, 52)
-    count = len(pictures)
-    width = gap + count * (SIZE * scale + gap)
-    strip = gap + SIZE * scale + gap + SIZE + gap
-    height = 2 * strip
+    width = gap + len(icons) * (column + gap)
+    strip = gap + 96 + 8 + 32 + 8 + 32 + gap
     canvas = [light] * (width * strip) + [dark] * (width * strip)
 
-    def put(x, y, colour):
-        canvas[y * width + x] = colour
+    def put(x, y, rgba, background):
+        r, g, b, a = rgba
+        canvas[y * width + x] = tuple((c * a + k * (255 - a)) // 255 for c, k in zip((r, g, b), background))
+
+    def draw(rows, left, top, zoom, background):
+        for y, row in enumerate(rows):
+            for x, rgba in enumerate(row):
+                for dy in range(zoom):
+                    for dx in range(zoom):
+                        put(left + x * zoom + dx, top + y * zoom + dy, rgba, background)
+
+    def as_rgba(rows):
+        return [[(0, 0, 0, 0) if c is TRANSPARENT else PALETTE[c] + (255,) for c in row] for row in rows]
 
     for s, background in enumerate((light, dark)):
         top = s * strip + gap
-        for i, rows in enumerate(pictures):
-            left = gap + i * (SIZE * scale + gap)
-            for y in range(SIZE):
-                for x in range(SIZE):
-                    c = rows[y][x]
-                    if c is TRANSPARENT:
-                        continue
-                    for dy in range(scale):
-                        for dx in range(scale):
-                            put(left + x * scale + dx, top + y * scale + dy, PALETTE[c])
-            small_top = top + SIZE * scale + gap
-            for y in range(SIZE):
-                for x in range(SIZE):
-                    c = rows[y][x]
-                    if c is not TRANSPARENT:
-                        put(left + x, small_top + y, PALETTE[c])
-            # halved by averaging 2 x 2 blocks over the strip's own background
-            half_left = left + SIZE + gap
-            for y in range(SIZE // 2):
-                for x in range(SIZE // 2):
-                    acc = [0, 0, 0]
-                    for dy in range(2):
-                        for dx in range(2):
-                            c = rows[2 * y + dy][2 * x + dx]
-                            rgb = background if c is TRANSPARENT else PALETTE[c]
-                            for k in range(3):
-                                acc[k] += rgb[k]
-                    put(half_left + x, small_top + 8 + y, tuple(v // 4 for v in acc))
-    return png_bytes(width, height, canvas)
+        for i, (alpha, palette) in enumerate(icons):
+            left = gap + i * (column + gap)
+            draw(alpha[48], left + (column - 96) // 2, top, 2, background)
+            x = left
+            for size in (32, 24, 20, 16):
+                draw(alpha[size], x, top + 96 + 8 + (32 - size) // 2, 1, background)
+                x += size + 4
+            draw(as_rgba(palette[32]), left, top + 96 + 8 + 32 + 8, 1, background)
+            draw(as_rgba(palette[16]), left + 36, top + 96 + 8 + 32 + 8 + 8, 1, background)
+    return png_bytes(width, 2 * strip, canvas)
 
 
 def main():
@@ -334,15 +405,23 @@ def main():
     icon_dir = os.path.join(root, "res", "icons")
     os.makedirs(icon_dir, exist_ok=True)
     os.makedirs(os.path.join(root, "docs"), exist_ok=True)
-    pictures = []
+    drawn = []
     for resource, name, marks, degrees in ICONS:
-        rows = render(marks, degrees)
-        pictures.append(rows)
+        alpha, palette = {}, {}
+        for size in sorted(set(ALPHA_SIZES) | set(PALETTE_SIZES)):
+            samples = sample(marks, degrees, size)
+            if size in ALPHA_SIZES:
+                alpha[size] = alpha_picture(samples)
+            if size in PALETTE_SIZES:
+                palette[size] = palette_picture(samples)
+        images = [(size, 16, 4, palette_image(palette[size])) for size in PALETTE_SIZES]
+        images += [(size, 0, 32, alpha_image(alpha[size])) for size in reversed(ALPHA_SIZES)]
+        drawn.append((alpha, palette))
         with open(os.path.join(icon_dir, name), "wb") as f:
-            f.write(ico_bytes(rows))
+            f.write(ico_bytes(images))
         print(f"{resource}  res/icons/{name}")
     with open(os.path.join(root, "docs", "icons-preview.png"), "wb") as f:
-        f.write(preview(pictures))
+        f.write(preview(drawn))
     print("docs/icons-preview.png")
     return 0
 

@@ -59,6 +59,10 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 struct HMENU__;
 typedef HMENU__* HMENU;
+struct HKL__;
+typedef HKL__* HKL;
+typedef LONG HRESULT;
+typedef const WCHAR* PCWSTR;
 
 #define TRUE 1
 #define FALSE 0
@@ -67,11 +71,16 @@ typedef HMENU__* HMENU;
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
+#define HIBYTE(w) ((BYTE)((((DWORD_PTR)(w)) >> 8) & 0xff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
+#define S_OK ((HRESULT)0L)
+#define E_INVALIDARG ((HRESULT)0x80070057L)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -168,6 +177,28 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+
+// ---- Icons and system metrics ----
+#define IMAGE_ICON 1
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_SHARED 0x00008000
+#define SM_CXICON 11
+#define SM_CYICON 12
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
+
+// ---- User Interface Privilege Isolation ----
+#define MSGFLT_ADD 1
+#define MSGFLT_REMOVE 2
+#define MSGFLT_RESET 0
+#define MSGFLT_ALLOW 1
+#define MSGFLT_DISALLOW 2
+struct CHANGEFILTERSTRUCT {
+    DWORD cbSize;
+    DWORD ExtStatus;
+};
+typedef CHANGEFILTERSTRUCT* PCHANGEFILTERSTRUCT;
 
 // ---- Registry ----
 #define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
@@ -305,6 +336,12 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 BOOL RegisterHotKey(HWND hWnd, int id, UINT fsModifiers, UINT vk);
 BOOL UnregisterHotKey(HWND hWnd, int id);
 SHORT GetAsyncKeyState(int vKey);
+HKL GetKeyboardLayout(DWORD idThread);
+SHORT VkKeyScanExA(CHAR ch, HKL dwhkl);
+HWND GetForegroundWindow(void);
+DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
+BOOL ChangeWindowMessageFilter(UINT message, DWORD dwFlag);
+BOOL ChangeWindowMessageFilterEx(HWND hwnd, UINT message, DWORD action, PCHANGEFILTERSTRUCT pChangeFilterStruct);
 
 // registry
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
@@ -322,6 +359,8 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
 LRESULT SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
+HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+int GetSystemMetrics(int nIndex);
 
 // modules
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);

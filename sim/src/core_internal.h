@@ -60,6 +60,9 @@ void resetWaveOut();
 void resetLastError();
 void resetEnvironment();  // after the files: it makes the APPDATA folder
 
+// Functions hidden by sim::hideSystemFunction are found again (system_modules.cpp).
+void resetHiddenFunctions();
+
 // Names (names.cpp). Text compared regardless of letter case, as the platform compares
 // names.
 std::string lowerCase(const std::string& text);

@@ -1,10 +1,13 @@
 // The simulated keyboard and the system-wide hotkeys. Keys are held by virtual-key
 // code; a sided modifier key also makes its side-less code read as held. Hotkeys are
 // registered with coarse modifiers (Ctrl, Alt, Shift, Win), as on the platform, and
-// one combination can belong to one registration only.
+// one combination can belong to one registration only. One keyboard layout serves
+// every thread; on a layout with AltGr, Right Alt brings a made-up left Ctrl with it.
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -23,6 +26,43 @@ constexpr UINT MODIFIER_BITS = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE_ = 1400;
 
 std::set<int> heldKeys;
+KeyboardLayout layout = KeyboardLayout::UnitedStates;
+// Windows turns AltGr into Ctrl+Alt: "For keyboard layouts that use the right-hand ALT
+// key as a shift key (for example, the French keyboard layout), the shift state is
+// represented by the value 6, because the right-hand ALT key is converted internally
+// into CTRL+ALT" (VkKeyScan's reference). The left Ctrl it adds is held while Right Alt
+// is, and reads as held like a real one.
+bool madeUpCtrl = false;
+
+const HKL UNITED_STATES = reinterpret_cast<HKL>(static_cast<uintptr_t>(0x04090409));
+const HKL GERMAN = reinterpret_cast<HKL>(static_cast<uintptr_t>(0x04070407));
+constexpr SHORT SHIFT = 0x100;
+constexpr SHORT CTRL_ALT = 0x600;
+
+// A character's key and shift state on a layout, for letters, digits and the few
+// characters that tell the two layouts apart; -1 for the rest.
+SHORT keyFor(unsigned char c, KeyboardLayout on) {
+    const bool german = on == KeyboardLayout::German;
+    if (std::isdigit(c)) return static_cast<SHORT>(c);
+    if (c < 0x80 && std::isalpha(c)) {
+        int key = std::toupper(c);
+        if (german && (key == 'Y' || key == 'Z')) key = key == 'Y' ? 'Z' : 'Y';
+        return static_cast<SHORT>((std::isupper(c) ? SHIFT : 0) | key);
+    }
+    struct Special {
+        unsigned char c;
+        SHORT unitedStates, german;
+    };
+    static const Special SPECIALS[] = {
+        {'@', SHIFT | '2', CTRL_ALT | 'Q'}, {'{', SHIFT | 0xDB, CTRL_ALT | '7'}, {'[', 0xDB, CTRL_ALT | '8'},
+        {']', 0xDD, CTRL_ALT | '9'},        {'}', SHIFT | 0xDD, CTRL_ALT | '0'}, {'\\', 0xDC, CTRL_ALT | 0xDB},
+        {'|', SHIFT | 0xDC, CTRL_ALT | 0xE2}, {'~', SHIFT | 0xC0, CTRL_ALT | 0xBB}, {0x80, -1, CTRL_ALT | 'E'},
+    };
+    for (const Special& s : SPECIALS) {
+        if (s.c == c) return german ? s.german : s.unitedStates;
+    }
+    return -1;
+}
 
 struct Registration {
     HWND window;
@@ -46,7 +86,8 @@ int sidedCode(int vk) {
 
 bool held(int vk) {
     switch (vk) {
-        case VK_CONTROL: return heldKeys.count(VK_LCONTROL) || heldKeys.count(VK_RCONTROL);
+        case VK_LCONTROL: return heldKeys.count(VK_LCONTROL) || madeUpCtrl;
+        case VK_CONTROL: return heldKeys.count(VK_LCONTROL) || heldKeys.count(VK_RCONTROL) || madeUpCtrl;
         case VK_SHIFT: return heldKeys.count(VK_LSHIFT) || heldKeys.count(VK_RSHIFT);
         case VK_MENU: return heldKeys.count(VK_LMENU) || heldKeys.count(VK_RMENU);
         default: return heldKeys.count(vk) != 0;
@@ -79,13 +120,25 @@ void resetKeyboard() {
     heldKeys.clear();
     registrations.clear();
     heldElsewhere.clear();
+    layout = KeyboardLayout::UnitedStates;
+    madeUpCtrl = false;
 }
 
 }  // namespace core
 
-void keyDown(int vk) { core::heldKeys.insert(core::sidedCode(vk)); }
-void keyUp(int vk) { core::heldKeys.erase(core::sidedCode(vk)); }
-void releaseAllKeys() { core::heldKeys.clear(); }
+void keyDown(int vk) {
+    core::heldKeys.insert(core::sidedCode(vk));
+    if (vk == VK_RMENU && core::layout == KeyboardLayout::German) core::madeUpCtrl = true;
+}
+void keyUp(int vk) {
+    core::heldKeys.erase(core::sidedCode(vk));
+    if (vk == VK_RMENU) core::madeUpCtrl = false;
+}
+void releaseAllKeys() {
+    core::heldKeys.clear();
+    core::madeUpCtrl = false;
+}
+void useKeyboardLayout(KeyboardLayout layout) { core::layout = layout; }
 
 void pressKey(int vk) {
     const UINT mods = core::heldModifiers();
@@ -160,6 +213,32 @@ BOOL UnregisterHotKey(HWND hWnd, int id) {
 
 SHORT GetAsyncKeyState(int vKey) {
     return sim::core::held(vKey) ? static_cast<SHORT>(0x8000) : static_cast<SHORT>(0);
+}
+
+HKL GetKeyboardLayout(DWORD) {
+    return sim::core::layout == sim::KeyboardLayout::German ? sim::core::GERMAN : sim::core::UNITED_STATES;
+}
+
+SHORT VkKeyScanExA(CHAR ch, HKL dwhkl) {
+    using namespace sim::core;
+    if (dwhkl != GERMAN && dwhkl != UNITED_STATES) return -1;
+    return keyFor(static_cast<unsigned char>(ch), dwhkl == GERMAN ? sim::KeyboardLayout::German
+                                                                  : sim::KeyboardLayout::UnitedStates);
+}
+
+// The window the listener works in: the one made last. All of them share one thread.
+HWND GetForegroundWindow(void) {
+    std::vector<HWND> windows = sim::core::liveWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (IsWindow(*it)) return *it;
+    }
+    return nullptr;
+}
+
+DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
+    if (!IsWindow(hWnd)) return 0;
+    if (lpdwProcessId) *lpdwProcessId = 1;
+    return 1;
 }
 
 }  // extern "C"

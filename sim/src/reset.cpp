@@ -15,6 +15,7 @@ void reset(const std::string& driveRoot) {
     core::resetTray();
     core::resetModules();
     core::resetSystemModules();
+    core::resetHiddenFunctions();
     core::resetThreads();
     core::resetWaveOut();
     detail::resetFiles(driveRoot);

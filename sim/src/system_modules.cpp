@@ -1,10 +1,13 @@
-// The system's own modules as a plug-in finds them at run time: KERNEL32 by name, and
-// the functions later Windows versions added looked up in it, present or not as the
-// simulated Windows version has them. LoadLibraryA of a module already loaded keeps it
-// loaded for good, since nothing of ours ever frees it again.
+// The system's own modules as a plug-in finds them at run time: KERNEL32, USER32 and
+// COMCTL32 by name, and the functions looked up in them, present or not as the simulated
+// Windows version has them. LoadLibraryA of a module already loaded keeps it loaded for
+// good, since nothing of ours ever frees it again.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "core_internal.h"
 #include "sim/platform.h"
@@ -15,6 +18,8 @@ namespace core {
 namespace {
 
 const HMODULE KERNEL32_MODULE = reinterpret_cast<HMODULE>(0x7FE00000);
+const HMODULE USER32_MODULE = reinterpret_cast<HMODULE>(0x7FD00000);
+const HMODULE COMCTL32_MODULE = reinterpret_cast<HMODULE>(0x7FC00000);
 constexpr DWORD ERROR_MOD_NOT_FOUND_ = 126;
 
 bool windows95 = false;
@@ -43,7 +48,38 @@ FARPROC kernel32Procedure(const char* name) {
     return nullptr;
 }
 
+std::set<std::string> hidden;  // lower-cased names: functions of a later Windows
+
+// Windows 95 already exports these; the plug-in still looks them up, to keep its import
+// list as it is.
+FARPROC user32Procedure(const char* name) {
+    if (sameName(name, "LoadImageA")) return procedure(&LoadImageA);
+    if (sameName(name, "GetSystemMetrics")) return procedure(&GetSystemMetrics);
+    if (sameName(name, "GetKeyboardLayout")) return procedure(&GetKeyboardLayout);
+    if (sameName(name, "VkKeyScanExA")) return procedure(&VkKeyScanExA);
+    if (sameName(name, "GetForegroundWindow")) return procedure(&GetForegroundWindow);
+    if (sameName(name, "GetWindowThreadProcessId")) return procedure(&GetWindowThreadProcessId);
+    if (windows95) return nullptr;
+    // Vista and later; the Ex form Windows 7 and later.
+    if (sameName(name, "ChangeWindowMessageFilter")) return procedure(&ChangeWindowMessageFilter);
+    if (sameName(name, "ChangeWindowMessageFilterEx")) return procedure(&ChangeWindowMessageFilterEx);
+    return nullptr;
+}
+
+// Vista and later.
+FARPROC comctl32Procedure(const char* name) {
+    if (!windows95 && sameName(name, "LoadIconMetric")) return procedure(&LoadIconMetric);
+    return nullptr;
+}
+
 bool isKernel32(const char* name) { return sameName(name, "kernel32.dll") || sameName(name, "kernel32"); }
+
+HMODULE systemModule(const char* name) {
+    if (isKernel32(name)) return KERNEL32_MODULE;
+    if (sameName(name, "user32.dll") || sameName(name, "user32")) return USER32_MODULE;
+    if (sameName(name, "comctl32.dll") || sameName(name, "comctl32")) return COMCTL32_MODULE;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -59,7 +95,11 @@ bool playingWindowsNT4() { return windowsNT4; }
 bool sectionListingsCut() { return listingsCut || windows95 || windowsNT4; }
 bool profileEncodingsAsWine() { return wineEncodings; }
 
+void resetHiddenFunctions() { hidden.clear(); }
+
 }  // namespace core
+
+void hideSystemFunction(const std::string& name) { core::hidden.insert(core::lowerCase(name)); }
 
 void runAsWindows95(bool on) { core::windows95 = on; }
 void cutSectionListings(bool on) { core::listingsCut = on; }
@@ -71,7 +111,7 @@ void readProfileEncodingsAsWine(bool on) { core::wineEncodings = on; }
 extern "C" {
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
-    if (lpModuleName != nullptr && sim::core::isKernel32(lpModuleName)) return sim::core::KERNEL32_MODULE;
+    if (lpModuleName != nullptr && sim::core::systemModule(lpModuleName)) return sim::core::systemModule(lpModuleName);
     HMODULE found = nullptr;
     if (!GetModuleHandleExA(0, lpModuleName, &found)) return nullptr;
     return found;
@@ -79,7 +119,7 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
     if (lpLibFileName == nullptr) return nullptr;
-    if (sim::core::isKernel32(lpLibFileName)) return sim::core::KERNEL32_MODULE;
+    if (sim::core::systemModule(lpLibFileName)) return sim::core::systemModule(lpLibFileName);
     HMODULE loaded = nullptr;
     // Only modules already loaded can be loaded here; each load holds it for good.
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, lpLibFileName, &loaded)) {
@@ -90,8 +130,13 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
 }
 
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    using namespace sim::core;
     FARPROC found = nullptr;
-    if (hModule == sim::core::KERNEL32_MODULE && lpProcName != nullptr) found = sim::core::kernel32Procedure(lpProcName);
+    if (lpProcName != nullptr && !IS_INTRESOURCE(lpProcName) && !hidden.count(lowerCase(lpProcName))) {
+        if (hModule == KERNEL32_MODULE) found = kernel32Procedure(lpProcName);
+        if (hModule == USER32_MODULE) found = user32Procedure(lpProcName);
+        if (hModule == COMCTL32_MODULE) found = comctl32Procedure(lpProcName);
+    }
     if (found == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
     return found;
 }

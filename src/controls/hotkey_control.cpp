@@ -1,5 +1,6 @@
 #include "controls/hotkey_control.h"
 
+#include "controls/system_functions.h"
 #include "controls/tray_indicator.h"
 #include "adapters/host_link.h"
 #include "adapters/settings_store.h"
@@ -35,9 +36,36 @@ constexpr ModifierKey SIDELESS_KEYS[] = {
 
 bool held(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
+// Whether the layout the listener types with has AltGr, which Windows turns into Ctrl+Alt:
+// VkKeyScan's reference gives such a layout's AltGr characters the shift state 6 (Ctrl
+// and Alt). The layout belongs to a thread, and the keys are typed in the foreground
+// window's.
+bool layoutHasAltGr() {
+    using SystemFunctions::find;
+    using SystemFunctions::USER32;
+    auto foreground = find<decltype(&GetForegroundWindow)>(USER32, "GetForegroundWindow");
+    auto threadOf = find<decltype(&GetWindowThreadProcessId)>(USER32, "GetWindowThreadProcessId");
+    auto layoutOf = find<decltype(&GetKeyboardLayout)>(USER32, "GetKeyboardLayout");
+    auto keyFor = find<decltype(&VkKeyScanExA)>(USER32, "VkKeyScanExA");
+    if (layoutOf == nullptr || keyFor == nullptr) return false;
+    HWND typedIn = foreground != nullptr ? foreground() : nullptr;
+    DWORD thread = typedIn != nullptr && threadOf != nullptr ? threadOf(typedIn, nullptr) : 0;
+    HKL layout = layoutOf(thread);
+    constexpr int CTRL_AND_ALT = 6;
+    for (int c = '!'; c <= 0xFF; ++c) {
+        SHORT key = keyFor(static_cast<CHAR>(c), layout);
+        if (key != -1 && (HIBYTE(key) & CTRL_AND_ALT) == CTRL_AND_ALT) return true;
+    }
+    return false;
+}
+
 void registerOne(int id, int mask, int key, const char* failureText) {
     HWND host = HostLink::window();
-    if (!RegisterHotKey(host, id, toPlatformModifiers(mask), static_cast<UINT>(key))) {
+    UINT modifiers = toPlatformModifiers(mask);
+    // Right Alt on a layout with AltGr comes with Ctrl, and the system matches the
+    // hotkey with both.
+    if (!state.win95Mode && (mask & RightAlt) && layoutHasAltGr()) modifiers |= MOD_CONTROL;
+    if (!RegisterHotKey(host, id, modifiers, static_cast<UINT>(key))) {
         MessageBoxA(host, failureText, "Warning", MB_ICONWARNING | MB_OK);
     }
 }
@@ -86,6 +114,8 @@ int readLiveModifiers() {
         for (const ModifierKey& key : SIDED_KEYS) {
             if (held(key.vk)) mask |= key.bits;
         }
+        // AltGr reads as Right Alt and a left Ctrl the system made up, not the listener.
+        if ((mask & (LeftCtrl | RightAlt)) == (LeftCtrl | RightAlt) && layoutHasAltGr()) mask &= ~LeftCtrl;
     }
     return mask;
 }

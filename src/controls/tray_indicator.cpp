@@ -1,10 +1,12 @@
 #include "controls/tray_indicator.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "adapters/bounded_text.h"
 #include "controls/hotkey_control.h"
 #include "controls/resource_ids.h"
+#include "controls/system_functions.h"
 #include "adapters/host_link.h"
 #include "memory/song_tracker.h"
 
@@ -50,7 +52,7 @@ const Animation ANIMATIONS[] = {
 
 const Animation& animationOf(AnimationKind kind) { return ANIMATIONS[static_cast<int>(kind)]; }
 
-void notify(DWORD action, HICON image, const char* tip) {
+bool notify(DWORD action, HICON image, const char* tip) {
     NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = HostLink::window();
@@ -59,7 +61,7 @@ void notify(DWORD action, HICON image, const char* tip) {
     record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
     record.hIcon = image;
     BoundedText::copy(record.szTip, TIP_COPY_LIMIT, tip);
-    Shell_NotifyIconA(action, &record);
+    return Shell_NotifyIconA(action, &record) != FALSE;
 }
 
 void onAnimationTick(AnimationKind kind) {
@@ -84,16 +86,33 @@ void CALLBACK onVolumeDownTick(HWND, UINT, UINT_PTR, DWORD) { onAnimationTick(An
 }  // namespace
 
 void loadIcons(HINSTANCE module) {
+    using SystemFunctions::find;
+    // The notification area shows the small size (16 pixels at 100%, 24 at 150%, 32 at
+    // 200%): the image drawn for it, not the large one shrunk. LoadIconMetric (Vista
+    // and later) knows that size; before it, the system metric names it.
+    auto loadIconMetric = find<decltype(&LoadIconMetric)>(SystemFunctions::COMMON_CONTROLS, "LoadIconMetric");
+    auto loadImage = find<decltype(&LoadImageA)>(SystemFunctions::USER32, "LoadImageA");
+    auto metric = find<decltype(&GetSystemMetrics)>(SystemFunctions::USER32, "GetSystemMetrics");
     for (int resource = FIRST_ICON; resource <= LAST_ICON; ++resource) {
-        icons[resource - FIRST_ICON] = LoadIconA(module, MAKEINTRESOURCEA(resource));
+        HICON& loaded = icons[resource - FIRST_ICON];
+        loaded = nullptr;
+        if (loadIconMetric != nullptr &&
+            !SUCCEEDED(loadIconMetric(module, MAKEINTRESOURCEW(resource), LIM_SMALL, &loaded))) {
+            loaded = nullptr;
+        }
+        if (loaded == nullptr && loadImage != nullptr && metric != nullptr) {
+            loaded = static_cast<HICON>(loadImage(module, MAKEINTRESOURCEA(resource), IMAGE_ICON,
+                                                  metric(SM_CXSMICON), metric(SM_CYSMICON), LR_DEFAULTCOLOR));
+        }
+        if (loaded == nullptr) loaded = LoadIconA(module, MAKEINTRESOURCEA(resource));
     }
 }
 
-void showRest(DWORD action) {
+bool showRest(DWORD action) {
     state.restTip[0] = '\0';
     BoundedText::append(state.restTip, sizeof state.restTip, "Reference Volume is ");
     BoundedText::appendInt(state.restTip, sizeof state.restTip, SongTracker::state.referenceVolume);
-    notify(action, icon(ICON_LOGO), state.restTip);
+    return notify(action, icon(ICON_LOGO), state.restTip);
 }
 
 void add() { showRest(NIM_ADD); }
@@ -144,6 +163,26 @@ void onTrayCallback(UINT event) {
     }
 }
 
-void onTaskbarCreated() { add(); }
+void admitTaskbarCreated(HWND window, UINT message) {
+    if (message == 0) return;
+    // User Interface Privilege Isolation (Vista and later) keeps messages above WM_USER
+    // from a process below ours, Explorer's among them, from an elevated player: let this
+    // one through, for our window alone where Windows 7 allows it, process-wide on Vista.
+    auto forWindow =
+        SystemFunctions::find<decltype(&ChangeWindowMessageFilterEx)>(SystemFunctions::USER32, "ChangeWindowMessageFilterEx");
+    if (forWindow != nullptr) {
+        forWindow(window, message, MSGFLT_ALLOW, nullptr);
+        return;
+    }
+    auto forProcess =
+        SystemFunctions::find<decltype(&ChangeWindowMessageFilter)>(SystemFunctions::USER32, "ChangeWindowMessageFilter");
+    if (forProcess != nullptr) forProcess(message, MSGFLT_ADD);
+}
+
+void onTaskbarCreated() {
+    // Windows 10 says so also when the primary display's scale changes, with our icon
+    // still there: adding it fails, and handing it over again redraws it at the new scale.
+    if (!showRest(NIM_ADD)) showRest(NIM_MODIFY);
+}
 
 }  // namespace TrayIndicator

@@ -23,14 +23,19 @@ struct State {
 };
 extern State state;
 
+// At the system's small-icon size, which follows the display's scale.
 void loadIcons(HINSTANCE module);
 void add();
 void remove();
-void showRest(DWORD action);  // NIM_ADD or NIM_MODIFY
+bool showRest(DWORD action);  // NIM_ADD or NIM_MODIFY; whether the notification area took it
 void startAnimation(AnimationKind kind);
 void stopAnimationTimer();
 void onTrayCallback(UINT event);
-// Explorer came back: our icon is gone from the new notification area.
+// Lets Explorer's "TaskbarCreated" (registered as `message`) reach `window` even when
+// the player runs elevated above Explorer.
+void admitTaskbarCreated(HWND window, UINT message);
+// Explorer came back, or the display's scale changed: our icon is gone, or is still
+// there to be handed over again.
 void onTaskbarCreated();
 
 }  // namespace TrayIndicator

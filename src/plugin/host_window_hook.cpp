@@ -65,6 +65,7 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void install(HWND window) {
     state.routing = true;
     if (state.taskbarCreated == 0) state.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    TrayIndicator::admitTaskbarCreated(window, state.taskbarCreated);
     // Still in the chain from earlier in this process: the window keeps the kind we took
     // it with.
     bool unicode = state.inChain && state.window == window ? state.unicode : IsWindowUnicode(window) != FALSE;

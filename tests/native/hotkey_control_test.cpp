@@ -99,6 +99,25 @@ TEST_F(Hotkeys, AMaskBitAboveTheSixRegistersWithoutItAndNeverActs) {
     EXPECT_EQ(player::volume(), 130);
 }
 
+TEST_F(Hotkeys, ARightAltHotkeyActsWithAltGrOnALayoutThatHasIt) {
+    sim::useKeyboardLayout(sim::KeyboardLayout::German);
+    settings.upMod = RightAlt;
+    load();
+    press({VK_RMENU}, VK_UP);  // Windows reports a left Ctrl with it
+    EXPECT_EQ(player::volume(), 130 + 8 * STEP);
+}
+
+TEST_F(Hotkeys, LeftCtrlAndRightAltCountAsTwoKeysOnALayoutWithoutAltGr) {
+    settings.upMod = LeftCtrl | RightAlt;
+    settings.downMod = RightAlt;
+    load();
+    press({VK_LCONTROL, VK_RMENU}, VK_UP);
+    EXPECT_EQ(player::volume(), 130 + 8 * STEP);
+    sim::advance(2000);
+    press({VK_RMENU}, VK_DOWN);  // Right Alt alone is no Ctrl+Alt here
+    EXPECT_EQ(player::volume(), 130);
+}
+
 TEST_F(Hotkeys, RegisterWithTheCoarseModifiersOfEachMask) {
     settings.upMod = RightAlt | LeftShift;
     settings.upKey = VK_PRIOR;

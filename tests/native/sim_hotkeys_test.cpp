@@ -126,4 +126,24 @@ TEST_F(SimHotkeys, UnregisteringTwiceFailsWith1419) {
     EXPECT_TRUE(presses.empty());
 }
 
+TEST_F(SimHotkeys, AltGrOnALayoutThatHasItIsRightAltWithAMadeUpLeftCtrl) {
+    const HKL unitedStates = GetKeyboardLayout(0);
+    EXPECT_EQ(VkKeyScanExA('@', unitedStates), 0x100 | '2');  // Shift+2
+    sim::useKeyboardLayout(sim::KeyboardLayout::German);
+    EXPECT_EQ(VkKeyScanExA('@', GetKeyboardLayout(0)), 0x600 | 'Q');  // Ctrl+Alt+Q
+    EXPECT_EQ(GetWindowThreadProcessId(GetForegroundWindow(), nullptr), 1u);
+
+    ASSERT_TRUE(RegisterHotKey(window, 7, MOD_CONTROL | MOD_ALT, VK_UP));
+    sim::keyDown(VK_RMENU);
+    EXPECT_TRUE(down(VK_RMENU) && down(VK_LCONTROL) && down(VK_CONTROL) && !down(VK_RCONTROL));
+    sim::pressKey(VK_UP);
+    sim::keyUp(VK_RMENU);
+    EXPECT_FALSE(down(VK_LCONTROL));
+    ASSERT_EQ(presses.size(), 1u);  // the system matched Ctrl+Alt
+
+    sim::useKeyboardLayout(sim::KeyboardLayout::UnitedStates);
+    sim::keyDown(VK_RMENU);
+    EXPECT_FALSE(down(VK_LCONTROL));
+}
+
 }  // namespace

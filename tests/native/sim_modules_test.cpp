@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include <commctrl.h>
+
 #include "sim/platform.h"
 
 namespace {
@@ -95,6 +97,29 @@ TEST_F(SimModules, TheProjectsOwnScriptDeclaresTheElevenIcons) {
         found += sim::iconResourceNumber(LoadIconA(sim::pluginInstance(), MAKEINTRESOURCEA(number))) == number;
     }
     EXPECT_EQ(found, 11);
+}
+
+TEST_F(SimModules, IconLoadsTakeTheImageOfTheSizeTheDpiNames) {
+    sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);
+    HINSTANCE module = sim::pluginInstance();
+    auto imageOf = [](HANDLE icon) { return sim::iconImage(static_cast<HICON>(icon)); };
+    sim::setSystemDpi(144);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), 24);
+    EXPECT_EQ(GetSystemMetrics(SM_CXICON), 48);
+    HICON small = nullptr;
+    ASSERT_EQ(LoadIconMetric(module, MAKEINTRESOURCEW(102), LIM_SMALL, &small), S_OK);
+    EXPECT_EQ(imageOf(small).size, 24);
+    EXPECT_EQ(imageOf(small).bitsPerPixel, 32);
+    EXPECT_EQ(imageOf(LoadIconA(module, MAKEINTRESOURCEA(102))).size, 48);  // the large size
+    EXPECT_EQ(imageOf(LoadImageA(module, MAKEINTRESOURCEA(102), IMAGE_ICON, 20, 20, 0)).size, 20);
+    EXPECT_EQ(imageOf(LoadImageA(module, MAKEINTRESOURCEA(102), IMAGE_ICON, 28, 28, 0)).size, 32);  // scaled down
+    EXPECT_EQ(imageOf(LoadImageA(module, MAKEINTRESOURCEA(102), IMAGE_ICON, 64, 64, 0)).size, 48);
+
+    // Where Windows lacks it, a look-up finds nothing.
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    EXPECT_NE(GetProcAddress(controls, "LoadIconMetric"), nullptr);
+    sim::hideSystemFunction("LoadIconMetric");
+    EXPECT_EQ(GetProcAddress(controls, "LoadIconMetric"), nullptr);
 }
 
 TEST_F(SimModules, RegistryKeysOpenWhenPresentRegardlessOfCaseAndMustBeClosed) {

@@ -134,4 +134,41 @@ TEST_F(SimTray, AnExplorerRestartDropsTheIconsAndAnnouncesTheNewTaskbar) {
     EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
 }
 
+TEST_F(SimTray, AScaleChangeAnnouncesATaskbarThatStillHoldsTheIconsStretched) {
+    NOTIFYICONDATAA data = record("tip");
+    Shell_NotifyIconA(NIM_ADD, &data);
+    sim::changePrimaryDisplayScale();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].message, RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
+    sim::TrayIcon icon;
+    ASSERT_TRUE(sim::findTrayIcon(window, ICON_ID, &icon));
+    EXPECT_TRUE(icon.stretched);
+    data.uFlags = NIF_TIP;  // a modify without the icon leaves it stretched
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+    sim::findTrayIcon(window, ICON_ID, &icon);
+    EXPECT_TRUE(icon.stretched);
+    data.uFlags = NIF_ICON;
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+    sim::findTrayIcon(window, ICON_ID, &icon);
+    EXPECT_FALSE(icon.stretched);
+}
+
+TEST_F(SimTray, AnElevatedProcessHearsExplorerOnlyThroughItsMessageFilters) {
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    HWND other = sim::createWindow(hostWindow, "other");
+    sim::runElevated(true);
+    sim::restartExplorer();
+    EXPECT_TRUE(received.empty());
+    ASSERT_TRUE(ChangeWindowMessageFilterEx(window, taskbarCreated, MSGFLT_ALLOW, nullptr));
+    sim::restartExplorer();
+    EXPECT_EQ(received.size(), 1u) << "the window's filter lets it through to that window alone";
+    ASSERT_TRUE(ChangeWindowMessageFilterEx(window, taskbarCreated, MSGFLT_DISALLOW, nullptr));
+    ASSERT_TRUE(ChangeWindowMessageFilter(taskbarCreated, MSGFLT_ADD));
+    received.clear();
+    sim::restartExplorer();
+    EXPECT_EQ(received.size(), 2u) << "the process's filter, to every window";
+    (void)other;
+}
+
 }  // namespace

@@ -8,8 +8,10 @@
 
 #include "controls/hotkey_control.h"
 #include "controls/tray_indicator.h"
+#include "adapters/host_link.h"
 #include "adapters/settings_store.h"
 #include "memory/song_tracker.h"
+#include "plugin/host_window_hook.h"
 #include "plugin_test_support.h"
 
 using namespace testsupport;
@@ -41,6 +43,35 @@ protected:
     void SetUp() override {
         PluginScenario::SetUp();
         showTrayIcon();
+    }
+
+    // The player's window goes through the plug-in's own hook, with the hotkeys on.
+    static void startListening() {
+        HostWindowHook::install(player::window());
+        HotkeyControl::detectWin95Mode();
+        HotkeyControl::registerHotkeys();
+    }
+
+    // Both Ctrl keys and an arrow: how many volume steps the player was sent.
+    static int pressVolumeKey(int arrow) {
+        size_t before = player::requests().size();
+        sim::keyDown(VK_LCONTROL);
+        sim::keyDown(VK_RCONTROL);
+        sim::pressKey(arrow);
+        sim::releaseAllKeys();
+        int steps = 0;
+        for (size_t i = before; i < player::requests().size(); ++i) {
+            const auto& request = player::requests()[i];
+            steps += request.message == WM_COMMAND &&
+                     (request.wParam == HostLink::WINAMP_VOLUMEUP || request.wParam == HostLink::WINAMP_VOLUMEDOWN);
+        }
+        return steps;
+    }
+
+    static sim::IconImage shownImage() {
+        sim::TrayIcon icon;
+        return sim::findTrayIcon(player::window(), TRAY_ICON_ID, &icon) ? sim::iconImage(icon.icon)
+                                                                         : sim::IconImage{0, 0, 0};
     }
 };
 
@@ -80,20 +111,18 @@ TEST_F(Tray, TurnsTheLogoTwiceForANewSong) {
 }
 
 TEST_F(Tray, FlashesTheArrowsForTheVolumeHotkeysAndThenForgetsTheDirection) {
-    HotkeyControl::state.lastDirection = 2;
-    TrayIndicator::startAnimation(AnimationKind::VolumeDown);
+    startListening();
+    EXPECT_EQ(pressVolumeKey(VK_DOWN), 8);
     auto frames = watchTicks(4);
     EXPECT_EQ(resources(frames), (std::vector<int>{114, 105, 114, 105}));
     EXPECT_EQ(frames[0].second, "Volume Down");
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 2);
-    frames = watchTicks(1);  // at rest at 1.25 s
-    EXPECT_EQ(frames[0], Frame(102, "Reference Volume is 130"));
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 0);
-
-    HotkeyControl::state.lastDirection = 1;
-    TrayIndicator::startAnimation(AnimationKind::VolumeUp);
-    EXPECT_EQ(resources(watchTicks(5)), (std::vector<int>{113, 105, 113, 105, 102}));
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 0);
+    // Up at 1.0 s, before the down arrows are done: a reversal, four steps.
+    EXPECT_EQ(pressVolumeKey(VK_UP), 4);
+    frames = watchTicks(5);  // at rest 1.25 s after that press
+    EXPECT_EQ(resources(frames), (std::vector<int>{113, 105, 113, 105, 102}));
+    EXPECT_EQ(frames[4], Frame(102, "Reference Volume is 130"));
+    // The end of the arrows forgot the direction: down now is no reversal.
+    EXPECT_EQ(pressVolumeKey(VK_DOWN), 8);
 }
 
 TEST_F(Tray, ShowsNothingNewUntilTheFirstTick) {
@@ -103,16 +132,16 @@ TEST_F(Tray, ShowsNothingNewUntilTheFirstTick) {
 }
 
 TEST_F(Tray, ReplacesARunningAnimationWhichThenNeverEnds) {
-    HotkeyControl::state.lastDirection = 1;
-    TrayIndicator::startAnimation(AnimationKind::VolumeUp);
+    startListening();
+    EXPECT_EQ(pressVolumeKey(VK_UP), 8);
     watchTicks(2);
     TrayIndicator::startAnimation(AnimationKind::NewSong);  // a song change meanwhile
     auto frames = watchTicks(17);
     EXPECT_EQ(frames[0], Frame(102, "New Song Detected"));
     EXPECT_EQ(frames[1].first, 109);
     EXPECT_EQ(frames[16].second, "Reference Volume is 130");
-    // The up animation never reached its end, so the direction is still remembered.
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 1);
+    // The up animation never reached its end, so down still reverses it.
+    EXPECT_EQ(pressVolumeKey(VK_DOWN), 4);
 }
 
 TEST_F(Tray, ADoubleClickMakesTheCurrentVolumeTheReference) {
@@ -187,11 +216,60 @@ TEST_F(Tray, ComesBackWhenExplorerRestarts) {
 }
 
 TEST_F(Tray, IsGoneAfterRemoveAndAnAnimationRunsOnHarmlessly) {
-    HotkeyControl::state.lastDirection = 1;
-    TrayIndicator::startAnimation(AnimationKind::VolumeUp);
+    startListening();
+    EXPECT_EQ(pressVolumeKey(VK_UP), 8);
     TrayIndicator::remove();
     EXPECT_FALSE(trayView().present);
     watchTicks(5);
     EXPECT_FALSE(trayView().present);
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 0);
+    // The unseen up animation still ended, and forgot the direction.
+    EXPECT_EQ(pressVolumeKey(VK_DOWN), 8);
+}
+
+TEST_F(Tray, ShowsTheImageDrawnForTheSmallIconSizeOfEachScale) {
+    // 100%, 125%, 150%, 200%: the small-icon size the system names for each.
+    for (auto [dpi, pixels] : {std::pair{96u, 16}, {120u, 20}, {144u, 24}, {192u, 32}}) {
+        sim::setSystemDpi(dpi);
+        TrayIndicator::loadIcons(sim::pluginInstance());
+        TrayIndicator::startAnimation(AnimationKind::VolumeUp);
+        watchTicks(1);
+        sim::IconImage frame = shownImage();
+        EXPECT_EQ(frame.resource, 113) << dpi;
+        EXPECT_EQ(frame.size, pixels) << dpi << " dpi: the arrow's image";
+        EXPECT_EQ(frame.bitsPerPixel, 32) << dpi;
+        watchTicks(4);
+        EXPECT_EQ(shownImage().size, pixels) << dpi << " dpi: the logo at rest";
+    }
+    // Before Vista there is no LoadIconMetric: the system metric names the size.
+    sim::hideSystemFunction("LoadIconMetric");
+    sim::setSystemDpi(144);
+    TrayIndicator::loadIcons(sim::pluginInstance());
+    TrayIndicator::showRest(NIM_MODIFY);
+    EXPECT_EQ(shownImage().size, 24);
+}
+
+TEST_F(Tray, IsHandedOverAgainWhenWindows10ChangesTheDisplayScale) {
+    HostWindowHook::install(player::window());
+    sim::changePrimaryDisplayScale();  // "TaskbarCreated" with our icon still there
+    sim::TrayIcon icon;
+    ASSERT_TRUE(sim::findTrayIcon(player::window(), TRAY_ICON_ID, &icon));
+    EXPECT_FALSE(icon.stretched) << "Explorer still shows the image it had before the change";
+    EXPECT_EQ(trayView().resource, 102);
+    EXPECT_EQ(trayView().tip, "Reference Volume is 130");
+}
+
+TEST_F(Tray, ComesBackForAnElevatedPlayerWhenExplorerRestarts) {
+    sim::runElevated(true);
+    HostWindowHook::install(player::window());
+    sim::restartExplorer();
+    EXPECT_TRUE(trayView().present) << "Windows 7 and later: the window's own filter";
+
+    // Vista has only the process-wide filter.
+    freshMachine();
+    showTrayIcon();
+    sim::runElevated(true);
+    sim::hideSystemFunction("ChangeWindowMessageFilterEx");
+    HostWindowHook::install(player::window());
+    sim::restartExplorer();
+    EXPECT_TRUE(trayView().present) << "Vista: the process's filter";
 }

@@ -174,6 +174,11 @@ void hotkeysTrayAndHook() {
     check(hookInstalled(), "our procedure is on the host's window");
     check(trayIconPresent(), "the tray icon is there");
     checkEqual(TraySpy::currentTip(), "Reference Volume is 130", "its tip at rest names the reference volume");
+    if (!TraySpy::calls().empty()) {
+        TraySpy::Image shown = TraySpy::imageOf(TraySpy::calls().back().icon);
+        checkEqual(shown.width, GetSystemMetrics(SM_CXSMICON), "its image is the small-icon size of the scale");
+        checkEqual(shown.bitsPerPixel, 32, "in 32-bit colour");
+    }
     check(hotkeyTaken(MOD_CONTROL, VK_DOWN), "Ctrl+Down is registered");
 
     // Every message reaches the host with its parameters, and the host's answer comes back.
@@ -225,6 +230,15 @@ void hotkeysTrayAndHook() {
     check(MessagePump::until([&newRest] { return TraySpy::currentTip() == newRest; }, 3000) &&
               tipPassed("Reference Volume Adjusted"),
           "after a double click's animation the tip names the volume of the moment as the reference");
+
+    // "TaskbarCreated" with the icon still there (a scale change on Windows 10): the add
+    // fails, and the icon is handed over again.
+    TraySpy::clear();
+    SendMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    const auto& again = TraySpy::calls();
+    check(again.size() == 2 && again[0].action == NIM_ADD && !again[0].answer && again[1].action == NIM_MODIFY &&
+              again[1].answer && again[1].tip == newRest,
+          "\"TaskbarCreated\" while the icon is there modifies it after the add fails");
 
     // Explorer restarted: the icon comes back on "TaskbarCreated".
     deleteTrayIcon();

@@ -81,4 +81,17 @@ std::string currentTip() {
     return tip;
 }
 
+Image imageOf(HICON icon) {
+    Image image = {0, 0};
+    ICONINFO info = {};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return image;
+    BITMAP bitmap = {};
+    if (info.hbmColor != nullptr && GetObjectA(info.hbmColor, sizeof bitmap, &bitmap) != 0) {
+        image = {bitmap.bmWidth, bitmap.bmBitsPixel};
+    }
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+    return image;
+}
+
 }  // namespace TraySpy

@@ -32,4 +32,11 @@ void clear();
 // The last tip passed, or "" when the icon was deleted or never added.
 std::string currentTip();
 
+// The picture an icon handle holds: its width in pixels and colour depth (0 when unknown).
+struct Image {
+    int width;
+    int bitsPerPixel;
+};
+Image imageOf(HICON icon);
+
 }  // namespace TraySpy

@@ -111,6 +111,10 @@ bool findHotkey(HWND window, int id, HotkeyInfo* out = nullptr);
 // Another program holds this combination: registering it fails with
 // ERROR_HOTKEY_ALREADY_REGISTERED.
 void holdHotkeyElsewhere(UINT modifiers, UINT vk);
+// The keyboard layout of every thread (reset: UnitedStates). German has AltGr: Right
+// Alt held also holds a left Ctrl that Windows makes up, as real Windows reports it.
+enum class KeyboardLayout { UnitedStates, German };
+void useKeyboardLayout(KeyboardLayout layout);
 
 // ---------------------------------------------------------------------------
 // Registry: which keys under HKEY_LOCAL_MACHINE open. Reset leaves the usual
@@ -131,6 +135,9 @@ struct TrayIcon {
     UINT callbackMessage;
     HICON icon;
     std::string tip;
+    // The display scale changed since the icon was last handed over: Explorer shows its
+    // old image stretched.
+    bool stretched = false;
 };
 struct TrayCall {
     DWORD action;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
@@ -147,6 +154,12 @@ void refuseTray(bool refuse);  // no notification area: every call answers FALSE
 void trayMouse(HWND window, UINT id, UINT mouseMessage);
 // Explorer restarts: every icon vanishes and "TaskbarCreated" is sent to every window.
 void restartExplorer();
+// The primary display's scale changes (Windows 10): the icons stay, stretched, and
+// "TaskbarCreated" is sent to every window.
+void changePrimaryDisplayScale();
+// The plug-in's process runs elevated: Explorer's "TaskbarCreated" reaches its windows
+// only where ChangeWindowMessageFilter(Ex) let it through. Cleared by reset().
+void runElevated(bool on);
 
 // ---------------------------------------------------------------------------
 // Modules and resources
@@ -160,10 +173,22 @@ HINSTANCE pluginInstance();  // a fixed handle that stands for the loaded plug-i
 // parent folder and that folder's subfolders.
 void loadResourceScript(const std::string& linuxPath, const std::vector<std::string>& includeFolders = {});
 int iconResourceNumber(HICON icon);  // 0 for a null or unknown handle
+// The image an icon handle shows: its resource, and the size and colour depth of the
+// image taken from the resource's .ico file (0 when unknown).
+struct IconImage {
+    int resource;
+    int size;
+    int bitsPerPixel;
+};
+IconImage iconImage(HICON icon);
+// The DPI the process sees (reset: 96): GetSystemMetrics' icon sizes follow it, 16 and 32
+// pixels at 96. A DPI-unaware process sees 96 whatever the display's scale.
+void setSystemDpi(UINT dpi);
 bool modulePinned(HINSTANCE instance);
 // Windows 95 as a plug-in meets it: KERNEL32 has no GetFileAttributesExA nor
 // GetModuleHandleExA (GetProcAddress answers null), and its MoveFileExA is a stub that
-// fails with ERROR_CALL_NOT_IMPLEMENTED. Cleared by reset().
+// fails with ERROR_CALL_NOT_IMPLEMENTED; USER32 has no ChangeWindowMessageFilter(Ex),
+// COMCTL32 no LoadIconMetric. Cleared by reset().
 void runAsWindows95(bool on);
 // Every Windows before 7 (95 to Vista): GetPrivateProfileSectionA lists at most 32,767
 // characters of a section, and answers the length it listed when the caller's buffer was
@@ -181,6 +206,10 @@ void readProfileEncodingsAsWine(bool on);
 // CreateThread answers null (no memory for another thread). A thread otherwise runs to
 // its end inside CreateThread.
 void refuseThreads(bool on);
+// GetProcAddress answers null for this function, as on a Windows older than it (e.g.
+// "LoadIconMetric" and "ChangeWindowMessageFilterEx" before Vista and 7). Cleared by
+// reset().
+void hideSystemFunction(const std::string& name);
 
 // ---------------------------------------------------------------------------
 // Wave-output volume: device 0 answers what the source gives (the player sets it).
