@@ -19,6 +19,7 @@ constexpr DWORD ERROR_NOT_ENOUGH_MEMORY_ = 8;
 std::set<HANDLE> threadHandles;
 uintptr_t nextThread = 0x7A000000;
 bool refuse = false;
+int started = 0;
 
 }  // namespace
 
@@ -27,11 +28,13 @@ bool closeThreadHandle(HANDLE handle) { return threadHandles.erase(handle) != 0;
 void resetThreads() {
     threadHandles.clear();
     refuse = false;
+    started = 0;
 }
 
 }  // namespace core
 
 void refuseThreads(bool on) { core::refuse = on; }
+int threadsStarted() { return core::started; }
 
 }  // namespace sim
 
@@ -43,9 +46,16 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, size_t, LPTHREAD_START_ROUTINE lpStar
         SetLastError(sim::core::ERROR_NOT_ENOUGH_MEMORY_);
         return nullptr;
     }
+    // CreateThread's reference (1998): "Windows 95 and Windows 98: lpThreadId ... may not
+    // be NULL."
+    if (lpThreadId == nullptr && (sim::core::playingWindows95())) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     HANDLE thread = reinterpret_cast<HANDLE>(sim::core::nextThread);
     sim::core::nextThread += 4;
     if (lpThreadId != nullptr) *lpThreadId = static_cast<DWORD>(sim::core::nextThread);
+    ++sim::core::started;
     lpStartAddress(lpParameter);
     sim::core::threadHandles.insert(thread);
     return thread;

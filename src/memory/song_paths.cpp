@@ -49,7 +49,8 @@ void sizeAll(Table* table) {
     }
     bool parallel = table->count >= SONGS_WORTH_A_THREAD;
     for (int t = 1; t < SIZING_THREADS && parallel; ++t) {
-        threads[t] = CreateThread(nullptr, 0, sizeRange, &jobs[t], 0, nullptr);
+        DWORD id = 0;  // Windows 95 and 98 refuse a null one
+        threads[t] = CreateThread(nullptr, 0, sizeRange, &jobs[t], 0, &id);
     }
     sizeRange(&jobs[0]);
     for (int t = 1; t < SIZING_THREADS; ++t) {

@@ -200,7 +200,10 @@ DWORD WINAPI helpWalking(LPVOID parameter) {
 
 void walkInParallel(Work* work) {
     HANDLE helpers[WALKING_THREADS] = {};
-    for (int t = 1; t < WALKING_THREADS; ++t) helpers[t] = CreateThread(nullptr, 0, helpWalking, work, 0, nullptr);
+    for (int t = 1; t < WALKING_THREADS; ++t) {
+        DWORD id = 0;  // Windows 95 and 98 refuse a null one
+        helpers[t] = CreateThread(nullptr, 0, helpWalking, work, 0, &id);
+    }
     // This thread walks too, and shows the progress of both.
     walkSubtrees(work, true);
     for (int t = 1; t < WALKING_THREADS; ++t) {

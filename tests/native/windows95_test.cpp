@@ -122,6 +122,16 @@ TEST_F(Windows95, ASetAsideFileLeftBehindNeverComesBackAndTheListenersOwnFilesAr
     PluginLifecycle::quit();
 }
 
+TEST_F(Windows95, CleanAsksTheSizesOnTwoThreadsThere) {
+    std::vector<player::Entry> many;
+    for (int i = 0; i < 600; ++i) many.push_back({"C:\\Music\\song " + std::to_string(i) + ".mp3", 10});
+    player::setPlaylist(many);
+    PluginLifecycle::init();
+    EXPECT_EQ(clean(), "Done");
+    EXPECT_EQ(sim::threadsStarted(), 1);
+    PluginLifecycle::quit();
+}
+
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {
     player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
     PluginLifecycle::init();

@@ -206,6 +206,7 @@ void readProfileEncodingsAsWine(bool on);
 // CreateThread answers null (no memory for another thread). A thread otherwise runs to
 // its end inside CreateThread.
 void refuseThreads(bool on);
+int threadsStarted();  // since reset()
 // GetProcAddress answers null for this function, as on a Windows older than it (e.g.
 // "LoadIconMetric" and "ChangeWindowMessageFilterEx" before Vista and 7). Cleared by
 // reset().
