@@ -33,6 +33,8 @@ struct Model {
     int64_t songStartMs = 0;  // while playing: the moment position 0 was (or would have been)
     int pausedAtMs = 0;        // while paused: the position
     int volume = 130;
+    bool mixerSet = false;  // the Volume Mixer moved since the player last set the device
+    DWORD mixerValue = 0;
     bool repeat = false;
     int reportedLength = INT32_MIN;
     int reportedListLength = INT32_MIN;

@@ -87,13 +87,17 @@ int reportedLengthSeconds() {
 
 namespace {
 
-// The wave-output volume as device 0 reports it: the 2.x host moves it with its slider
-// (the 0..255 volume in the lowest bits of the left channel's word, and the same for the
-// right channel in the high word); the 5.x host never touches it.
+// The wave-output volume as device 0 reports it: the 2.x host sets it from its slider at
+// full scale, v x 257 for each channel (waveOutSetVolume's reference: the low-order word
+// is the left channel, 0xFFFF full volume), so the 0..255 volume stands in both bytes of
+// each word; the Volume Mixer's slider for the player (Vista and later) sets the same
+// value itself ("Audio Events for Legacy Audio Applications"). The 5.x host never
+// touches it.
 DWORD waveOutVolume() {
     if (model.modern) return 0xFFFFFFFF;
-    DWORD v = static_cast<DWORD>(model.volume) & 0xFF;
-    return v | (v << 16);
+    if (model.mixerSet) return model.mixerValue;
+    DWORD channel = (static_cast<DWORD>(model.volume) & 0xFF) * 257;
+    return channel | (channel << 16);
 }
 
 HWND begin(int version, bool modern) {
@@ -260,7 +264,16 @@ void seekTo(int ms) {
     }
 }
 
-void setVolume(int volume) { model.volume = std::clamp(volume, 0, 255); }
+void setVolume(int volume) {
+    model.volume = std::clamp(volume, 0, 255);
+    model.mixerSet = false;  // the player sets the device's volume again
+}
+
+void setMixerVolume(double fraction) {
+    DWORD channel = static_cast<DWORD>(std::clamp(fraction, 0.0, 1.0) * 0xFFFF);
+    model.mixerValue = channel | (channel << 16);
+    model.mixerSet = true;
+}
 int volume() { return model.volume; }
 
 bool playing() {

@@ -64,6 +64,9 @@ void jumpTo(int index);  // makes `index` current and plays it from the start
 void next();
 void seekTo(int ms);
 void setVolume(int volume);  // the volume slider, 0..255
+// The listener moves the player's slider in the Volume Mixer of Vista and later (0..1):
+// the device's volume changes, the player's own slider does not.
+void setMixerVolume(double fraction);
 int volume();
 bool playing();  // playing and not paused
 bool paused();

@@ -28,6 +28,12 @@ int readWaveOutVolume() {
     if (waveOutGetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)), &volume) != MMSYSERR_NOERROR) {
         return VOLUME_UNKNOWN;
     }
+    // The player sets the device from its own 0..255 volume at full scale (v x 257), so
+    // both bytes of the left channel hold it. Where they differ, something else set the
+    // volume (on Vista and later, the Volume Mixer's slider for the player): its high
+    // byte is the nearer reading, 127 for the mixer's 50%.
+    DWORD left = volume & 0xFFFF;
+    if ((left >> 8) != (left & 0xFF)) return static_cast<int>(left >> 8);
     return static_cast<int>(volume & 0xFF);
 }
 

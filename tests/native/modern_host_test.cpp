@@ -256,6 +256,19 @@ TEST_F(TodaysPlayers, OnFiveNineTheVolumeIsSetAsTheSongStartsAndAJumpRecordsTheO
     EXPECT_GE(requestsFor(IPC_SETVOLUME, static_cast<WPARAM>(-666)), 1) << "the slider, not the wave-out volume";
 }
 
+// On Vista and later the Volume Mixer's slider for an old player sets the device's
+// volume itself: at 50% that is 0x7FFF, whose low byte would read as full volume.
+TEST_F(TodaysPlayers, AnOldHostTurnedDownInTheVolumeMixerIsRecordedAtThatVolume) {
+    startPlayer(Host::Winamp2, true);
+    player::setPlaylist(fourSongs());
+    player::jumpTo(0);
+    load();
+    wait(3);
+    player::setMixerVolume(0.5);
+    wait(8);
+    EXPECT_EQ(sim::readFile(APPDATA_LOUDMARK + "volume.ini"), std::string(SECTION) + "\"a.mp3[1000]\"=252\r\n");
+}
+
 TEST_F(TodaysPlayers, AnOldHostIsNeverSentTheSliderQuestionAndNoticesAtTheScheduledTick) {
     startPlayer(Host::Winamp2, false);
     player::setPlaylist(fourSongs());
