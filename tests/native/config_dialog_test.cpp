@@ -37,10 +37,6 @@ protected:
         player::setVolume(130);
     }
 
-    void TearDown() override {
-        for (const std::string& error : sim::dialogErrors()) ADD_FAILURE() << error;
-    }
-
     // The settings file as the listener left it last time; the player then loads the
     // plug-in.
     static void startWithSettings(const std::string& lines) {

@@ -14,20 +14,11 @@ namespace player = sim::player;
 
 namespace {
 
-WNDPROC hostProcedure = nullptr;
-
-// Routes the tracker's ticks the way the plug-in's window hook does.
-LRESULT CALLBACK routeTicks(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (settings.enabled && message == WM_TIMER && wParam == SongTracker::state.timerId) SongTracker::onTick();
-    return CallWindowProcA(hostProcedure, window, message, wParam, lParam);
-}
-
 class Tracker : public PluginScenario {
 protected:
     void SetUp() override {
         PluginScenario::SetUp();
-        hostProcedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(player::window(), GWLP_WNDPROC));
-        SetWindowLongPtrA(player::window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&routeTicks));
+        routeThroughPlugin();
     }
 
     void startTracking() {
