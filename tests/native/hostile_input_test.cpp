@@ -359,7 +359,7 @@ TEST_F(HostileInput, APlaylistLengthOfMinusOneCleansAsAnEmptyPlaylistAndMillions
 
     sim::writeFile(DATABASE_PATH, database);
     player::overrideReportedListLength(-1);
-    DatabaseMaintenance::trim();
+    DatabaseMaintenance::clean();
     EXPECT_FALSE(sim::fileExists(DATABASE_PATH));
     EXPECT_FALSE(sim::fileExists(REBUILD_PATH));
 }

@@ -262,6 +262,7 @@ TEST_F(TodaysPlayers, WakeUpsPerSongDoNotGrowOnAHostThatAnnounces) {
     int modern = wakeUpsFor(Host::Winamp59);
     EXPECT_GE(old, 3);
     EXPECT_LE(modern, old);
+    EXPECT_GE(modern, 3) << "b, c and d each announced their start and had their volume set";
 }
 
 // ---------------------------------------------------------------------------
@@ -287,7 +288,10 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
 
-    // Clean builds the same keys as the tracker, so both records stay.
+    // Clean builds the same keys as the tracker, so both records stay, while a song that
+    // is not on the playlist goes.
+    WritePrivateProfileStringA("Tamsel Loudmark", "\"gone.mp3[1000]\"", "300", (PLUGINS + "volume.ini").c_str());
+    sim::clearMessageBoxes();
     sim::whileDialogOpen([](HWND dialog) {
         sim::click(dialog, IDC_CLEAN_DATABASE);
         sim::click(dialog, IDOK);
@@ -295,6 +299,9 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     PluginLifecycle::config();
     EXPECT_EQ(sim::readFile(PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"?????.mp3[1000]\"=225\r\n\"?????.mp3[2000]\"=285\r\n");
+    ASSERT_EQ(sim::messageBoxes().size(), 1u);
+    EXPECT_EQ(sim::messageBoxes()[0].caption, "Done");
+    EXPECT_EQ(sim::messageBoxes()[0].text, "Volume database cleaned.");
 }
 
 // ---------------------------------------------------------------------------
