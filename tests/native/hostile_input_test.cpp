@@ -326,7 +326,7 @@ TEST_F(HostileInput, LengthsAndPositionsThatMakeNoSenseFallBackToPolling) {
     load();
     auto period = [] {
         sim::TimerInfo timer;
-        return sim::findTimer(player::window(), SongTracker::state.timerId, &timer) ? timer.periodMs : 0u;
+        return sim::findTimer(player::window(), SongTracker::FIRST_TIMER_ID, &timer) ? timer.periodMs : 0u;
     };
 
     // Each 20 s song is picked up within a second of its start: its volume is set then.

@@ -233,7 +233,7 @@ TEST_F(TodaysPlayers, ARestartOfTheSameSongRecordsNothingAndMovesItsEndOfSongTic
     EXPECT_FALSE(sim::fileExists(PLUGINS + "volume.ini"));
     EXPECT_TRUE(player::volumesSet().empty());
     for (const auto& r : player::requests()) {
-        EXPECT_FALSE(r.message == WM_TIMER && r.wParam == SongTracker::state.timerId)
+        EXPECT_FALSE(r.message == WM_TIMER && r.wParam == SongTracker::FIRST_TIMER_ID)
             << "a tick at " << r.atMs << " ms, where a.mp3's first run would have ended";
     }
     wait(1);
@@ -251,7 +251,7 @@ TEST_F(TodaysPlayers, WakeUpsPerSongDoNotGrowOnAHostThatAnnounces) {
         wait(40);
         int wakeUps = 0;
         for (const auto& r : player::requests()) {
-            wakeUps += (r.message == WM_TIMER && r.wParam == SongTracker::state.timerId) ||
+            wakeUps += (r.message == WM_TIMER && r.wParam == SongTracker::FIRST_TIMER_ID) ||
                        (SongTracker::state.startMessage != 0 && r.message == SongTracker::state.startMessage);
         }
         PluginLifecycle::quit();

@@ -32,7 +32,7 @@ protected:
     static int ticksDelivered() {
         int count = 0;
         for (const auto& request : player::requests()) {
-            if (request.message == WM_TIMER && request.wParam == SongTracker::state.timerId) ++count;
+            if (request.message == WM_TIMER && request.wParam == SongTracker::FIRST_TIMER_ID) ++count;
         }
         return count;
     }
@@ -163,14 +163,14 @@ TEST_F(Tracker, PollsEverySecondOnceAPauseCoversTheScheduledTick) {
     player::pause();  // at 9 s, over the tick due at 11 s
     wait(5);
     sim::TimerInfo timer;
-    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::state.timerId, &timer));
+    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::FIRST_TIMER_ID, &timer));
     EXPECT_EQ(timer.periodMs, 1000u);
     player::pause();  // resumed at 14 s, and started over
     player::seekTo(0);
     int ticksBefore = ticksDelivered();
     wait(3);
     EXPECT_EQ(ticksDelivered() - ticksBefore, 3);  // the same song: polling goes on
-    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::state.timerId, &timer));
+    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::FIRST_TIMER_ID, &timer));
     EXPECT_EQ(timer.periodMs, 1000u);
     wait(8);  // b.mp3 starts at 24 s and is noticed within the second
     EXPECT_EQ(player::volumesSet().size(), 2u) << "b.mp3's volume set";
@@ -240,7 +240,7 @@ TEST_F(Tracker, PollsEverySecondThroughAStreamWithNoLength) {
     startTracking();
     wait(1);
     sim::TimerInfo timer;
-    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::state.timerId, &timer));
+    ASSERT_TRUE(sim::findTimer(player::window(), SongTracker::FIRST_TIMER_ID, &timer));
     EXPECT_EQ(timer.periodMs, 1000u);
 }
 
