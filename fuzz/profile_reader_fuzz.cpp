@@ -1,8 +1,9 @@
 // The simulated profile functions on arbitrary file bytes. Every read stays inside the
 // buffer it is given, answers a length that the buffer holds, and a short buffer gets a
-// prefix of what a large one gets. A write of a plain key reads back, and once the
-// platform has rewritten a file, writing one more key changes no other value and
-// deleting it again gives back the very same bytes.
+// prefix of what a large one gets (all of it when it fits). A write of a key shaped as
+// the plug-in's ("name[size]" in quotes) reads back, and once the platform has rewritten
+// a file, writing one more key changes no other value, adds no other key, and deleting
+// it again gives back the very same bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -71,7 +72,11 @@ void checkShortList(const std::string& whole, const char* shortList, DWORD answe
     if (size == 0) return;
     if (answer >= size) fail("a list answer not below the buffer size");
     if (whole.size() < size - 1 || (sectionRead && whole.size() + 1 < size)) {
-        return;  // it fitted; compared whole by the caller
+        // It fitted: all of it.
+        if (answer != whole.size() || std::memcmp(shortList, whole.data(), whole.size()) != 0) {
+            fail("a list that fits a short buffer differs from the whole", std::string(shortList, answer));
+        }
+        return;
     }
     if (size >= 2 && answer != size - 2) fail("a cut list does not answer size - 2");
     if (std::memcmp(shortList, whole.data(), answer) != 0) fail("a cut list is not a prefix");
@@ -110,8 +115,18 @@ std::map<std::string, std::string> snapshot() {
     return values;
 }
 
-// A name a writer may use and find again: no line break or '=', no opening bracket,
-// no blanks or quotes at its ends that the reader would take off.
+// A key as the plug-in writes one: any name but for '=' and line breaks (which its song
+// key never holds), its size in brackets, all in quotes.
+std::string songKey(FuzzedDataProvider& in) {
+    std::string name;
+    for (char c : in.ConsumeRandomLengthString(24)) {
+        if (c != '=' && c != '\r' && c != '\n' && c != '\0') name += c;
+    }
+    return "\"" + name + "[" + std::to_string(in.ConsumeIntegralInRange<int>(-1, 99999)) + "]\"";
+}
+
+// A section name a writer may use and find again: no line break or '=', no opening
+// bracket, no blanks or quotes at its ends that the reader would take off.
 std::string plainName(FuzzedDataProvider& in, const char* fallback) {
     std::string name = in.ConsumeRandomLengthString(24);
     std::string out;
@@ -136,9 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FuzzedDataProvider in(data, size);
     DWORD shortSize = in.ConsumeIntegralInRange<DWORD>(0, 80);
-    std::string section = plainName(in, "Tamsel Loudmark");
-    std::string key = plainName(in, "\"a.mp3[1]\"");
-    std::string key2 = plainName(in, "\"b.mp3[2]\"");
+    std::string section = in.ConsumeBool() ? "Tamsel Loudmark" : plainName(in, "Tamsel Loudmark");
+    std::string key = songKey(in);
+    std::string key2 = songKey(in);
     int number = in.ConsumeIntegral<int>();
     std::string file = in.ConsumeRemainingBytesAsString();
     sim::writeFile(FILE_PATH, file);
@@ -163,14 +178,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    // A byte-order mark inside the file can come to stand first once the platform drops
-    // the lines before it, and the file is then read in another encoding: a write into
-    // such a file need not read back (Wine behaves alike).
-    if (file.find("\xEF\xBB\xBF", 1) != std::string::npos) return 0;
-
-    // A written key reads back, as text and as a number.
+    // A written key reads back, as text and as a number. Unless the write made a
+    // byte-order mark inside the file stand first (the platform drops the lines before
+    // it): the file is then read in another encoding, in which the key need not read
+    // back (Wine behaves alike).
     std::string text = std::to_string(number);
     WritePrivateProfileStringA(section.c_str(), key.c_str(), text.c_str(), FILE_PATH);
+    const char* const BOM = "\xEF\xBB\xBF";
+    if (file.compare(0, 3, BOM) != 0 && sim::readFile(FILE_PATH).compare(0, 3, BOM) == 0) return 0;
     if (readValue(section, key, LARGE) != text) fail("a written key does not read back", key);
     if (static_cast<int>(GetPrivateProfileIntA(section.c_str(), key.c_str(), -1, FILE_PATH)) != number) {
         fail("a written number does not read back", key);
@@ -200,6 +215,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& entry : before) {
         auto found = after.find(entry.first);
         if (found == after.end() || found->second != entry.second) fail("a write changed another value", entry.first);
+    }
+    // Both ways: the key written is all that is new (listed under every spelling of its
+    // section's name).
+    for (const auto& entry : after) {
+        if (before.count(entry.first) != 0) continue;
+        std::string name = entry.first.substr(entry.first.find('\n') + 1);
+        if (strcasecmp(name.c_str(), key2.c_str()) != 0 || entry.second != "5") fail("a write added another key", entry.first);
     }
     WritePrivateProfileStringA(section.c_str(), key2.c_str(), nullptr, FILE_PATH);
     if (sim::readFile(FILE_PATH) != rewritten) fail("deleting the added key left the file changed", key2);

@@ -85,7 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string root = std::string(tmp ? tmp : "/tmp") + "/loudmark-song-key-fuzz-" + std::to_string(getpid());
         std::filesystem::remove_all(root);
         sim::reset(root);
-        sim::writeFile("C:\\Plugins\\gen_loudmark.dll", "MZ");  // the database's folder exists
+        // The database's folder, and no file but the song's below: any other path opens
+        // nothing, so a path's size is known without asking the code under test.
+        std::filesystem::create_directories(sim::linuxPath("C:\\Plugins"));
         ready = true;
     }
     FuzzedDataProvider in(data, size);
@@ -100,20 +102,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkRoundTrip(byName, value, (mode & 1) != 0);
 
     // The same bytes as a path: a file is put there first when the mode says so, with a
-    // small size the key must then carry.
+    // small size the key must then carry; any other path has no file, so -1.
+    DeleteFileA(DATABASE);
     std::string path = (mode & 2) ? "C:\\Music\\" + text : text;
     int written = mode >> 2;
     bool plainName = !text.empty() && text.find_first_not_of(
                                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") ==
                                           std::string::npos;
-    if ((mode & 2) && plainName) sim::writeFile(path, std::string(static_cast<size_t>(written), 'x'));
+    bool made = (mode & 2) && plainName && path.size() < 250;
+    if (made) sim::writeFile(path, std::string(static_cast<size_t>(written), 'x'));
     SongKey byPath = SongKey::fromPath(path.c_str());
     size_t slash = path.rfind('\\');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    int sizeSeen = SongKey::fileSize(path.c_str());
-    if ((mode & 2) && plainName && path.size() < 250 && sizeSeen != written) fail("the file's size was not found", path);
-    checkKey(byPath, name, sizeSeen);
-    if ((mode & 2) && plainName) DeleteFileA(path.c_str());
+    checkKey(byPath, name, made ? written : -1);
+    if (made) DeleteFileA(path.c_str());
 
     SongKey none = SongKey::fromPath(nullptr);
     if (none.storable || none.text[0] != '\0') fail("a missing path gave a key", none.text);

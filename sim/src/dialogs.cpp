@@ -293,6 +293,7 @@ void resetDialogs() {
 }  // namespace detail
 
 void whileDialogOpen(std::function<void(HWND dialog)> script) { scripts.push_back(std::move(script)); }
+size_t dialogScriptsWaiting() { return scripts.size(); }
 
 HWND openDialog() {
     for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {

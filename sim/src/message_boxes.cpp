@@ -59,6 +59,7 @@ void resetMessageBoxes() {
 }  // namespace core
 
 void answerNextMessageBox(int answer) { core::scriptedAnswers.push_back(answer); }
+size_t messageBoxAnswersWaiting() { return core::scriptedAnswers.size(); }
 
 void whileMessageBoxOpen(std::function<void(const MessageBoxRecord&)> action) {
     core::openAction = std::move(action);

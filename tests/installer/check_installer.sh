@@ -44,12 +44,11 @@ mkdir -p "$work"
 # The release as scripts/package.sh makes it
 
 echo "== scripts/package.sh"
-if ! bash scripts/package.sh "${package_options[@]}" >"$work/package.log" 2>&1; then
-    cat "$work/package.log"
-    check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX)" false
-    finish
-fi
-check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX: no warnings)" true
+# Run as the check itself: a failed build is shown and ends the stage, so nothing below
+# inspects a release left from an earlier run.
+package() { bash scripts/package.sh "${package_options[@]}" >"$work/package.log" 2>&1 || { cat "$work/package.log"; false; }; }
+check "scripts/package.sh builds the DLL, the zip and the installer (makensis -WX: no warnings)" package
+[ "$checks_failed" -eq 0 ] || finish
 
 echo "== the zip"
 zip_names=$(unzip -Z1 "$zip_out" | sort | tr '\n' ' ')
@@ -85,26 +84,28 @@ check "the zip's read-me is dist/README-listeners.txt" \
 echo "== the 32-bit installer"
 check "the installer is a 32-bit PE (pei-i386)" \
     bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$setup32"
-if command -v 7z >/dev/null 2>&1; then
-    listing=$(7z l -slt "$setup32" 2>&1)
-    names=$(sed -n 's/^Path = //p' <<<"$listing" | tail -n +2 | sort | tr '\n' ' ')
-    check "the installer holds Plugins/gen_loudmark.dll, Plugins/loudmark-db.exe and Plugins/uninstall-loudmark.exe only (got: $names)" \
-        test "$names" = "Plugins/gen_loudmark.dll Plugins/loudmark-db.exe Plugins/uninstall-loudmark.exe "
-    check "the installer is an x86 ANSI NSIS 3 installer" grep -qx 'SubType = NSIS-3' <<<"$listing"
-    rm -rf "$work/setup32"
-    7z x -y -o"$work/setup32" "$setup32" 'Plugins/gen_loudmark.dll' 'Plugins/loudmark-db.exe' >/dev/null 2>&1
-    check "the installer's DLL is the win32 build" same_file "$work/setup32/Plugins/gen_loudmark.dll" "$dll32"
-    check "the installer's loudmark-db.exe is the win32 build" same_file "$work/setup32/Plugins/loudmark-db.exe" "$tool32"
-else
-    skip_checks 4 "no 7z (p7zip-full) to list the installer"
-fi
+# 7-Zip is the only way in here: without it these checks fail rather than pass unseen.
+check "7z (p7zip-full) is here to list the installer" bash -c 'command -v 7z >/dev/null'
+listing=$(7z l -slt "$setup32" 2>&1)
+names=$(sed -n 's/^Path = //p' <<<"$listing" | tail -n +2 | sort | tr '\n' ' ')
+check "the installer holds Plugins/gen_loudmark.dll, Plugins/loudmark-db.exe and Plugins/uninstall-loudmark.exe only (got: $names)" \
+    test "$names" = "Plugins/gen_loudmark.dll Plugins/loudmark-db.exe Plugins/uninstall-loudmark.exe "
+check "the installer is an x86 ANSI NSIS 3 installer" grep -qx 'SubType = NSIS-3' <<<"$listing"
+rm -rf "$work/setup32"
+7z x -y -o"$work/setup32" "$setup32" 'Plugins/gen_loudmark.dll' 'Plugins/loudmark-db.exe' >/dev/null 2>&1
+check "the installer's DLL is the win32 build" same_file "$work/setup32/Plugins/gen_loudmark.dll" "$dll32"
+check "the installer's loudmark-db.exe is the win32 build" same_file "$work/setup32/Plugins/loudmark-db.exe" "$tool32"
 
 # ---------------------------------------------------------------------------------------
 # The 64-bit copy of the installer under wine64
 
 echo "== the amd64 test copy"
-cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target gen_loudmark loudmark-db >/dev/null
-check "the win64 DLL and loudmark-db.exe are built" test -f "$dll64" -a -f "$tool64"
+# A failed build fails here, so that an older DLL left in build/ is never what is tested.
+build_win64() {
+    { cmake --preset win64 && cmake --build --preset win64 -j2 --target gen_loudmark loudmark-db; } >"$work/build64.log" 2>&1 ||
+        { tail -n 30 "$work/build64.log"; false; }
+}
+check "the win64 DLL and loudmark-db.exe build" build_win64
 check "the win64 loudmark-db.exe has its manifest too" tool_manifest_ok "$tool64"
 rm -f "$setup64"
 check "the installer script compiles for amd64-unicode without warnings" \

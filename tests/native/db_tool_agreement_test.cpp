@@ -115,6 +115,13 @@ TEST_F(ToolAndPlugin, SetWritesTheFileThePluginWrites) {
     const std::string initial = sim::readFile(DATABASE_PATH);
     playThrough();
     const std::string byPlugin = sim::readFile(DATABASE_PATH);
+    // Each song's line takes its new value where it stood, in the spelling it had.
+    EXPECT_EQ(byPlugin, HEADER +
+                            "\"a.mp3[1000]\"=225\r\n"
+                            "\"BRACKET [LIVE].mp3[2000]\"=275\r\n"
+                            "\"Quiet.mp3[3000]\"=325\r\n"
+                            "\"gone.mp3[-1]\"=245\r\n"
+                            "\"x=y.mp3[4000]\"=100\r\n");
 
     sim::writeFile(DATABASE_PATH, initial);
     for (const Listening& s : songs) {

@@ -297,7 +297,7 @@ TEST_F(TodaysPlayers, ARestartOfTheSameSongRecordsNothingAndMovesItsEndOfSongTic
     EXPECT_FALSE(sim::fileExists(HOST_PLUGINS + "volume.ini"));
     EXPECT_TRUE(player::volumesSet().empty());
     for (const auto& r : player::requests()) {
-        EXPECT_FALSE(r.message == WM_TIMER && r.wParam == SongTracker::state.timerId)
+        EXPECT_FALSE(r.message == WM_TIMER && r.wParam == SongTracker::FIRST_TIMER_ID)
             << "a tick at " << r.atMs << " ms, where a.mp3's first run would have ended";
     }
     wait(1);
@@ -315,7 +315,7 @@ TEST_F(TodaysPlayers, WakeUpsPerSongDoNotGrowOnAHostThatAnnounces) {
         wait(40);
         int wakeUps = 0;
         for (const auto& r : player::requests()) {
-            wakeUps += (r.message == WM_TIMER && r.wParam == SongTracker::state.timerId) ||
+            wakeUps += (r.message == WM_TIMER && r.wParam == SongTracker::FIRST_TIMER_ID) ||
                        (SongTracker::state.startMessage != 0 && r.message == SongTracker::state.startMessage);
         }
         PluginLifecycle::quit();
@@ -326,6 +326,7 @@ TEST_F(TodaysPlayers, WakeUpsPerSongDoNotGrowOnAHostThatAnnounces) {
     int modern = wakeUpsFor(Host::Winamp59);
     EXPECT_GE(old, 3);
     EXPECT_LE(modern, old);
+    EXPECT_GE(modern, 3) << "b, c and d each announced their start and had their volume set";
 }
 
 // ---------------------------------------------------------------------------
@@ -352,7 +353,10 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"_____~2.MP3[1000]\"=225\r\n\"_____~1.MP3[2000]\"=285\r\n");
 
-    // Clean builds the same keys as the tracker, so both records stay.
+    // Clean builds the same keys as the tracker, so both records stay, while a song that
+    // is not on the playlist goes.
+    WritePrivateProfileStringA("Tamsel Loudmark", "\"gone.mp3[1000]\"", "300", (PLUGINS + "volume.ini").c_str());
+    sim::clearMessageBoxes();
     sim::whileDialogOpen([](HWND dialog) {
         sim::click(dialog, IDC_CLEAN_DATABASE);
         sim::click(dialog, IDOK);
@@ -360,6 +364,9 @@ TEST_F(TodaysPlayers, NamesTheCodePageCannotHoldGetARecordEachWithTheirRealSize)
     PluginLifecycle::config();
     EXPECT_EQ(sim::readFile(HOST_PLUGINS + "volume.ini"),
               std::string(SECTION) + "\"_____~2.MP3[1000]\"=225\r\n\"_____~1.MP3[2000]\"=285\r\n");
+    ASSERT_EQ(sim::messageBoxes().size(), 1u);
+    EXPECT_EQ(sim::messageBoxes()[0].caption, "Done");
+    EXPECT_EQ(sim::messageBoxes()[0].text, "Volume database cleaned.");
 }
 
 // ---------------------------------------------------------------------------

@@ -11,8 +11,10 @@
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/plugin_record.h"
 #include "adapters/settings_store.h"
+#include "controls/resource_ids.h"
 #include "memory/song_tracker.h"
 #include "plugin_test_support.h"
+#include "sim/dialogs.h"
 
 namespace {
 
@@ -109,9 +111,21 @@ TEST_F(PluginLifecycleTest, DisabledAtStartUpInstallsNothingYetDetectsTheKeyboar
     EXPECT_TRUE(pluginTimers().empty());
     EXPECT_FALSE(sim::findHotkey(host, HOTKEY_UP));
     EXPECT_TRUE(sim::trayCalls().empty());
-    EXPECT_EQ(HotkeyControl::state.win95Mode, 1);
-    EXPECT_EQ(HotkeyControl::state.lastDirection, 0);
     EXPECT_STREQ(pluginRecord.description, "Tamsel Loudmark Plug-In v0.5 (gen_loudmark.dll)");
+
+    // Turned on later: the dialog shows Windows 9x found, either Ctrl key acts, and the
+    // first press is a full one, whatever an earlier load left.
+    sim::player::setVolume(130);
+    sim::whileDialogOpen([](HWND dialog) {
+        EXPECT_TRUE(sim::isChecked(dialog, IDC_WIN95));
+        sim::click(dialog, IDC_ENABLE);
+        sim::click(dialog, IDOK);
+    });
+    PluginLifecycle::config();
+    sim::keyDown(VK_RCONTROL);
+    sim::pressKey(VK_UP);
+    sim::keyUp(VK_RCONTROL);
+    EXPECT_EQ(sim::player::volume(), 130 + 8 * sim::player::VOLUME_STEP);
 }
 
 TEST_F(PluginLifecycleTest, HostVersionsAreComparedAsSignedNumbers) {
@@ -176,24 +190,26 @@ TEST_F(PluginLifecycleTest, TheHookRoutesOnlyWhileEnabledAndAlwaysChains) {
         SendMessageA(host, TRAY_CALLBACK_MESSAGE, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
     };
 
+    const std::string stepped = "Reference Volume is " + std::to_string(97 - 8 * sim::player::VOLUME_STEP);
     sendThePluginsMessages();
     EXPECT_EQ(requestsFor(HostLink::IPC_ISPLAYING), 1) << "the tick went to the tracker";
     EXPECT_EQ(seenByHost(WM_COMMAND, HostLink::WINAMP_VOLUMEDOWN), 8) << "the press went to the hotkeys";
-    EXPECT_EQ(SongTracker::state.referenceVolume, 97 - 8 * sim::player::VOLUME_STEP)
-        << "the double click went to the tray indicator";
     EXPECT_EQ(seenByHost(WM_TIMER, MAIN_TIMER), 1);
     EXPECT_EQ(seenByHost(WM_HOTKEY, HOTKEY_DOWN), 1);
     EXPECT_EQ(seenByHost(TRAY_CALLBACK_MESSAGE, TRAY_ICON_ID), 1);
+    sim::advance(2000);  // the reference animation back at rest
+    EXPECT_EQ(trayView().tip, stepped) << "the double click went to the tray indicator";
 
     settings.enabled = 0;
-    SongTracker::setReferenceVolume(130);
+    sim::player::setVolume(200);
     sendThePluginsMessages();
     EXPECT_EQ(requestsFor(HostLink::IPC_ISPLAYING), 0);
     EXPECT_EQ(seenByHost(WM_COMMAND, HostLink::WINAMP_VOLUMEDOWN), 0);
-    EXPECT_EQ(SongTracker::state.referenceVolume, 130);
     EXPECT_EQ(seenByHost(WM_TIMER, MAIN_TIMER), 1);
     EXPECT_EQ(seenByHost(WM_HOTKEY, HOTKEY_DOWN), 1);
     EXPECT_EQ(seenByHost(TRAY_CALLBACK_MESSAGE, TRAY_ICON_ID), 1);
+    sim::advance(2000);
+    EXPECT_EQ(trayView().tip, stepped) << "200 was not taken as the reference";
 
     EXPECT_EQ(SendMessageA(host, WM_USER, 0, HostLink::IPC_GETVERSION), 0x2081) << "the host's answer comes back";
 }
@@ -295,7 +311,7 @@ TEST_F(PluginLifecycleTest, ALoadAfterQuitStartsAfresh) {
 
     PluginLifecycle::init();
     EXPECT_TRUE(hookInPlace());
-    EXPECT_EQ(SongTracker::state.referenceVolume, 130);
+    EXPECT_EQ(trayView().tip, "Reference Volume is 130");
     EXPECT_TRUE(sim::findTimer(host, MAIN_TIMER));
     sim::player::clearLog();
     SendMessageA(host, WM_TIMER, MAIN_TIMER, 0);

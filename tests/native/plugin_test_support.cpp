@@ -66,23 +66,7 @@ int storedValue(const std::string& fileName, int sizeBytes) {
 
 namespace testsupport {
 
-namespace {
-WNDPROC hostProcedure = nullptr;
-
-LRESULT CALLBACK routingHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (settings.enabled) {
-        if (message == WM_TIMER && wParam == SongTracker::state.timerId) SongTracker::onTick();
-        if (message == WM_HOTKEY) HotkeyControl::onHotkey(static_cast<int>(wParam));
-        if (message == TRAY_CALLBACK_MESSAGE) TrayIndicator::onTrayCallback(LOWORD(lParam));
-    }
-    return CallWindowProcA(hostProcedure, window, message, wParam, lParam);
-}
-}  // namespace
-
-void routeThroughPlugin() {
-    hostProcedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(sim::player::window(), GWLP_WNDPROC));
-    SetWindowLongPtrA(sim::player::window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&routingHook));
-}
+void routeThroughPlugin() { HostWindowHook::install(sim::player::window()); }
 
 void showTrayIcon() {
     sim::loadResourceScript(LOUDMARK_RESOURCE_SCRIPT);

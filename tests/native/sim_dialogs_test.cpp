@@ -175,6 +175,7 @@ TEST_F(SimDialogs, ADialogLeftOpenOrWithoutAScriptFailsLoudlyInsteadOfHanging) {
     EXPECT_EQ(DialogBoxParamA(sim::pluginInstance(), MAKEINTRESOURCEA(8), owner, procedure, 0), -1);
     EXPECT_EQ(GetLastError(), 1814u);
     EXPECT_EQ(sim::dialogErrors().size(), 1u);
+    sim::clearDialogErrors();  // expected here; any other test that ends with one fails
 }
 
 TEST_F(SimDialogs, AutoButtonsActOnTheirOwnAndCheckDlgButtonOnlySetsTheDisplay) {

@@ -1,5 +1,8 @@
-// The simulated file functions answer as the platform does (error codes seen under
-// wine64, tests/wine/probes/), and the injected faults do what the tests rely on.
+// The simulated file functions answer as the platform does, and the injected faults do
+// what the tests rely on. The Wine stage runs the same cases of opening, deleting,
+// renaming, held files and path lengths against the real functions under wine64
+// (tests/wine/probes/file_functions_probe.cpp); the rest follow the functions'
+// documentation.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -215,7 +218,8 @@ TEST_F(SimFiles, PathsLongerThanTheLimitAreRefused) {
     EXPECT_EQ(GetLastError(), ERROR_FILENAME_EXCED_RANGE_CODE);
     EXPECT_EQ(GetFileAttributesA(at261.c_str()), INVALID_FILE_ATTRIBUTES);
 
-    // The profile functions stop one character earlier.
+    // The profile functions stop one character earlier. (wine64 answers TRUE at 260 and
+    // writes nothing; the probe compares only what lands.)
     std::string at259 = at260.substr(0, 259);
     EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "1", at259.c_str()));
     EXPECT_EQ(GetPrivateProfileIntA("s", "k", -1, at259.c_str()), 1u);

@@ -1,5 +1,7 @@
 // The simulated keyboard and hotkeys: sided modifier keys, registration answers as
-// measured under Wine, and presses that reach the registering window.
+// measured once under Wine (the test command does not re-run that probe; its Wine stage
+// meets the 1409 refusal through the real functions in tests/wine/dialog_scenarios.cpp),
+// and presses that reach the registering window.
 #include <gtest/gtest.h>
 
 #include <vector>

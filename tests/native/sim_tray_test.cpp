@@ -1,5 +1,6 @@
-// The simulated notification area: Wine's answers to adds, modifies and deletes, what a
-// record hands over, clicks on the icon, and an Explorer restart.
+// The simulated notification area: Wine's answers to adds, modifies and deletes (as
+// measured once under Wine; the test command does not re-run that probe), what a record
+// hands over, clicks on the icon, and an Explorer restart.
 #include <gtest/gtest.h>
 
 #include <shellapi.h>

@@ -360,6 +360,7 @@ void chainedOverThenReloaded() {
     HMODULE again = LoadLibraryA(plugin.path.c_str());
     check(again == plugin.module, "loading it again gives the same module");
     GetPluginRecord getPlugin = findPluginExport(again);
+    check(getPlugin != nullptr, "the module loaded again still exports winampGetGeneralPurposePlugin");
     if (getPlugin == nullptr) return;
     PluginRecordView* record = getPlugin();
     record->hwndParent = host;

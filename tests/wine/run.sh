@@ -31,16 +31,16 @@ wine_env_run_host "$wine" "$host_seconds" "$host_dir/loudmark_wine_host.exe" "$b
     "$log" "$@"
 cat "$log"
 
-# The profile-rules table the native suite asserts, confirmed against the real functions.
-table_status=0
+# What the native suite takes for the platform's answers, and the maintenance pass's
+# shortcuts, confirmed against the real functions (tests/wine/probes/probes.sh).
+probes_status=0
 if [ $# -eq 0 ]; then
-    echo "profile-rules table under wine64:"
-    (cd "$work" && timeout 120 "$wine" "$host_dir/profile_table_probe.exe" >"$build/profile-table.log" 2>&1) \
-        || table_status=1
-    tr -d '\r' <"$build/profile-table.log" | tail -n 5
+    echo "probes under wine64:"
+    . tests/wine/probes/probes.sh
+    probes_run "$host_dir" "$build" || probes_status=1
 fi
 
 echo "wine stage: $(( $(date +%s) - started )) s"
 wine_env_host_finished "$log" "$host_seconds"
-[ "$table_status" -eq 0 ] || { echo "the real profile functions disagree with the table"; exit 1; }
+[ "$probes_status" -eq 0 ] || { echo "the real functions disagree with a probe"; exit 1; }
 exit "$host_status"

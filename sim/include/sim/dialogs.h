@@ -130,6 +130,9 @@ std::vector<std::string> dialogScriptProblems();
 // script left, or is still open when its script has returned, is closed by force:
 // DialogBoxParamA answers -1 and the failure is recorded in dialogErrors().
 void whileDialogOpen(std::function<void(HWND dialog)> script);
+// Scripts no dialog has taken yet. One left when a test ends was written for a dialog
+// that never opened: the test runner fails the test for it.
+size_t dialogScriptsWaiting();
 // The innermost dialog that is open and not yet ended, or null.
 HWND openDialog();
 

@@ -80,6 +80,8 @@ struct MessageBoxRecord {
 // Answers for the next message boxes, in order. A box with no scripted answer gets its
 // first button (IDOK, or IDYES for MB_YESNO).
 void answerNextMessageBox(int answer);
+// Scripted answers no box has taken yet; the test runner fails a test that leaves one.
+size_t messageBoxAnswersWaiting();
 // Called while a box is up (before it returns), e.g. to let the clock run meanwhile.
 // The action stays in force for every later box until replaced (an empty function
 // removes it). A scripted answer that is not one of the box's buttons gives the first

@@ -1,5 +1,5 @@
 // Checks the maintenance pass's cheap size query against the song key's open, under the
-// real platform, over every kind of playlist entry run_probes.sh lays out: plain files,
+// real platform, over every kind of playlist entry probes.sh lays out: plain files,
 // folders, links to files, folders and nothing, a pipe, device names, names the platform
 // refuses, paths near and beyond the length limit. Prints both answers for each.
 #include <windows.h>

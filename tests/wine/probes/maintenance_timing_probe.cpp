@@ -1,6 +1,7 @@
 // Times the maintenance pass under the real platform: a window answers the playlist
 // requests as the host does, over songs that run_maintenance_timing.sh lays out, against
 // a database with a record for each.
+// A measurement for scripts/bench.sh, not a check: nothing compares its numbers.
 // Usage: maintenance_timing_probe.exe <songs> [literal | sizes | section]
 #include <windows.h>
 

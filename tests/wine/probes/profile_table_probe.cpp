@@ -1,7 +1,5 @@
 // Runs the profile-rules table of tests/native/sim_profile_files_test.cpp against the
-// real profile functions. Build and run (from this folder):
-//   x86_64-w64-mingw32-g++ -std=c++17 -O1 -static profile_table_probe.cpp -o profile_table_probe.exe
-//   WINEDEBUG=-all WINEPREFIX=/tmp/wineprefix-files /usr/lib/wine/wine64 profile_table_probe.exe
+// real profile functions; the Wine stage runs it (probes.sh, or run_probes.sh alone).
 // Prints every disagreement and exits non-zero when there is one.
 #define PROFILE_TABLE_ONLY
 #include "../../native/sim_profile_files_test.cpp"

@@ -1,6 +1,6 @@
 // Checks the maintenance pass's own reading of the database (DatabaseIndex) against the
 // real GetPrivateProfileIntA: for odd and random database files, every key the index
-// finds (or does not) must read the same through the platform. See run_probes.sh.
+// finds (or does not) must read the same through the platform. Run by the Wine stage (probes.sh).
 #include <windows.h>
 
 #include <cstdio>
