@@ -358,6 +358,18 @@ bool sourceAndTarget(const char* existing, const char* target, bool throughLinks
     return true;
 }
 
+HeldBy heldBy(const std::string& onDisk) {
+    HeldBy held;
+    struct stat st;
+    if (stat(onDisk.c_str(), &st) != 0) return held;
+    for (OpenFile* file : fs().open) {
+        if (file->device != st.st_dev || file->inode != st.st_ino || !hasDataAccess(file->access)) continue;
+        held.any = true;
+        if ((file->access & GENERIC_WRITE) || !(file->share & FILE_SHARE_READ)) held.notJustSharedReaders = true;
+    }
+    return held;
+}
+
 bool sharingAllowsOpen(const std::string& onDisk, DWORD access, DWORD share) {
     struct stat st;
     return stat(onDisk.c_str(), &st) != 0 || sharingAllows(st, access, share);

@@ -62,6 +62,14 @@ struct SourceAndTarget {
 // set, when a name is unusable or the source is not there.
 bool sourceAndTarget(const char* existing, const char* target, bool throughLinks, SourceAndTarget* out);
 
+// Who else has the file open with read or write access: anyone at all, and anyone but a
+// read-only handle that shares reading.
+struct HeldBy {
+    bool any = false;
+    bool notJustSharedReaders = false;
+};
+HeldBy heldBy(const std::string& onDisk);
+
 // Whether the handles open on the file let another open with this access and sharing
 // in (true for a file that is not there).
 bool sharingAllowsOpen(const std::string& onDisk, DWORD access, DWORD share);

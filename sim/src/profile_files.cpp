@@ -16,6 +16,7 @@
 #include "code_page.h"
 #include "core_internal.h"
 #include "files_internal.h"
+#include "sim_internal.h"
 
 namespace {
 
@@ -200,19 +201,62 @@ string serialize(const Profile& profile) {
     return profile.utf16 ? utf8ToUtf16(out) : out;
 }
 
+// ---------------------------------------------------------------------------
+// Windows 95, 98 and ME keep the most recent profile file in a cache of their own
+// (WritePrivateProfileString's reference: "the system keeps a cached version of the most
+// recent ... file"; all parameters NULL "flushes the cache"). The file "remains in memory
+// until a different .INI file is loaded or until an application forces recaching"
+// (Knowledge Base Q68827), and edits made to the file directly are not seen meanwhile
+// (Q107695, Q68827). We model the cache as written back lazily: when another file is
+// loaded, or at a flush.
+
+struct Cache {
+    bool held = false;
+    bool dirty = false;
+    string onDisk;
+    Profile profile;
+};
+Cache cache;
+
+bool saveToDisk(const Profile& profile, const string& onDisk);
+
+void writeBackCache() {
+    if (cache.held && cache.dirty) saveToDisk(cache.profile, cache.onDisk);
+    cache.dirty = false;
+}
+
+void dropCache() {
+    writeBackCache();
+    cache = Cache();
+}
+
+bool caching() { return sim::core::playingWindows95(); }
+
 Profile load(const char* path) {
     Profile profile;
     if (path == nullptr || strlen(path) > LONGEST_PROFILE_PATH) return profile;
     sim::files::Resolved r = sim::files::resolve(path);
+    if (!r.ok) return profile;
+    if (caching() && cache.held && cache.onDisk == r.onDisk) return cache.profile;
+    if (caching()) dropCache();
     string bytes;
     DWORD error = 0;
     // The reference opens the file to read it as any program would: one that others
-    // hold without sharing reads as missing.
-    if (!r.ok || !sim::files::sharingAllowsOpen(r.onDisk, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE) ||
+    // hold without sharing reads as missing. Windows 9x reads nothing at all while any
+    // other handle has it open, but for a read-only one that shares reading (Wine's
+    // conformance tests, dlls/kernel32/tests/profile.c, test_profile_existing).
+    bool heldOn9x = caching() && sim::files::heldBy(r.onDisk).notJustSharedReaders;
+    if (heldOn9x || !sim::files::sharingAllowsOpen(r.onDisk, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE) ||
         !sim::files::readWhole(r.onDisk, &bytes, &error)) {
         return profile;
     }
-    return parse(bytes);
+    profile = parse(bytes);
+    if (caching()) {
+        cache.held = true;
+        cache.onDisk = r.onDisk;
+        cache.profile = profile;
+    }
+    return profile;
 }
 
 // The first section of that name; later ones of the same name are never found.
@@ -315,20 +359,42 @@ bool lookUp(Profile& profile, const char* section, const char* key, string* valu
     return true;
 }
 
-bool save(const Profile& profile, const sim::files::Resolved& where) {
-    if (!sim::files::sharingAllowsOpen(where.onDisk, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+bool saveToDisk(const Profile& profile, const string& onDisk) {
+    // NT 4 refuses the write while any other handle has the file open, whatever it
+    // shares (Wine's conformance tests, test_profile_existing). What 9x does then is not
+    // recorded; since it cannot read the file meanwhile, we take it that it cannot write
+    // it either, rather than write what it read (nothing) over it.
+    sim::files::HeldBy held = sim::files::heldBy(onDisk);
+    bool refused = (sim::core::playingWindowsNT4() && held.any) || (caching() && held.notJustSharedReaders);
+    if (refused || !sim::files::sharingAllowsOpen(onDisk, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
     DWORD error = 0;
-    if (!sim::files::writeWhole(where.onDisk, serialize(profile), &error)) {
+    if (!sim::files::writeWhole(onDisk, serialize(profile), &error)) {
         SetLastError(error);
         return false;
     }
     return true;
 }
 
+bool save(const Profile& profile, const sim::files::Resolved& where) {
+    if (caching() && sim::files::heldBy(where.onDisk).notJustSharedReaders) return saveToDisk(profile, where.onDisk);
+    if (caching() && cache.held && cache.onDisk == where.onDisk) {
+        cache.profile = profile;
+        cache.dirty = true;
+        return true;
+    }
+    return saveToDisk(profile, where.onDisk);
+}
+
 }  // namespace
+
+namespace sim {
+namespace detail {
+void resetProfileCache() { cache = Cache(); }
+}  // namespace detail
+}  // namespace sim
 
 extern "C" {
 
@@ -407,7 +473,12 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {
-    if (lpAppName == nullptr) return lpKeyName == nullptr && lpString == nullptr;  // a flush
+    if (lpAppName == nullptr) {
+        if (lpKeyName != nullptr || lpString != nullptr) return FALSE;
+        // A flush: 9x writes its cache back and reads the file afresh next time.
+        if (caching()) dropCache();
+        return TRUE;
+    }
     if (lpFileName == nullptr) return FALSE;
     size_t pathLength = strlen(lpFileName);
     if (pathLength == LONGEST_PROFILE_PATH + 1) {

@@ -18,6 +18,7 @@ void reset(const std::string& driveRoot) {
     core::resetHiddenFunctions();
     core::resetThreads();
     core::resetWaveOut();
+    detail::resetProfileCache();
     detail::resetFiles(driveRoot);
     detail::resetFolderListings();
     core::resetEnvironment();

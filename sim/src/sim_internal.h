@@ -12,6 +12,8 @@ void resetFiles(const std::string& driveRoot);
 void resetDialogs();
 // Folder listings: forget open listings and refused folders.
 void resetFolderListings();
+// Profile files: forget what Windows 9x's cache holds.
+void resetProfileCache();
 
 }  // namespace detail
 }  // namespace sim

@@ -97,6 +97,8 @@ Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
 }
 
 Result read(const char* path, HeapBuffer* listing) {
+    // What 9x still holds in its profile cache goes to the file first.
+    ProfileFile::flush(path);
     HeapBuffer bytes;
     WholeFile::Read read = WholeFile::read(path, &bytes);
     Result result = read == WholeFile::Read::Missing ? Result::NoFile : Result::Unsure;

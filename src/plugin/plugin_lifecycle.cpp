@@ -183,6 +183,9 @@ void quit() {
     HotkeyControl::unregisterHotkeys();
     SettingsStore::save();
     int lostRecords = savePendingRecords();
+    // Nothing of ours may stay in 9x's profile cache once we are gone.
+    ProfileFile::flush(SettingsStore::databasePath);
+    ProfileFile::flush(SettingsStore::settingsPath);
 
     if (!HostWindowHook::uninstall()) {
         // Another module has put its procedure over ours and will go on calling ours:

@@ -78,6 +78,7 @@ TEST_F(Windows95, ASwapCutShortLosesNothingAndTheNextPassFinishesIt) {
     sim::allowRename(BACKUP);
     player::jumpTo(0);
     sim::advance(11000);  // the next song change puts the database back, then the record
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, DATABASE_PATH);  // out of 9x's cache
     EXPECT_EQ(sim::readFile(DATABASE_PATH), before + "\"b.mp3[1000]\"=225\r\n");
     EXPECT_FALSE(sim::fileExists(BACKUP));
 
@@ -130,6 +131,43 @@ TEST_F(Windows95, CleanAsksTheSizesOnTwoThreadsThere) {
     EXPECT_EQ(clean(), "Done");
     EXPECT_EQ(sim::threadsStarted(), 1);
     PluginLifecycle::quit();
+}
+
+// Windows 9x keeps the most recent profile file in a cache and writes it back lazily: a
+// Clean must see the records still there, and the cache must not later write the old
+// database back over the new one.
+TEST_F(Windows95, CleanSeesCachedRecordsAndTheCacheNeverUndoesIt) {
+    sim::writeFile(DATABASE_PATH, std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n\"gone.mp3[5]\"=300\r\n");
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10), song("c.mp3", 10), song("end.mp3", 10)});
+    PluginLifecycle::init();
+    player::jumpTo(1);
+    sim::advance(1000);
+    player::setVolume(100);
+    sim::advance(10000);  // b.mp3's record, in the cache
+    EXPECT_EQ(clean(), "Done");
+    player::setVolume(100);
+    sim::advance(11000);  // c.mp3 ends at 100 too
+    PluginLifecycle::quit();
+    EXPECT_EQ(sim::readFile(DATABASE_PATH),
+              std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=225\r\n\"c.mp3[1000]\"=225\r\n");
+}
+
+// While a virus scanner holds volume.ini (sharing it), 9x's profile functions read
+// nothing from it: every song would start at the reference, and Clean would see no
+// records at all. Nor can the held file be renamed, so Clean says it could not.
+TEST_F(Windows95, AHeldDatabaseStillGivesEverySongItsVolumeAndCleanKeepsItsRecords) {
+    sim::writeFile(DATABASE_PATH, std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n\"b.mp3[1000]\"=240\r\n");
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10), song("end.mp3", 10)});
+    PluginLifecycle::init();
+    HANDLE scanner = CreateFileA(DATABASE_PATH, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    player::play();
+    sim::advance(11000);
+    EXPECT_EQ(player::volumesSet(), (std::vector<int>{175, 115}));
+    EXPECT_EQ(clean(), "Warning");
+    CloseHandle(scanner);
+    PluginLifecycle::quit();
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n\"b.mp3[1000]\"=240\r\n");
 }
 
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {

@@ -69,3 +69,24 @@ TEST_F(WindowsBefore7, CleanKeepsEveryListedSongOfADatabaseLongerThanTheListing)
         PluginLifecycle::quit();
     }
 }
+
+// NT 4 refuses a profile write while any other program has the file open, even one that
+// shares it: the record waits, and reaches the file at the next song change.
+TEST_F(WindowsBefore7, OnNT4ARecordRefusedWhileAScannerSharesTheFileIsWrittenLater) {
+    sim::runAsWindowsNT4(true);
+    sim::writeFile(DATABASE_PATH, SECTION);
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10), song("c.mp3", 10)});
+    player::setVolume(130);
+    PluginLifecycle::init();
+    player::play();
+    sim::advance(1000);
+    player::setVolume(100);
+    HANDLE scanner = CreateFileA(DATABASE_PATH, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    sim::advance(10000);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), SECTION);
+    CloseHandle(scanner);
+    sim::advance(10000);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
+    PluginLifecycle::quit();
+}
