@@ -86,11 +86,7 @@ TEST_F(DatabaseCopies, WhatACleanRemovedNeverComesBackAndTheOldDatabaseIsKeptFor
     const std::string before = sim::readFile(DATABASE_PATH);
     player::setPlaylist({song("b.mp3", 10)});
     PluginLifecycle::init();
-    sim::whileDialogOpen([](HWND dialog) {
-        sim::click(dialog, IDC_CLEAN_DATABASE);
-        sim::click(dialog, IDOK);
-    });
-    PluginLifecycle::config();
+    cleanInTheDialog();
     PluginLifecycle::quit();
     const std::string cleaned = std::string(SECTION) + "\"b.mp3[1000]\"=235\r\n";
     EXPECT_EQ(sim::readFile(DATABASE_PATH), cleaned);

@@ -1,5 +1,9 @@
 #include "plugin_test_support.h"
 
+#include "controls/resource_ids.h"
+#include "plugin/plugin_lifecycle.h"
+#include "sim/dialogs.h"
+
 #include <filesystem>
 
 #include <windows.h>
@@ -55,6 +59,16 @@ sim::player::Entry song(const std::string& name, int lengthSeconds, int sizeByte
     std::string path = "C:\\Music\\" + name;
     sim::writeFile(path, std::string(static_cast<size_t>(sizeBytes), 'x'));
     return {path, lengthSeconds};
+}
+
+std::string cleanInTheDialog() {
+    size_t before = sim::messageBoxes().size();
+    sim::whileDialogOpen([](HWND dialog) {
+        sim::click(dialog, IDC_CLEAN_DATABASE);
+        sim::click(dialog, IDOK);
+    });
+    PluginLifecycle::config();
+    return sim::messageBoxes().size() > before ? sim::messageBoxes()[before].caption : "";
 }
 
 int storedValue(const std::string& fileName, int sizeBytes) {

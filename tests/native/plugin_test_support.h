@@ -43,6 +43,10 @@ TrayView trayView();
 // The value stored under a song's key ("name[size]"), or -1.
 int storedValue(const std::string& fileName, int sizeBytes);
 
+// The listener opens the configuration dialog, presses Clean and then OK. Answers the
+// caption of the notice the pass showed ("Done", "Warning"), or "" when none.
+std::string cleanInTheDialog();
+
 class PluginScenario : public ::testing::Test {
 protected:
     void SetUp() override { freshMachine(); }

@@ -80,10 +80,6 @@ TEST_F(UnicodeSavedFiles, AUtf16DatabaseIsWrittenBackAsAnsiForEveryWindows) {
 TEST_F(UnicodeSavedFiles, CleanAfterAnEditorAddedTheMarkKeepsEveryRecordOfThePlaylist) {
     PluginLifecycle::init();
     sim::writeFile(DATABASE_PATH, UTF8_MARK + RECORDS_UTF8 + "\"gone.mp3[5]\"=200\r\n");
-    sim::whileDialogOpen([](HWND dialog) {
-        sim::click(dialog, IDC_CLEAN_DATABASE);
-        sim::click(dialog, IDOK);
-    });
-    PluginLifecycle::config();
+    cleanInTheDialog();
     EXPECT_EQ(sim::readFile(DATABASE_PATH), RECORDS_ANSI);
 }

@@ -31,15 +31,9 @@ protected:
         player::setVolume(130);
     }
 
-    // The listener presses Clean in the dialog; answers the notice's caption.
     static std::string clean() {
         sim::clearMessageBoxes();
-        sim::whileDialogOpen([](HWND dialog) {
-            sim::click(dialog, IDC_CLEAN_DATABASE);
-            sim::click(dialog, IDOK);
-        });
-        PluginLifecycle::config();
-        return sim::messageBoxes().empty() ? "" : sim::messageBoxes()[0].caption;
+        return cleanInTheDialog();
     }
 };
 

@@ -45,15 +45,7 @@ protected:
         return kept;
     }
 
-    static std::string clean() {
-        sim::clearMessageBoxes();
-        sim::whileDialogOpen([](HWND dialog) {
-            sim::click(dialog, IDC_CLEAN_DATABASE);
-            sim::click(dialog, IDOK);
-        });
-        PluginLifecycle::config();
-        return sim::messageBoxes().empty() ? "" : sim::messageBoxes()[0].caption;
-    }
+    static std::string clean() { return cleanInTheDialog(); }
 };
 
 }  // namespace
