@@ -56,6 +56,8 @@ head -c 1000 /dev/zero >"$base/Music/Album A/01 Intro.mp3"
 head -c 2000 /dev/zero >"$base/Music/Album B/02 Song.mp3"
 head -c 3000 /dev/zero >"$base/Elsewhere/other.mp3"
 echo "not a real player" >"$base/Player/winamp.exe"
+# It keeps its settings beside itself, so Loudmark keeps its files in its Plugins folder.
+: >"$base/Player/winamp.ini"
 M='C:\loudmark-db-e2e\Music'
 db='C:\loudmark-db-e2e\volume.ini'
 crlf '[Tamsel Loudmark]' '"01 Intro.mp3[1000]"=225' '"02 Song.mp3[2000]"=100' '"other.mp3[3000]"=300' \
