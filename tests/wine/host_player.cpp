@@ -210,6 +210,12 @@ void insertEntry(int index, const Entry& entry) {
     if (index <= position_ && playlist.size() > 1) ++position_;
 }
 
+void removeEntry(int index) {
+    if (index < 0 || index >= static_cast<int>(playlist.size()) || index == position_) return;
+    playlist.erase(playlist.begin() + index);
+    if (index < position_) --position_;
+}
+
 void sortByFileName() {
     auto nameOf = [](const Entry& entry) {
         std::wstring name = entry.path.substr(entry.path.rfind(L'\\') + 1);

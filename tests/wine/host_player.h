@@ -67,6 +67,7 @@ void setPlaylist(const std::vector<Entry>& entries);
 void setRepeat(bool on);  // at the list's end, start over rather than stop
 // The listener edits the playlist: the playing entry plays on wherever it now stands.
 void insertEntry(int index, const Entry& entry);
+void removeEntry(int index);  // one above the playing entry
 void sortByFileName();  // by the name after the last backslash, letter case ignored
 void play(int index);     // from the entry's start, announced to the main window on 5.x
 void stop();

@@ -144,8 +144,8 @@ void jumpInMidSong() {
 // The listener edits the playlist around the playing song, and turns Loudmark off and
 // on while the player goes on: every record lands under the song that played.
 void playlistEditedWhilePlaying() {
-    scenarioOnHost("entries inserted and sorted around the playing song, Loudmark off and on: each record under "
-                   "the song that played");
+    scenarioOnHost("entries inserted, removed and sorted around the playing song, Loudmark off and on: each "
+                   "record under the song that played");
     const std::string folder = pluginFolder("edits-" + profileName());
     const std::string database = folder + "\\volume.ini";
     HostFiles::write(database, std::string(SECTION) + "\"a.mp3[1000]\"=200\r\n");
@@ -169,12 +169,14 @@ void playlistEditedWhilePlaying() {
     checkEqual(recordOf("\"a.mp3[1000]\""), 200, "a.mp3, now at b's old index, untouched");
 
     HostPlayer::setVolume(90);
-    HostPlayer::sortByFileName();  // a, b, c, d, new: c.mp3 moves from 3 to 2
+    HostPlayer::removeEntry(0);                               // c.mp3 moves from 3 to 2
+    HostPlayer::insertEntry(0, {song("zz.mp3", 6000), ms});   // and back to 3
+    HostPlayer::sortByFileName();  // a, b, c, d, zz: c.mp3 at 2 again
     check(waitForVolumesSet(3, 6000), "d.mp3 starts after c.mp3");
     checkEqual(recordOf("\"c.mp3[3000]\""), 215, "c.mp3 recorded at 90 after the sort");
     checkEqual(recordOf("\"b.mp3[2000]\""), 225, "b.mp3 left as it was");
 
-    // Loudmark off while d.mp3 ends and new.mp3 starts, then on again.
+    // Loudmark off while d.mp3 ends and zz.mp3 starts, then on again.
     HostPlayer::setVolume(170);
     auto toggle = [&] {
         DialogDriver::Session listener;
@@ -188,7 +190,7 @@ void playlistEditedWhilePlaying() {
     toggle();
     MessagePump::until([] { return HostPlayer::position() == 4; }, 6000);
     toggle();
-    check(waitForVolumesSet(4, 3000), "new.mp3 is picked up once Loudmark is back");
+    check(waitForVolumesSet(4, 3000), "zz.mp3 is picked up once Loudmark is back");
     checkEqual(recordOf("\"d.mp3[4000]\""), -1, "d.mp3 ended unseen: nothing recorded for it");
     quitAndUnload(plugin);
     HostPlayer::stop();
