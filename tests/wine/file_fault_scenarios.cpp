@@ -1,5 +1,6 @@
 // Files the plug-in cannot have: the database held open without sharing by another
-// program at a song change and at Clean, and no folder it may write at all.
+// program at a song change and at Clean, no folder it may write at all, and files an
+// editor saved as Unicode text or a crash cut short.
 #include <windows.h>
 
 #include "../common/config_dialog_controls.h"
@@ -140,6 +141,36 @@ void cleanWithUnreadableDatabase() {
     checkEqual(HostFiles::read(database), before, "the database byte for byte as before");
     checkEqual(listing(folder), "gen_loudmark.dll plugin.ini volume.ini volume.ini.loudmark-whole",
                "no rebuild file left behind, nor an undo copy of a pass that did nothing");
+    quitAndUnload(plugin);
+}
+
+// The listener saved both files in an editor as "UTF-8" (with a byte-order mark), then
+// Windows stopped while the database was being rewritten: the next start has them back
+// as plain text, and every record the cut lost comes back from the whole copy.
+void unicodeSavedThenCut() {
+    scenarioOnHost("files saved as UTF-8 come back as ANSI text; a database cut short gets its records back");
+    const std::string folder = pluginFolder("marked-" + profileName());
+    const std::string database = folder + "\\volume.ini";
+    HostFiles::write(database, "\xEF\xBB\xBF[Tamsel Loudmark]\r\n\"Caf\xC3\xA9.mp3[1000]\"=225\r\n\"b.mp3[2000]\"=300\r\n");
+    HostFiles::write(folder + "\\plugin.ini", "\xEF\xBB\xBF[Tamsel Loudmark]\r\n\"TrimTo\"=3\r\n");
+    const std::string plain = "[Tamsel Loudmark]\r\n\"Caf\xE9.mp3[1000]\"=225\r\n\"b.mp3[2000]\"=300\r\n";
+    freshPlayer({{song("Caf\xE9.mp3", 1000), 1000}}, false);
+    Plugin plugin = loadPlugin(folder);
+    if (plugin.record == nullptr) return;
+    plugin.record->init();
+    checkEqual(HostFiles::read(database), plain, "volume.ini as ANSI text, every record kept");
+    checkEqual(HostFiles::read(folder + "\\plugin.ini"), "[Tamsel Loudmark]\r\n\"TrimTo\"=3\r\n", "plugin.ini too");
+    checkEqual(static_cast<long long>(MessageBoxWatcher::boxes().size()), 2, "one word for each file");
+    HostPlayer::play(0);
+    check(waitForVolumesSet(1, 3000) && HostPlayer::volumesSet()[0] == 100, "Caf\xE9.mp3 starts at its own 100");
+    quitAndUnload(plugin);
+    HostPlayer::stop();
+
+    HostFiles::write(database, plain.substr(0, 30));  // cut in the middle of the first record
+    plugin = loadPlugin(folder);
+    if (plugin.record == nullptr) return;
+    plugin.record->init();
+    checkEqual(HostFiles::read(database), plain, "both records back from the whole copy");
     quitAndUnload(plugin);
 }
 

@@ -409,6 +409,7 @@ const Scenario SCENARIOS[] = {
     {"held-2x", ProfileScenarios::databaseHeldAtSongChange, &WINAMP_2X, true},
     {"nowhere-2x", ProfileScenarios::noFolderWritable, &WINAMP_2X, true},
     {"clean-2x", ProfileScenarios::cleanWithUnreadableDatabase, &WINAMP_2X, true},
+    {"marked-2x", ProfileScenarios::unicodeSavedThenCut, &WINAMP_2X, true},
     {"replay-5.9", ProfileScenarios::playlistPlayedTwice, &WINAMP_59, true},
     {"jump-5.9", ProfileScenarios::jumpInMidSong, &WINAMP_59, true},
     {"edits-5.9", ProfileScenarios::playlistEditedWhilePlaying, &WINAMP_59, true},

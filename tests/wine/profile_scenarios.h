@@ -17,6 +17,7 @@ void namesOutsideCodePage();
 void databaseHeldAtSongChange();
 void noFolderWritable();
 void cleanWithUnreadableDatabase();
+void unicodeSavedThenCut();
 
 // whole_session.cpp: load to unload in one go, every call into the plug-in misaligned
 // in the 32-bit build (tests/wine/run32.sh runs it on both hosts in one process)
