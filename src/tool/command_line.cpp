@@ -13,7 +13,8 @@ namespace {
 // Which commands an option applies to, one bit per command.
 constexpr unsigned bit(Command command) { return 1u << static_cast<unsigned>(command); }
 constexpr unsigned EVERY = ~0u;
-constexpr unsigned WRITERS = bit(Command::Set) | bit(Command::Remove) | bit(Command::Clean) | bit(Command::Trim);
+constexpr unsigned WRITERS =
+    bit(Command::Set) | bit(Command::Remove) | bit(Command::Undo) | bit(Command::Clean) | bit(Command::Trim);
 constexpr unsigned PASSES = bit(Command::Clean) | bit(Command::Trim);
 
 struct CommandName {
@@ -22,10 +23,11 @@ struct CommandName {
 };
 const CommandName COMMANDS[] = {
     {"help", Command::Help},   {"list", Command::List},   {"show", Command::Show},   {"set", Command::Set},
-    {"remove", Command::Remove}, {"clean", Command::Clean}, {"trim", Command::Trim},  {"stats", Command::Stats},
+    {"remove", Command::Remove}, {"undo", Command::Undo},   {"clean", Command::Clean}, {"trim", Command::Trim},
+    {"stats", Command::Stats},
 };
 
-enum class OptionId { Help, Database, Key, Reference, Sort, Format, Band, DryRun, Force, PlayerPlaylist };
+enum class OptionId { Help, Database, Key, Reference, Sort, Format, Band, DryRun, Force, PlayerPlaylist, Verbose };
 
 struct Option {
     const char* word;
@@ -45,6 +47,7 @@ const Option OPTIONS[] = {
     {"--dry-run", OptionId::DryRun, false, PASSES},
     {"--force", OptionId::Force, false, WRITERS},
     {"--player-playlist", OptionId::PlayerPlaylist, false, PASSES | bit(Command::Stats)},
+    {"--verbose", OptionId::Verbose, false, EVERY},
 };
 
 const Option* findOption(const char* word) {
@@ -114,6 +117,7 @@ void applyFlag(const Option& option, ToolArguments* arguments) {
         case OptionId::DryRun: arguments->dryRun = true; break;
         case OptionId::Force: arguments->force = true; break;
         case OptionId::PlayerPlaylist: arguments->playerPlaylist = true; break;
+        case OptionId::Verbose: arguments->verbose = true; break;
         default: break;
     }
 }

@@ -11,7 +11,7 @@
 
 #include "memory/song_tracker.h"
 
-enum class Command { None, Help, List, Show, Set, Remove, Clean, Trim, Stats };
+enum class Command { None, Help, List, Show, Set, Remove, Undo, Clean, Trim, Stats };
 enum class SortOrder { File, Name, Value, Distance };
 enum class ListFormat { Table, Csv, Json };
 
@@ -28,6 +28,7 @@ struct ToolArguments {
     bool dryRun = false;
     bool force = false;
     bool playerPlaylist = false;
+    bool verbose = false;  // say which database was taken, and why
     // The files, folders and playlists named, as typed (wide: the command line is read
     // whole), and in the ANSI code page (with stand-ins for what it lacks) to be shown.
     std::vector<const WCHAR*> wideOperands;

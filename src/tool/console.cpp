@@ -13,7 +13,7 @@ namespace {
 
 constexpr DWORD PROGRESS_INTERVAL_MS = 200;
 
-Sink sink = {nullptr, nullptr, false};
+Sink sink = {nullptr, nullptr, false, nullptr};
 bool progressOnScreen = false;
 DWORD lastProgressAt = 0;
 
@@ -79,6 +79,16 @@ void endProgress() {
     static const char blank[] = "\r                                                                              \r";
     emit(Stream::Err, blank, sizeof blank - 1);
     progressOnScreen = false;
+}
+
+bool ask(const char* question, bool* asked) {
+    *asked = sink.readLine != nullptr;
+    if (!*asked) return false;
+    endProgress();
+    emit(Stream::Err, question, BoundedText::length(question, LINE_CAPACITY));
+    char answer[16] = "";
+    if (!sink.readLine(sink.context, answer, sizeof answer)) return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
 }
 
 const char* count(size_t value, char* text, size_t capacity) {

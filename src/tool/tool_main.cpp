@@ -19,7 +19,7 @@ void writeToStream(void*, Console::Stream stream, const char* text, size_t lengt
 // The arguments from the wide command line: main()'s are in the ANSI code page, which
 // turns a name it cannot hold into one that names no file.
 int main() {
-    Console::attach(Console::Sink{writeToStream, nullptr, _isatty(_fileno(stderr)) != 0});
+    Console::attach(Console::Sink{writeToStream, nullptr, _isatty(_fileno(stderr)) != 0, nullptr});
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr) {

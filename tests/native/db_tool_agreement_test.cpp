@@ -251,6 +251,16 @@ TEST_F(ToolAndDialog, CleanOfAFolderOrAPlaylistLeavesTheDatabaseTheDialogsCleanL
     EXPECT_EQ(byTool({"clean", "--force", "C:\\Music\\collection.m3u"}), dialog);
 }
 
+// A Clean against a playlist that held only part of the collection is one undo from
+// undone, with the player closed: the dialog keeps the copy the tool brings back.
+TEST_F(ToolAndDialog, TheDialogsCleanIsOneUndoFromUndone) {
+    byDialog("\"Trim\"=0\r\n", IDC_CLEAN_DATABASE);
+    sim::destroyWindow(player::window());
+    dbtool::Run undo = dbtool::run({"undo", "--database", DATABASE_PATH});
+    EXPECT_EQ(undo.out, "1 record brought back, 0 edits undone, 0 records written since kept\n") << undo.err;
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), initial);
+}
+
 TEST_F(ToolAndDialog, TrimAndCleanWithAlwaysTrimFollowTheBandAsTheDialogDoes) {
     std::string dialog = byDialog("\"Trim\"=0\r\n\"TrimTo\"=2\r\n", IDC_TRIM_DATABASE);
     EXPECT_EQ(dialog, HEADER + "\"02 Song.mp3[1200]\"=288\r\n\"Loud.mp3[1300]\"=70\r\n");

@@ -208,6 +208,8 @@ TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
     // A Program Files install a standard user cannot write: the player's settings folder.
     sim::setEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
     sim::writeFile("C:\\Program Files (x86)\\Winamp\\winamp.exe", "MZ");
+    // Its settings folder is the one its paths.ini names, as the 5.x installer writes it.
+    sim::writeFile("C:\\Program Files (x86)\\Winamp\\paths.ini", "[Winamp]\r\ninidir={26}\\Winamp\r\n");
     sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\winamp.ini", "");
     sim::refuseWritesIn("C:\\Program Files (x86)\\Winamp");
     sim::setRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp",
@@ -236,6 +238,7 @@ TEST_F(ToolExitStatus, AVirtualized2xPlayersDatabaseIsFoundInTheVirtualStore) {
     EXPECT_EQ(old.out.rfind("Database: " + virtualCopy + "\n", 0), 0u) << old.out;
 
     sim::writeFile(player + "\\winamp.exe", "MZ <requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>");
+    sim::writeFile(player + "\\paths.ini", "[Winamp]\r\ninidir={26}\\Winamp\r\n");
     sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini", RECORDS);
     dbtool::Run modern = dbtool::run({"stats"});
     EXPECT_EQ(modern.out.rfind("Database: C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n", 0), 0u)

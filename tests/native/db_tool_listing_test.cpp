@@ -61,6 +61,7 @@ TEST_F(ToolListing, StatsCountsWhatTheSongsMatchAndHowTheValuesSpread) {
     EXPECT_EQ(stats.status, 3);  // the stray line
     EXPECT_EQ(stats.out,
               "Database: C:\\Program Files\\Winamp\\Plugins\\volume.ini\n"
+              "  named with --database\n"
               "Records: 5 (2 never matched)\n"
               "Matched by 2 songs: 1; not matched: 4\n"
               "Stored values: lowest 100, median 250, highest 600\n"
@@ -155,6 +156,40 @@ TEST_F(ToolListing, SetAndRemoveTakeEveryLineThePluginCouldReadAsTheSongsRecord)
     sim::writeFile(DATABASE_PATH, twice);
     EXPECT_EQ(tool({"remove", "--force", "--key", "Track3.ogg[6000]"}).out, "\"Track3.ogg[6000]\": removed (2 lines)\n");
     EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+}
+
+// A volume.ini an editor saved as Unicode text, which Windows' profile functions cannot
+// read: a reading command reads it as the plug-in will once it is plain text again, and
+// leaves it as it is; a writing command first writes it back as plain text, and says so.
+TEST_F(ToolListing, ADatabaseSavedAsUnicodeTextIsReadAsThePluginWillReadItAndMadePlainBeforeAWrite) {
+    const std::string utf8 = "\xEF\xBB\xBF" + dbtool::database({"\"Caf\xC3\xA9.mp3[30]\"=100", "\"A.mp3[10]\"=600"});
+    std::string utf16 = "\xFF\xFE";
+    for (char c : dbtool::database({"\"Caf\xE9.mp3[30]\"=100", "\"A.mp3[10]\"=600"})) utf16 += std::string{c, '\0'};
+    const std::string readAs = std::string("loudmark-db: ") + DATABASE_PATH +
+                               " was saved as Unicode text (it begins with a byte-order mark): read as the plug-in "
+                               "will read it once it is plain text again, and left as it is\n";
+    for (const std::string& unicode : {utf8, utf16}) {
+        sim::writeFile(DATABASE_PATH, unicode);
+        dbtool::Run list = tool({"list", "--format", "csv"});
+        EXPECT_EQ(list.status, 0) << list.err;
+        EXPECT_EQ(list.out, "name,size,value,steps,volume,never_matched\nCaf\xE9.mp3,30,100,-155,0,\nA.mp3,10,600,345,255,\n");
+        EXPECT_EQ(list.err, readAs);
+        dbtool::Run show = tool({"show", "C:\\Music\\A.mp3"});
+        EXPECT_NE(show.out.find("  record:    600 (345 steps above the reference)\n"), std::string::npos) << show.out;
+        dbtool::Run dry = tool({"clean", "--dry-run", "C:\\Music"});
+        EXPECT_EQ(dry.status, 2);
+        EXPECT_NE(dry.err.find(" was saved as Unicode text (it begins with a byte-order mark): the plug-in's pass reads "
+                               "only plain text, and a dry run leaves the file as it is\n"),
+                  std::string::npos)
+            << dry.err;
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), unicode);
+    }
+    dbtool::Run set = tool({"set", "--force", "C:\\Music\\A.mp3", "100"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.err, std::string("loudmark-db: ") + DATABASE_PATH +
+                           " was saved as Unicode text (it begins with a byte-order mark), which Windows' profile "
+                           "functions cannot read: written back as plain text, every line kept\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), dbtool::database({"\"Caf\xE9.mp3[30]\"=100", "\"A.mp3[10]\"=225"}));
 }
 
 }  // namespace

@@ -25,10 +25,10 @@ protected:
         sim::writeFile(path, bytes);
         SongCollection::reset();
         reported = dbtool::Run();
-        Console::attach(Console::Sink{dbtool::capture, &reported, false});
+        dbtool::attach(&reported);
         std::wstring widePath(path.begin(), path.end());  // the playlists' paths are ASCII
         bool complete = PlaylistReader::addPlaylist(widePath.c_str());
-        Console::attach(Console::Sink{nullptr, nullptr, false});
+        dbtool::detach();
         DatabaseMaintenance::SongList list = SongCollection::asSongList();
         paths->clear();
         for (int i = 0; i < list.count; ++i) {
