@@ -23,6 +23,7 @@ void reset(const std::string& driveRoot) {
     core::resetEnvironment();
     detail::resetDialogs();
     core::resetLastError();
+    core::resetConsole();
 }
 
 }  // namespace sim

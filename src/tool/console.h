@@ -23,6 +23,12 @@ struct Sink {
 constexpr size_t LINE_CAPACITY = 1024;
 
 void attach(const Sink& sink);
+// The process's own standard streams, as main() attaches them: to a console, text goes
+// as the console shows it (wide, through WriteConsoleW: the ANSI code page's letters,
+// not the console's OEM one's); redirected, as the ANSI bytes, through `writeBytes`. The
+// progress line shows when standard error is a console; questions are asked when
+// standard input is one.
+void attachStandardStreams(void (*writeBytes)(Stream stream, const char* text, size_t length));
 void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void err(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void outText(const char* text, size_t length);
