@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "tool/text_encoding.h"
 
 namespace CommandLine {
@@ -38,6 +40,7 @@ struct Option {
 const Option OPTIONS[] = {
     {"--help", OptionId::Help, false, EVERY},
     {"-h", OptionId::Help, false, EVERY},
+    {"/?", OptionId::Help, false, EVERY},
     {"--database", OptionId::Database, true, EVERY},
     {"--key", OptionId::Key, true, bit(Command::Set) | bit(Command::Remove)},
     {"--reference", OptionId::Reference, true, bit(Command::List) | bit(Command::Show) | bit(Command::Set)},
@@ -88,7 +91,7 @@ bool band(const char* text, int* choice) {
 bool applyValue(const Option& option, const char* value, ToolArguments* arguments, char* error, size_t capacity) {
     switch (option.id) {
         case OptionId::Database: arguments->database = value; return true;
-        case OptionId::Key: arguments->key = value; return true;
+        case OptionId::Key: arguments->keys.push_back(value); return true;
         case OptionId::Reference:
             if (number(value, 0, 255, &arguments->reference)) return true;
             return fail(error, capacity, "--reference takes a volume from 0 to 255, not \"%s\"", value);
@@ -164,14 +167,33 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && word[0] == '-' && word[1] != '\0') {
-            const Option* option = findOption(word);
-            if (option == nullptr) return fail(error, capacity, "unknown option %s", word);
+        // "-5" is a number (a volume), not an option.
+        bool number = word[0] == '-' && word[1] >= '0' && word[1] <= '9';
+        if (!optionsEnded && !number && ((word[0] == '-' && word[1] != '\0') || strcmp(word, "/?") == 0)) {
+            // --name=value as well as --name value.
+            const char* equals = strncmp(word, "--", 2) == 0 ? strchr(word, '=') : nullptr;
+            std::string name = equals != nullptr ? std::string(word, equals) : std::string(word);
+            const Option* option = findOption(name.c_str());
+            if (option == nullptr) return fail(error, capacity, "unknown option %s", name.c_str());
+            for (const Option* before : seen) {
+                // Only remove takes several keys; a second value of anything else would
+                // silently win over the first.
+                if (before->id == option->id && option->id != OptionId::Key) {
+                    return fail(error, capacity, "%s is given twice", option->word);
+                }
+            }
             if (option->takesValue) {
-                if (i + 1 >= argc) return fail(error, capacity, "%s needs a value", word);
-                ++i;
-                const char* value = ansiWord(arguments, argv[i], option->id == OptionId::Database);
+                const char* value = nullptr;
+                if (equals != nullptr) {
+                    value = ansiWord(arguments, argv[i] + (equals - word) + 1, option->id == OptionId::Database);
+                } else if (i + 1 < argc) {
+                    value = ansiWord(arguments, argv[++i], option->id == OptionId::Database);
+                } else {
+                    return fail(error, capacity, "%s needs a value", option->word);
+                }
                 if (!applyValue(*option, value, arguments, error, capacity)) return false;
+            } else if (equals != nullptr) {
+                return fail(error, capacity, "%s takes no value", option->word);
             } else {
                 applyFlag(*option, arguments);
             }
@@ -193,7 +215,7 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
         if (arguments->operands.size() > 1) return fail(error, capacity, "%s", "help takes one command at most");
         if (!arguments->operands.empty()) {
             arguments->helpFor = findCommand(arguments->operands[0]);
-            if (arguments->helpFor == Command::None) {
+            if (arguments->helpFor == Command::None || arguments->helpFor == Command::Help) {
                 return fail(error, capacity, "unknown command \"%s\"", arguments->operands[0]);
             }
         }
@@ -211,7 +233,18 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
             return fail(error, capacity, "%s", detail);
         }
     }
+    if (arguments->keys.size() > 1 && arguments->command != Command::Remove) {
+        return fail(error, capacity, "%s", "--key is given twice");
+    }
     return true;
+}
+
+std::vector<const char*> optionsOf(Command command) {
+    std::vector<const char*> words;
+    for (const Option& option : OPTIONS) {
+        if (option.commands & bit(command)) words.push_back(option.word);
+    }
+    return words;
 }
 
 }  // namespace CommandLine

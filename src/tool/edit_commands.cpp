@@ -215,7 +215,8 @@ std::string counted(size_t count, const char* one, const char* many) {
 }  // namespace
 
 int set(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
-    size_t wanted = arguments.key != nullptr ? 1 : 2;
+    const char* givenKey = arguments.keys.empty() ? nullptr : arguments.keys[0];
+    size_t wanted = givenKey != nullptr ? 1 : 2;
     if (arguments.operands.size() != wanted) {
         Console::err("loudmark-db: set takes a song file and a volume (or --key KEY and a volume)\n");
         return ExitCode::USAGE;
@@ -228,7 +229,7 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
     }
     char key[SONG_KEY_CAPACITY];
     int status = ExitCode::OK;
-    if (arguments.key != nullptr ? !SongCollection::keyFromText(arguments.key, key, sizeof key)
+    if (givenKey != nullptr ? !SongCollection::keyFromText(givenKey, key, sizeof key)
                                  : !keyOfFile(arguments.wideOperands[0], arguments.operands[0], key, sizeof key, &status)) {
         return status != ExitCode::OK ? status : ExitCode::USAGE;
     }
@@ -269,8 +270,8 @@ int set(const ToolArguments& arguments, const DatabaseLocation::Found& location)
 }
 
 int remove(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
-    if ((arguments.key != nullptr) == !arguments.operands.empty()) {
-        Console::err("loudmark-db: remove takes song files, or --key KEY\n");
+    if (arguments.keys.empty() == arguments.operands.empty()) {
+        Console::err("loudmark-db: remove takes song files, or --key KEY (as many as you like)\n");
         return ExitCode::USAGE;
     }
     DatabaseFile::Text text;
@@ -280,8 +281,8 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
     std::vector<std::string> keys;
     int status = ExitCode::OK;
     char key[SONG_KEY_CAPACITY];
-    if (arguments.key != nullptr) {
-        if (!removalKey(arguments.key, key, sizeof key)) return ExitCode::USAGE;
+    for (const char* given : arguments.keys) {
+        if (!removalKey(given, key, sizeof key)) return ExitCode::USAGE;
         keys.push_back(key);
     }
     for (size_t i = 0; i < arguments.operands.size(); ++i) {
@@ -293,7 +294,9 @@ int remove(const ToolArguments& arguments, const DatabaseLocation::Found& locati
         }
     }
     std::vector<Edit> edits;
+    std::set<std::string> named;
     for (const std::string& k : keys) {
+        if (!named.insert(folded(k.data(), k.size())).second) continue;  // the same song twice
         size_t lines = DatabaseFile::linesOf(text, k.c_str());
         if (lines > 0) {
             edits.push_back(Edit{k, 0, true, lines});
