@@ -39,10 +39,16 @@ struct KeySeen {
     size_t line;
 };
 
+struct Problem {
+    size_t line;
+    std::string what;
+};
+
 struct Check {
     const char* path;
-    long problems = 0;
+    std::vector<Problem> problems;  // said in line order once all are found
     std::vector<KeySeen> keys;
+    long notWholeNumbers = 0;
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -62,10 +68,7 @@ std::string folded(const Line& key) {
     return out;
 }
 
-void report(Check* check, size_t line, const char* what) {
-    Console::err("%s:%lu: %s\n", check->path, static_cast<unsigned long>(line), what);
-    ++check->problems;
-}
+void report(Check* check, size_t line, const char* what) { check->problems.push_back(Problem{line, what}); }
 
 // "[name]" of our section, in any letter case.
 bool isOurSection(const Line& line) {
@@ -123,6 +126,7 @@ void checkRecordLine(Check* check, size_t number, const Line& line) {
         snprintf(what, sizeof what, "the value \"%.40s\" is not a whole number; the plug-in reads it as %d",
                  std::string(value.text, value.length).c_str(), read);
         report(check, number, what);
+        ++check->notWholeNumbers;
     } else if (read == VolumeDatabase::NO_RECORD) {
         report(check, number, "the value -1 reads as no record");
     }
@@ -176,16 +180,24 @@ void walkLines(const std::vector<char>& bytes, RecordLine onRecordLine, SecondSe
 }
 
 
-long reportProblems(const char* databasePath, const std::vector<char>& bytes) {
+// Reports every line of the text the plug-in cannot read as a record, in line order; the
+// number of them into `text`.
+void reportProblems(const char* databasePath, Text* text) {
     Check check;
     check.path = databasePath;
     walkLines(
-        bytes, [&check](size_t number, const Line& line) { checkRecordLine(&check, number, line); },
+        text->bytes, [&check](size_t number, const Line& line) { checkRecordLine(&check, number, line); },
         [&check](size_t number) {
             report(&check, number, "a second [Tamsel Loudmark] section: the plug-in never reads its records");
         });
     reportDuplicates(&check);
-    return check.problems;
+    std::stable_sort(check.problems.begin(), check.problems.end(),
+                     [](const Problem& a, const Problem& b) { return a.line < b.line; });
+    for (const Problem& problem : check.problems) {
+        Console::err("%s:%lu: %s\n", databasePath, static_cast<unsigned long>(problem.line), problem.what.c_str());
+    }
+    text->problems = static_cast<long>(check.problems.size());
+    text->notWholeNumbers = check.notWholeNumbers;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -255,15 +267,21 @@ bool canBeOpenedToWrite(const char* path) {
 
 // Why the database could not be opened, given the platform's error.
 void sayNotOpened(const DatabaseLocation::Found& location, DWORD error) {
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    DWORD attributes = GetFileAttributesA(location.databasePath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Console::err("loudmark-db: %s is a folder: name the database file itself (volume.ini in it)\n",
+                     location.databasePath);
+    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         Console::err("loudmark-db: no volume database at %s\n", location.databasePath);
         if (location.playerFolder[0] != '\0' && !location.playerFound) {
             Console::err("loudmark-db: no player found (looked in the registry and in %s); name the database with --database\n",
                          location.playerFolder);
         }
     } else {
-        Console::err("loudmark-db: %s cannot be opened (error %lu): another program may hold it\n", location.databasePath,
-                     static_cast<unsigned long>(error));
+        char reason[256];
+        reasonFor(error, reason, sizeof reason);
+        Console::err("loudmark-db: %s cannot be opened (%s)%s\n", location.databasePath, reason,
+                     error == ERROR_SHARING_VIOLATION ? ": another program holds it" : "");
     }
 }
 
@@ -302,10 +320,13 @@ int read(const DatabaseLocation::Found& location, Text* text, bool* present, Pur
                      "it is\n",
                      location.databasePath, UNICODE_TEXT);
     }
-    long problems = purpose == Purpose::Edit ? 0 : reportProblems(location.databasePath, text->bytes);
-    if (problems == 0) return ExitCode::OK;
-    Console::err("loudmark-db: %ld line%s of %s the plug-in cannot read as records\n", problems, problems == 1 ? "" : "s",
-                 location.databasePath);
+    if (purpose != Purpose::Edit) reportProblems(location.databasePath, text);
+    if (text->problems == 0) return ExitCode::OK;
+    // A pass says what became of them once it is done (saidAfterPass).
+    if (purpose != Purpose::Pass) {
+        Console::err("loudmark-db: %ld line%s of %s the plug-in cannot read as records\n", text->problems,
+                     text->problems == 1 ? "" : "s", location.databasePath);
+    }
     return ExitCode::DATABASE_LINES;
 }
 
@@ -425,6 +446,20 @@ void sayNotWritten(const DatabaseLocation::Found& location, const char* what, DW
     if (error != ERROR_SUCCESS) reasonFor(error, reason, sizeof reason);
     Console::err("loudmark-db: %s could not be %s%s%s%s; it is as it was\n", location.databasePath, what,
                  reason[0] != '\0' ? " (" : "", reason, reason[0] != '\0' ? ")" : "");
+}
+
+int saidAfterPass(const DatabaseLocation::Found& location, const Text& text, bool dryRun) {
+    if (text.problems == 0) return ExitCode::OK;
+    const char* lines = text.problems == 1 ? "line" : "lines";
+    if (dryRun) {
+        Console::err("loudmark-db: %ld %s of %s the plug-in cannot read as records: a clean drops them\n", text.problems,
+                     lines, location.databasePath);
+        return ExitCode::DATABASE_LINES;
+    }
+    Console::err("loudmark-db: dropped %ld %s of %s the plug-in cannot read as records%s\n", text.problems, lines,
+                 location.databasePath,
+                 text.notWholeNumbers > 0 ? " (a value that was no whole number is kept as the number it read)" : "");
+    return ExitCode::OK;
 }
 
 void sayNotPassedAsUnicode(const DatabaseLocation::Found& location) {

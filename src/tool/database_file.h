@@ -21,6 +21,8 @@ namespace DatabaseFile {
 struct Text {
     std::vector<char> bytes;   // as the profile functions read it: plain ANSI text
     bool fromUnicode = false;  // saved as Unicode text, converted here; the file is as it was
+    long problems = 0;         // lines the plug-in cannot read as records, each reported
+    long notWholeNumbers = 0;  // of which values that are no whole number
 };
 
 // What the text is read for: to be shown (a file saved as Unicode text is said to be
@@ -28,7 +30,8 @@ struct Text {
 enum class Purpose { Show, Pass, Edit };
 
 // The database read into `text`; for Show and Pass its lines checked (each problem
-// reported): ExitCode::OK, or DATABASE_LINES when some lines cannot be read as records.
+// reported, in line order): ExitCode::OK, or DATABASE_LINES when some lines cannot be
+// read as records (for Pass, the word on them waits for saidAfterPass).
 // DATABASE_MISSING, having said why, when it is not there, cannot be opened or cannot be
 // read; `present` (may be null) is then false.
 int read(const DatabaseLocation::Found& location, Text* text, bool* present, Purpose purpose = Purpose::Show);
@@ -74,6 +77,10 @@ bool readyToWrite(const DatabaseLocation::Found& location);
 
 // "could not be written (reason); it is as it was", for the database after a failed write.
 void sayNotWritten(const DatabaseLocation::Found& location, const char* what, DWORD error);
+
+// After a pass (or a dry run) over `text`: what became of the lines it reported. The
+// exit status they leave: none once they are dropped, DATABASE_LINES in a dry run.
+int saidAfterPass(const DatabaseLocation::Found& location, const Text& text, bool dryRun);
 
 // For a dry run over a database saved as Unicode text, which the pass cannot read until
 // it is written back as plain text.

@@ -34,16 +34,32 @@ std::string displayName(const Record& record) {
     return record.name + "[" + std::to_string(record.size) + "]";
 }
 
+// The largest value the plug-in writes: a song ended at 255 with the reference at 0.
+constexpr int STORED_VALUE_MAX = 2 * VolumeDatabase::HOST_VOLUME_MAX;
+
+// The columns as wide as their widest number, so that a hand-edited value far out of
+// range keeps them aligned; such a value is marked, as the plug-in never writes one.
 void printTable(const std::vector<Record>& records, int reference, const char* databasePath) {
-    Console::out("  value  steps  volume  song\n");
+    int valueWidth = 7;
+    int stepsWidth = 6;
+    for (const Record& record : records) {
+        valueWidth = std::max(valueWidth, snprintf(nullptr, 0, "%d", record.value));
+        stepsWidth = std::max(stepsWidth, snprintf(nullptr, 0, "%+lld", stepsOf(record)));
+    }
+    Console::out("%*s %*s  volume  song\n", valueWidth, "value", stepsWidth, "steps");
     size_t unmatchable = 0;
     for (const Record& record : records) {
-        Console::out("%7d %+6lld  %6d  ", record.value, stepsOf(record), volumeAt(record, reference));
+        Console::out("%*d %+*lld  %6d  ", valueWidth, record.value, stepsWidth, stepsOf(record), volumeAt(record, reference));
         std::string name = displayName(record);
         Console::outText(name.c_str(), name.size());
+        const char* mark = "   <- ";
         if (record.unmatchable != Unmatchable::No) {
             ++unmatchable;
-            Console::out("   <- never matched: %s", DatabaseFile::reasonOf(record.unmatchable));
+            Console::out("%snever matched: %s", mark, DatabaseFile::reasonOf(record.unmatchable));
+            mark = "; ";
+        }
+        if (record.value < 0 || record.value > STORED_VALUE_MAX) {
+            Console::out("%soutside 0..%d: the plug-in never writes it", mark, STORED_VALUE_MAX);
         }
         Console::outText("\n");
     }

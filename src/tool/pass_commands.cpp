@@ -73,11 +73,14 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     // Not there, or not to be read: nothing to clean either way.
     DatabaseFile::Text text;
     bool present = false;
-    int status = DatabaseFile::read(location, &text, &present, DatabaseFile::Purpose::Pass);
-    if (!present) return status;
+    int read = DatabaseFile::read(location, &text, &present, DatabaseFile::Purpose::Pass);
+    if (!present) return read;
+    // The lines the plug-in cannot read, reported, count once it is known what became of them.
+    auto unchanged = [&](int status) { return ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, true)); };
+    int status = ExitCode::OK;
     if (text.fromUnicode && arguments.dryRun) {
         DatabaseFile::sayNotPassedAsUnicode(location);
-        return ExitCode::DATABASE_MISSING;
+        return unchanged(ExitCode::DATABASE_MISSING);
     }
     std::vector<SongCollection::Source> sources;
     bool complete = SongCollection::gather(arguments.wideOperands, arguments.playerPlaylist, location, &sources);
@@ -99,16 +102,18 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         if (!complete && !arguments.force) {
             Console::err("loudmark-db: nothing changed: the records of songs not seen would go too "
                          "(see --dry-run; --force cleans all the same)\n");
-            return status;
+            return unchanged(status);
         }
-        if (!DatabaseFile::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
+        if (!DatabaseFile::mayWrite(arguments)) return unchanged(ExitCode::PLAYER_RUNNING);
         if (!arguments.force && !text.fromUnicode) {
             DatabaseMaintenance::PassOptions counting = options;
             counting.dryRun = true;
             DatabaseMaintenance::PassReport would = DatabaseMaintenance::rebuild(songs, counting, location.databasePath);
-            if (would.done && !mayDropSoMany(name, would, sources)) return ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
+            if (would.done && !mayDropSoMany(name, would, sources)) {
+                return unchanged(ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE));
+            }
         }
-        if (!DatabaseFile::readyToWrite(location)) return ExitCode::WRITE_FAILED;
+        if (!DatabaseFile::readyToWrite(location)) return unchanged(ExitCode::WRITE_FAILED);
     }
 
     options.dryRun = arguments.dryRun;
@@ -121,8 +126,9 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     DatabaseMaintenance::PassReport report = DatabaseMaintenance::rebuild(songs, options, location.databasePath);
     if (!report.done) {
         DatabaseFile::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
-        return arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED;
+        return unchanged(arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED);
     }
+    status = ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, arguments.dryRun));
     char kept[32];
     char dropped[32];
     char trimmed[32];

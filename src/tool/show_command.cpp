@@ -42,8 +42,20 @@ int show(const ToolArguments& arguments, const DatabaseLocation::Found& location
     int status = DatabaseFile::read(location, &text, &present, DatabaseFile::Purpose::Show);
     present = present && DatabaseIndex::loadText(text.bytes.data(), text.bytes.size());
     for (size_t i = 0; i < arguments.operands.size(); ++i) {
+        DWORD attributes = GetFileAttributesW(arguments.wideOperands[i]);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            Console::err("loudmark-db: %s: a folder, not a song file\n", arguments.operands[i]);
+            status = ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
+            continue;
+        }
         int size = -1;
         SongKey key = SongCollection::keyOfFile(arguments.wideOperands[i], &size);
+        if (size == -1) {
+            // Shown all the same: the record of a stream or a missing file is keyed so.
+            Console::err("loudmark-db: %s: cannot be opened, so the plug-in keys it with the size -1\n",
+                         arguments.operands[i]);
+            status = ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
+        }
         Console::out("%s\n", arguments.operands[i]);
         if (!key.storable) {
             Console::out("  song key:  none: the name holds '=' or a line break, or is too long; never recorded\n");
@@ -61,7 +73,7 @@ int show(const ToolArguments& arguments, const DatabaseLocation::Found& location
         showRecord(record, arguments.reference);
     }
     DatabaseIndex::release();
-    return present ? status : ExitCode::DATABASE_MISSING;
+    return present ? status : ExitCode::worst(status, ExitCode::DATABASE_MISSING);
 }
 
 }  // namespace Commands

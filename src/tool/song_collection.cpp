@@ -63,6 +63,30 @@ int knownSizeOf(void*, int index) {
     return knownSizes[static_cast<size_t>(index)];
 }
 
+bool endsWith(const char* name, const char* suffix) {
+    size_t n = BoundedText::length(name, MAX_PATH);
+    size_t k = BoundedText::length(suffix, 32);
+    return n >= k && BoundedText::sameFolded(name + n - k, suffix);
+}
+
+bool startsWith(const char* name, const char* prefix) {
+    for (; *prefix != '\0'; ++name, ++prefix) {
+        if (BoundedText::folded(*name) != BoundedText::folded(*prefix)) return false;
+    }
+    return true;
+}
+
+// Playlists, and our own files, found in a folder are never songs the player plays.
+bool isSong(const char* name) {
+    for (const char* extension : {".m3u", ".m3u8", ".pls"}) {
+        if (endsWith(name, extension)) return false;
+    }
+    for (const char* ours : {"plugin.ini", "volume.ini", "volume.ini.new"}) {
+        if (BoundedText::sameFolded(name, ours)) return false;
+    }
+    return !startsWith(name, "volume.ini.loudmark-");
+}
+
 }  // namespace
 
 void reset() {
@@ -74,6 +98,7 @@ void reset() {
 }
 
 bool add(const char* ansiPath, const WCHAR* widePath, int knownSize) {
+    if (!isSong(BoundedText::afterLastBackslash(ansiPath))) return true;
     if (ansiStarts.size() >= MOST_SONGS || ansiText.size() >= NO_WIDE_PATH / 2 || wideText.size() >= NO_WIDE_PATH / 2) {
         return false;
     }

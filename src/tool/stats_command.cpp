@@ -65,6 +65,11 @@ void printSpread(const std::vector<DatabaseFile::Record>& records) {
     }
 }
 
+std::string counted(size_t count, const char* one, const char* many) {
+    char number[32];
+    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
 
 int stats(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
@@ -96,11 +101,11 @@ int stats(const ToolArguments& arguments, const DatabaseLocation::Found& locatio
         if (!text.fromUnicode) {
             report = DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
         }
-        char songs[32];
-        Console::count(static_cast<size_t>(SongCollection::count()), songs, sizeof songs);
         if (report.done) {
-            Console::out("Matched by %s song%s: %s; not matched: %s\n", songs, SongCollection::count() == 1 ? "" : "s",
-                         Console::count(report.kept, number, sizeof number), Console::count(report.dropped, other, sizeof other));
+            size_t songs = static_cast<size_t>(SongCollection::count());
+            Console::out("The %s in the sources match%s %s; %s match%s no song.\n", counted(songs, "song", "songs").c_str(),
+                         songs == 1 ? "es" : "", counted(report.kept, "record", "records").c_str(),
+                         counted(report.dropped, "record", "records").c_str(), report.dropped == 1 ? "es" : "");
         } else {
             if (text.fromUnicode) DatabaseFile::sayNotPassedAsUnicode(location);
             else Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
