@@ -15,8 +15,7 @@ using namespace testsupport;
 
 namespace {
 
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
-const std::string RECORDS = HEADER + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=300\r\n";
+const std::string RECORDS = DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=300\r\n";
 constexpr char REBUILD_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini.new";
 
 class ToolExitStatus : public PluginScenario {
@@ -79,7 +78,7 @@ TEST_F(ToolExitStatus, AWrongCommandLineAMissingDatabaseAndUnreadableLinesEachHa
 
     // Every line the plug-in cannot read, in line order; the values read all the same, in
     // columns as wide as the widest, a value no record of the plug-in's holds marked.
-    sim::writeFile(DATABASE_PATH, "; kept\r\n" + HEADER + "\"a.mp3[1000]\"=225\r\n\"A.MP3[1000]\"=7\r\nstray line\r\n"
+    sim::writeFile(DATABASE_PATH, "; kept\r\n" + DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n\"A.MP3[1000]\"=7\r\nstray line\r\n"
                                   "\"b.mp3[1000]\"=\r\n\"c.mp3[5]\"=+0x10\r\ngarbage=4\r\n\"big.mp3[1]\"=2000000000\r\n"
                                   "[tamsel loudmark]\r\n\"d.mp3[1]\"=300\r\n");
     dbtool::Run lines = tool({"list"});
@@ -130,7 +129,7 @@ TEST_F(ToolExitStatus, ASourceThatCannotBeReadStopsCleanUnlessForced) {
 
     dbtool::Run forced = tool({"clean", "--force", "C:\\Music"});
     EXPECT_EQ(forced.status, ExitCode::SOURCE_UNREADABLE);
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"a.mp3[1000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n");
 }
 
 TEST_F(ToolExitStatus, AFailedWriteLeavesEveryRecordWhereItWas) {
@@ -204,7 +203,7 @@ TEST_F(ToolExitStatus, NothingIsCreatedThatTheListenerDidNotAskFor) {
     dbtool::Run named = dbtool::run({"set", "--force", "--database", "C:\\Lists\\volum.ini", "--key", "a.mp3[1]", "9"});
     EXPECT_EQ(named.status, ExitCode::OK) << named.err;
     EXPECT_EQ(named.out, "A new database: C:\\Lists\\volum.ini\n\"a.mp3[1]\"=134: starts at 9 with the reference at 130\n");
-    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), HEADER + "\"a.mp3[1]\"=134\r\n");
+    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), DATABASE_HEADER + "\"a.mp3[1]\"=134\r\n");
 }
 
 // A database the listener made read-only keeps its attribute (the tool refuses it), and a

@@ -14,13 +14,12 @@ using namespace testsupport;
 
 namespace {
 
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
 
 class ToolListing : public PluginScenario {
 protected:
     void SetUp() override {
         PluginScenario::SetUp();
-        sim::writeFile(DATABASE_PATH, HEADER +
+        sim::writeFile(DATABASE_PATH, DATABASE_HEADER +
                                           "\"b, live.mp3[20]\"=300\r\n"
                                           "\"a=b.mp3[7]\"=200\r\n"
                                           "\"Caf\xE9.mp3[30]\"=100\r\n"
@@ -80,7 +79,7 @@ TEST_F(ToolListing, RemoveTakesTheKeysAsListShowsThem) {
     EXPECT_EQ(stray.out, "stray: removed\n");
     EXPECT_EQ(tool({"remove", "--force", "--key", "\"b, live.mp3[20]\"", }).out, "\"b, live.mp3[20]\": removed\n");
     EXPECT_EQ(tool({"remove", "--force", "--key", "nothing.mp3[1]"}).out, "\"nothing.mp3[1]\": no record\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
 }
 
 // One line of each kind, and what every command makes of it: list marks it (or not), the
@@ -104,7 +103,7 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
         {"stray=1", 1, "not a song key", true, false},
         {"\"b.mp3[20]\"=6", 6, "", false, true},
     };
-    std::string database = HEADER;
+    std::string database = DATABASE_HEADER;
     for (const Line& line : lines) database += std::string(line.text) + "\r\n";
     sim::writeFile(DATABASE_PATH, database);
     sim::writeFile("C:\\Music\\all.m3u", "A.mp3\r\nb.mp3\r\nmissing.mp3\r\n");
@@ -143,22 +142,22 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
 // set and remove take every such line together, and say how many there were.
 TEST_F(ToolListing, SetAndRemoveTakeEveryLineThePluginCouldReadAsTheSongsRecord) {
     song("track3.ogg", 10, 6000);
-    const std::string twice = HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
+    const std::string twice = DATABASE_HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
     sim::writeFile(DATABASE_PATH, twice);
     dbtool::Run atReference = tool({"set", "--force", "C:\\Music\\track3.ogg", "130"});
     EXPECT_EQ(atReference.out, "\"track3.ogg[6000]\": at the reference volume, so no record (it starts at the reference); "
                                "2 lines removed\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n");
 
     sim::writeFile(DATABASE_PATH, twice);
     EXPECT_EQ(tool({"set", "--force", "C:\\Music\\track3.ogg", "100"}).out,
               "\"track3.ogg[6000]\"=225: starts at 100 with the reference at 130 (it stood on 2 lines, now on one)\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
     EXPECT_NE(tool({"show", "C:\\Music\\track3.ogg"}).out.find("  volume:    100 at reference 130\n"), std::string::npos);
 
     sim::writeFile(DATABASE_PATH, twice);
     EXPECT_EQ(tool({"remove", "--force", "--key", "Track3.ogg[6000]"}).out, "\"Track3.ogg[6000]\": removed (2 lines)\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n");
 }
 
 // A volume.ini an editor saved as Unicode text, which Windows' profile functions cannot

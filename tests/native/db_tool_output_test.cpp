@@ -66,7 +66,7 @@ TEST_F(ToolOutput, AQuestionIsAskedOnlyWhereTheListenerCanAnswerIt) {
     EXPECT_EQ(sim::readFile(DATABASE_PATH), records);
     sim::typeIntoConsole(L"y\r\n");
     EXPECT_EQ(runOnStandardStreams(clean), ExitCode::OK);
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), dbtool::HEADER);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER);
 }
 
 }  // namespace

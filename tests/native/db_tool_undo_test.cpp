@@ -61,14 +61,14 @@ TEST_F(ToolUndo, ACleanThatWouldDropMoreThanHalfOfTheRecordsAsksFirst) {
     dbtool::Run agreed = tool({"clean", "C:\\Wrong"}, &yes);
     EXPECT_EQ(agreed.status, ExitCode::OK) << agreed.err;
     EXPECT_EQ(agreed.out, "1 song: 0 records kept, 3 went\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), dbtool::HEADER);  // a named database is emptied, not deleted
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER);  // a named database is emptied, not deleted
 
     // Half or less goes without a question; --force never asks.
     sim::writeFile(DATABASE_PATH, INITIAL);
     EXPECT_EQ(tool({"clean", "C:\\Music"}).out, "2 songs: 2 records kept, 1 went\n");
     sim::writeFile(DATABASE_PATH, INITIAL);
     EXPECT_EQ(tool({"trim", "--force", "C:\\Wrong"}).status, ExitCode::OK);
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), dbtool::HEADER);
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER);
 }
 
 TEST_F(ToolUndo, UndoBringsBackWhatACleanRemovedAndKeepsWhatWasWrittenSince) {

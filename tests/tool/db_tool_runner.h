@@ -1,6 +1,6 @@
 // Runs loudmark-db's logic over the simulated platform as main() runs it on Windows: a
 // command line in; the exit status, standard output and standard error out. Also the
-// words every tool test shares: the section header and a database built from its lines.
+// words every tool test shares: a database built from its lines.
 #pragma once
 
 #include <windows.h>
@@ -9,16 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "plugin_test_support.h"
 #include "tool/console.h"
 #include "tool/db_tool.h"
 
 namespace dbtool {
 
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
-
 // A database as the plug-in writes it: the header, then each line with CRLF.
 inline std::string database(std::initializer_list<std::string> lines) {
-    std::string text = HEADER;
+    std::string text = testsupport::DATABASE_HEADER;
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
