@@ -179,7 +179,6 @@ void walkLines(const std::vector<char>& bytes, RecordLine onRecordLine, SecondSe
     }
 }
 
-
 // Reports every line of the text the plug-in cannot read as a record, in line order; the
 // number of them into `text`.
 void reportProblems(const char* databasePath, Text* text) {

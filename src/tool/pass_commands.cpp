@@ -105,7 +105,10 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
             return unchanged(status);
         }
         if (!DatabaseFile::mayWrite(arguments)) return unchanged(ExitCode::PLAYER_RUNNING);
-        if (!arguments.force && !text.fromUnicode) {
+        // Ready first: a database saved as Unicode text is plain text after it, and the
+        // pass can count what would go.
+        if (!DatabaseFile::readyToWrite(location)) return unchanged(ExitCode::WRITE_FAILED);
+        if (!arguments.force) {
             DatabaseMaintenance::PassOptions counting = options;
             counting.dryRun = true;
             DatabaseMaintenance::PassReport would = DatabaseMaintenance::rebuild(songs, counting, location.databasePath);
@@ -113,7 +116,6 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
                 return unchanged(ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE));
             }
         }
-        if (!DatabaseFile::readyToWrite(location)) return unchanged(ExitCode::WRITE_FAILED);
     }
 
     options.dryRun = arguments.dryRun;
