@@ -87,9 +87,9 @@ $M\\nothing.mp3
 
 echo "== clean and trim"
 tool clean --dry-run --database "$db" "$M"
-check "clean --dry-run: what would go, exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
+check "clean --dry-run: what would go (the playlist in the folder is no song), exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
 would go: \"gone.mp3[-1]\"=250 (not among the songs)
-3 songs: 2 records would stay, 2 would go; nothing changed"
+2 songs: 2 records would stay, 2 would go; nothing changed"
 check "clean --dry-run: the database unchanged" same_file "$base/volume.ini" "$work/initial.ini"
 tool clean --database "$db" "$M\\list.m3u8" "$M\\Album B"
 check "clean of a playlist and a folder: kept in the order met, the broken line dropped" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
