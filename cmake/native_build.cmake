@@ -27,12 +27,18 @@ target_include_directories(loudmark_core SYSTEM PUBLIC ${CMAKE_SOURCE_DIR}/sim/i
 target_compile_options(loudmark_core PRIVATE ${LOUDMARK_PLUGIN_FLAGS})
 target_link_libraries(loudmark_core PUBLIC loudmark_sim)
 
+# Test-only code shared by the tests, the benchmarks and the fuzzers (tests/common): the
+# per-key maintenance pass the fast one is held to.
+add_library(loudmark_test_common STATIC ${CMAKE_SOURCE_DIR}/tests/common/memory/database_maintenance_literal.cpp)
+target_include_directories(loudmark_test_common PUBLIC ${CMAKE_SOURCE_DIR}/tests/common)
+target_link_libraries(loudmark_test_common PUBLIC loudmark_core)
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 if(NATIVE_TEST_SOURCES)
   add_executable(loudmark_tests ${NATIVE_TEST_SOURCES})
-  target_link_libraries(loudmark_tests PRIVATE loudmark_core GTest::gtest)
+  target_link_libraries(loudmark_tests PRIVATE loudmark_core loudmark_test_common GTest::gtest)
   target_include_directories(loudmark_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
   target_compile_definitions(loudmark_tests PRIVATE
     LOUDMARK_RESOURCE_SCRIPT="${LOUDMARK_RESOURCE_SCRIPT}"
@@ -54,7 +60,7 @@ if(benchmark_FOUND AND BENCH_SOURCES)
   foreach(src ${BENCH_SOURCES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE loudmark_core benchmark::benchmark benchmark::benchmark_main)
+    target_link_libraries(${name} PRIVATE loudmark_core loudmark_test_common benchmark::benchmark benchmark::benchmark_main)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
   endforeach()
 endif()
@@ -66,6 +72,6 @@ if(LOUDMARK_FUZZ)
     add_executable(${name} ${src})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE loudmark_core)
+    target_link_libraries(${name} PRIVATE loudmark_core loudmark_test_common)
   endforeach()
 endif()

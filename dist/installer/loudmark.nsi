@@ -13,8 +13,11 @@
 ; Command line of the uninstaller:
 ;   /S            silent
 ;   /PURGE        also delete plugin.ini and volume.ini (the saved settings and the
-;                 remembered song volumes); without it a silent uninstall keeps them,
-;                 and an interactive one asks, defaulting to keep.
+;                 remembered song volumes) with the copies Loudmark keeps beside it,
+;                 in the Plugins folder and, for the user who uninstalls, in the
+;                 player's settings folder's Plugins and in %APPDATA%\Loudmark;
+;                 without it a silent uninstall keeps them, and an interactive one
+;                 asks, defaulting to keep.
 
 !ifndef DLL
   !error "define DLL, the path of the gen_loudmark.dll to package"
@@ -65,6 +68,7 @@ VIAddVersionKey "LegalCopyright" ""
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "WordFunc.nsh"
 
 !define MUI_ABORTWARNING
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will copy ${PLUGIN_DLL} into the Plugins folder of Winamp.$\r$\n$\r$\nChoose the Winamp folder: the one that holds winamp.exe. Install stays greyed out until the folder does."
@@ -190,6 +194,40 @@ SectionEnd
 
 Var purge
 
+; The files Loudmark keeps in a folder: its settings, the database, the rebuild file and
+; its own copies of the database.
+!macro DeleteLoudmarkFiles folder
+  Delete "${folder}\plugin.ini"
+  Delete "${folder}\volume.ini"
+  Delete "${folder}\volume.ini.new"
+  Delete "${folder}\volume.ini.loudmark-undo"
+  Delete "${folder}\volume.ini.loudmark-whole"
+  Delete "${folder}\volume.ini.loudmark-swap"
+!macroend
+
+; $0 out: the player's settings folder when its paths.ini names one other than its own
+; folder (as the player reads it: {26} is the user's application data folder, {28} its
+; local one, %NAME% an environment variable), else "". $INSTDIR is the Plugins folder.
+Function un.NamedSettingsFolder
+  Push $1
+  ${GetParent} $INSTDIR $1
+  ReadINIStr $0 "$1\paths.ini" "Winamp" "inidir"
+  ${If} $0 != ""
+    ${un.WordReplace} $0 "{26}" $APPDATA "+" $0
+    ${un.WordReplace} $0 "{28}" $LOCALAPPDATA "+" $0
+    ; The player sets these two itself before it reads the file.
+    System::Call 'kernel32::SetEnvironmentVariable(t "WINAMP_PROGRAM_DIR", t "$1")'
+    ExpandEnvStrings $0 $0
+    StrCpy $2 $0 1 1
+    StrCpy $3 $0 1
+    ${If} $2 != ":"
+    ${AndIf} $3 != "\"
+      StrCpy $0 "$1\$0"
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+FunctionEnd
+
 Function un.onInit
   StrCpy $purge 0
   ${un.GetParameters} $0
@@ -221,20 +259,30 @@ Section "Uninstall"
   ; The database tool goes with the plug-in it serves.
   Delete "$INSTDIR\${TOOL_EXE}"
 
-  ; The listener's own data: kept unless asked for.
+  ; The listener's own data: kept unless asked for. Beside the plug-in, and for the user
+  ; who uninstalls, where the plug-in keeps them when it may not write beside itself.
+  SetShellVarContext current
+  Call un.NamedSettingsFolder
+  StrCpy $4 $0
   ${If} $purge == 0
   ${AndIfNot} ${Silent}
     ${If} ${FileExists} "$INSTDIR\volume.ini"
     ${OrIf} ${FileExists} "$INSTDIR\plugin.ini"
-      ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also delete the volumes Loudmark remembered for your songs and its settings (volume.ini and plugin.ini in $INSTDIR)?$\r$\n$\r$\nChoose No to keep them for a later install." IDYES`
+    ${OrIf} ${FileExists} "$4\Plugins\volume.ini"
+    ${OrIf} ${FileExists} "$APPDATA\Loudmark\volume.ini"
+      ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also delete the volumes Loudmark remembered for your songs and its settings (volume.ini and plugin.ini)?$\r$\n$\r$\nChoose No to keep them for a later install." IDYES`
         StrCpy $purge 1
       ${EndIf}
     ${EndIf}
   ${EndIf}
   ${If} $purge == 1
-    Delete "$INSTDIR\volume.ini"
-    Delete "$INSTDIR\volume.ini.new"
-    Delete "$INSTDIR\plugin.ini"
+    !insertmacro DeleteLoudmarkFiles "$INSTDIR"
+    ${If} $4 != ""
+      !insertmacro DeleteLoudmarkFiles "$4\Plugins"
+    ${EndIf}
+    !insertmacro DeleteLoudmarkFiles "$APPDATA\Loudmark"
+    ; Only while it is empty: a folder of ours, but nothing in it we did not make goes.
+    RMDir "$APPDATA\Loudmark"
   ${EndIf}
 
   DeleteRegKey HKLM "${ARP_KEY}"

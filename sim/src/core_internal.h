@@ -58,6 +58,7 @@ bool closeThreadHandle(HANDLE handle);
 void resetThreads();
 void resetWaveOut();
 void resetLastError();
+void resetConsole();
 void resetEnvironment();  // after the files: it makes the APPDATA folder
 
 // Functions hidden by sim::hideSystemFunction are found again (system_modules.cpp).

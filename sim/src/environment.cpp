@@ -2,6 +2,7 @@
 // them. A fresh machine has the listener's APPDATA and LOCALAPPDATA, and their folders
 // exist.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <map>
@@ -61,6 +62,18 @@ DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize) {
     if (lpBuffer == nullptr || value.size() + 1 > nSize) return static_cast<DWORD>(value.size() + 1);
     std::memcpy(lpBuffer, value.c_str(), value.size() + 1);
     return static_cast<DWORD>(value.size());
+}
+
+// SHGetFolderPath's reference: the path of the folder a CSIDL names, at most MAX_PATH
+// characters, S_OK; CSIDL_APPDATA is the user's "Application Data" folder and
+// CSIDL_LOCAL_APPDATA its local (non-roaming) one. Here they are the folders APPDATA and
+// LOCALAPPDATA name; any other folder is one this machine does not have (E_FAIL).
+HRESULT SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR pszPath) {
+    const char* variable = csidl == CSIDL_APPDATA ? "appdata" : csidl == CSIDL_LOCAL_APPDATA ? "localappdata" : nullptr;
+    auto found = variable == nullptr ? sim::core::variables.end() : sim::core::variables.find(variable);
+    if (pszPath == nullptr || found == sim::core::variables.end() || found->second.size() >= MAX_PATH) return E_FAIL;
+    std::memcpy(pszPath, found->second.c_str(), found->second.size() + 1);
+    return S_OK;
 }
 
 }  // extern "C"

@@ -24,6 +24,7 @@ void reset(const std::string& driveRoot) {
     core::resetEnvironment();
     detail::resetDialogs();
     core::resetLastError();
+    core::resetConsole();
 }
 
 }  // namespace sim

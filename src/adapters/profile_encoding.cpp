@@ -80,28 +80,34 @@ bool unitsToAnsi(const HeapBuffer& units, HeapBuffer* ansi) {
 
 }  // namespace
 
+Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    Mark mark = markOf(b, length);
+    if (mark == Mark::None) return Outcome::Plain;
+    HeapBuffer units;
+    bool converted = false;
+    if (mark == Mark::Utf8) {
+        // Text already in ANSI under a mark put before it loses the mark alone.
+        converted = utf8ToUnits(b + 3, length - 3, &units) ? unitsToAnsi(units, plain)
+                                                           : plain->append(bytes + 3, length - 3);
+    } else {
+        converted = utf16ToUnits(b + 2, length - 2, mark == Mark::Utf16BigEndian, &units) && unitsToAnsi(units, plain);
+    }
+    units.release();
+    return converted && !plain->failed ? Outcome::MadePlain : Outcome::NotMadePlain;
+}
+
 Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const char* path)) {
     if (path[0] == '\0') return Outcome::Plain;
     HeapBuffer bytes;
-    HeapBuffer units;
     HeapBuffer plain;
     Outcome outcome = Outcome::Plain;
     if (WholeFile::read(path, &bytes) == WholeFile::Read::Whole) {
-        const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.bytes);
-        Mark mark = markOf(b, bytes.length);
-        bool converted = false;
-        if (mark == Mark::Utf8) {
-            // Text already in ANSI under a mark put before it loses the mark alone.
-            converted = utf8ToUnits(b + 3, bytes.length - 3, &units) ? unitsToAnsi(units, &plain)
-                                                                       : plain.append(bytes.bytes + 3, bytes.length - 3);
-        } else if (mark != Mark::None) {
-            converted = utf16ToUnits(b + 2, bytes.length - 2, mark == Mark::Utf16BigEndian, &units) &&
-                        unitsToAnsi(units, &plain);
-        }
-        if (mark != Mark::None) {
+        outcome = toPlain(bytes.bytes, bytes.length, &plain);
+        if (outcome == Outcome::MadePlain) {
             char newPath[MAX_PATH] = "";
             bool done = false;
-            if (converted && BoundedText::join(newPath, sizeof newPath, path, ".new")) {
+            if (BoundedText::join(newPath, sizeof newPath, path, ".new")) {
                 done = WholeFile::write(newPath, plain.bytes, plain.length) ? replace(newPath, path)
                                                                            : (DeleteFileA(newPath), false);
             }
@@ -109,7 +115,6 @@ Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const c
         }
     }
     bytes.release();
-    units.release();
     plain.release();
     return outcome;
 }

@@ -5,6 +5,10 @@
 // profile functions of every Windows read.
 #pragma once
 
+#include <stddef.h>
+
+#include "adapters/heap_buffer.h"
+
 namespace ProfileEncoding {
 
 enum class Outcome {
@@ -12,6 +16,11 @@ enum class Outcome {
     MadePlain,     // written back as ANSI text, every line kept
     NotMadePlain,  // it has a mark, but could not be rewritten now
 };
+
+// A file's bytes as the ANSI text the profile functions read, into `plain`: Plain when
+// they have no mark (nothing is put into `plain`), NotMadePlain when they cannot be
+// converted. The database tool reads a file it must leave alone so.
+Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain);
 
 // `replace` puts the rewritten copy (the file's path + ".new") in the file's place, or
 // deletes it (unless it is needed to finish a swap cut short).

@@ -150,14 +150,10 @@ int valueOf(const char* text, size_t length) {
     return parseNumber(text, copied);
 }
 
-bool load(const char* databasePath) {
-    release();
-    // Read from the file itself: a listing may be cut short, or come back empty while
-    // another program has the file open, and a record it lacks would be taken as gone.
-    if (ProfileSection::read(databasePath, &section) == ProfileSection::Result::Unsure) {
-        release();
-        return false;
-    }
+namespace {
+
+// The records of the section listing just read into `section`.
+bool indexSection() {
     sectionText = section.bytes;
     DWORD length = static_cast<DWORD>(section.length);
     sectionLength = length;
@@ -166,10 +162,7 @@ bool load(const char* databasePath) {
     for (DWORD i = 0; i < length; ++i) {
         if (sectionText[i] == '\0') ++records;
     }
-    if (!makeRoomFor(records)) {
-        release();
-        return false;
-    }
+    if (!makeRoomFor(records)) return false;
 
     for (DWORD start = 0; start < length;) {
         const char* line = sectionText + start;
@@ -191,6 +184,28 @@ bool load(const char* databasePath) {
             *slot = Record{line, keyLength, lineLength, hash, value, false, false};
             ++recordCount;
         }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool load(const char* databasePath) {
+    release();
+    // Read from the file itself: a listing may be cut short, or come back empty while
+    // another program has the file open, and a record it lacks would be taken as gone.
+    if (ProfileSection::read(databasePath, &section) == ProfileSection::Result::Unsure || !indexSection()) {
+        release();
+        return false;
+    }
+    return true;
+}
+
+bool loadText(const char* bytes, size_t length) {
+    release();
+    if (ProfileSection::parse(bytes, length, &section) == ProfileSection::Result::Unsure || !indexSection()) {
+        release();
+        return false;
     }
     return true;
 }

@@ -26,6 +26,9 @@ struct Record {
 // not be read whole, or memory ran out: a pass must then leave the database alone, since
 // a record it could not read would be lost.
 bool load(const char* databasePath);
+// The same from a database's text already in memory (the database tool reads a file
+// saved as Unicode text so, converted as the plug-in will convert it).
+bool loadText(const char* bytes, size_t length);
 // The record whose key equals `quotedKey` as the platform compares keys, or null.
 Record* find(const char* quotedKey);
 // Every record the platform would find, in the file's order: of equal keys, the first.

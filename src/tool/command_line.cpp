@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "tool/text_encoding.h"
 
 namespace CommandLine {
@@ -13,7 +15,8 @@ namespace {
 // Which commands an option applies to, one bit per command.
 constexpr unsigned bit(Command command) { return 1u << static_cast<unsigned>(command); }
 constexpr unsigned EVERY = ~0u;
-constexpr unsigned WRITERS = bit(Command::Set) | bit(Command::Remove) | bit(Command::Clean) | bit(Command::Trim);
+constexpr unsigned WRITERS =
+    bit(Command::Set) | bit(Command::Remove) | bit(Command::Undo) | bit(Command::Clean) | bit(Command::Trim);
 constexpr unsigned PASSES = bit(Command::Clean) | bit(Command::Trim);
 
 struct CommandName {
@@ -22,10 +25,11 @@ struct CommandName {
 };
 const CommandName COMMANDS[] = {
     {"help", Command::Help},   {"list", Command::List},   {"show", Command::Show},   {"set", Command::Set},
-    {"remove", Command::Remove}, {"clean", Command::Clean}, {"trim", Command::Trim},  {"stats", Command::Stats},
+    {"remove", Command::Remove}, {"undo", Command::Undo},   {"clean", Command::Clean}, {"trim", Command::Trim},
+    {"stats", Command::Stats},
 };
 
-enum class OptionId { Help, Database, Key, Reference, Sort, Format, Band, DryRun, Force, PlayerPlaylist };
+enum class OptionId { Help, Database, Key, Reference, Sort, Format, Band, DryRun, Force, PlayerPlaylist, Verbose };
 
 struct Option {
     const char* word;
@@ -36,6 +40,7 @@ struct Option {
 const Option OPTIONS[] = {
     {"--help", OptionId::Help, false, EVERY},
     {"-h", OptionId::Help, false, EVERY},
+    {"/?", OptionId::Help, false, EVERY},
     {"--database", OptionId::Database, true, EVERY},
     {"--key", OptionId::Key, true, bit(Command::Set) | bit(Command::Remove)},
     {"--reference", OptionId::Reference, true, bit(Command::List) | bit(Command::Show) | bit(Command::Set)},
@@ -45,6 +50,7 @@ const Option OPTIONS[] = {
     {"--dry-run", OptionId::DryRun, false, PASSES},
     {"--force", OptionId::Force, false, WRITERS},
     {"--player-playlist", OptionId::PlayerPlaylist, false, PASSES | bit(Command::Stats)},
+    {"--verbose", OptionId::Verbose, false, EVERY},
 };
 
 const Option* findOption(const char* word) {
@@ -85,7 +91,7 @@ bool band(const char* text, int* choice) {
 bool applyValue(const Option& option, const char* value, ToolArguments* arguments, char* error, size_t capacity) {
     switch (option.id) {
         case OptionId::Database: arguments->database = value; return true;
-        case OptionId::Key: arguments->key = value; return true;
+        case OptionId::Key: arguments->keys.push_back(value); return true;
         case OptionId::Reference:
             if (number(value, 0, 255, &arguments->reference)) return true;
             return fail(error, capacity, "--reference takes a volume from 0 to 255, not \"%s\"", value);
@@ -114,6 +120,7 @@ void applyFlag(const Option& option, ToolArguments* arguments) {
         case OptionId::DryRun: arguments->dryRun = true; break;
         case OptionId::Force: arguments->force = true; break;
         case OptionId::PlayerPlaylist: arguments->playerPlaylist = true; break;
+        case OptionId::Verbose: arguments->verbose = true; break;
         default: break;
     }
 }
@@ -160,14 +167,33 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && word[0] == '-' && word[1] != '\0') {
-            const Option* option = findOption(word);
-            if (option == nullptr) return fail(error, capacity, "unknown option %s", word);
+        // "-5" is a number (a volume), not an option.
+        bool number = word[0] == '-' && word[1] >= '0' && word[1] <= '9';
+        if (!optionsEnded && !number && ((word[0] == '-' && word[1] != '\0') || strcmp(word, "/?") == 0)) {
+            // --name=value as well as --name value.
+            const char* equals = strncmp(word, "--", 2) == 0 ? strchr(word, '=') : nullptr;
+            std::string name = equals != nullptr ? std::string(word, equals) : std::string(word);
+            const Option* option = findOption(name.c_str());
+            if (option == nullptr) return fail(error, capacity, "unknown option %s", name.c_str());
+            for (const Option* before : seen) {
+                // Only remove takes several keys; a second value of anything else would
+                // silently win over the first.
+                if (before->id == option->id && option->id != OptionId::Key) {
+                    return fail(error, capacity, "%s is given twice", option->word);
+                }
+            }
             if (option->takesValue) {
-                if (i + 1 >= argc) return fail(error, capacity, "%s needs a value", word);
-                ++i;
-                const char* value = ansiWord(arguments, argv[i], option->id == OptionId::Database);
+                const char* value = nullptr;
+                if (equals != nullptr) {
+                    value = ansiWord(arguments, argv[i] + (equals - word) + 1, option->id == OptionId::Database);
+                } else if (i + 1 < argc) {
+                    value = ansiWord(arguments, argv[++i], option->id == OptionId::Database);
+                } else {
+                    return fail(error, capacity, "%s needs a value", option->word);
+                }
                 if (!applyValue(*option, value, arguments, error, capacity)) return false;
+            } else if (equals != nullptr) {
+                return fail(error, capacity, "%s takes no value", option->word);
             } else {
                 applyFlag(*option, arguments);
             }
@@ -189,7 +215,7 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
         if (arguments->operands.size() > 1) return fail(error, capacity, "%s", "help takes one command at most");
         if (!arguments->operands.empty()) {
             arguments->helpFor = findCommand(arguments->operands[0]);
-            if (arguments->helpFor == Command::None) {
+            if (arguments->helpFor == Command::None || arguments->helpFor == Command::Help) {
                 return fail(error, capacity, "unknown command \"%s\"", arguments->operands[0]);
             }
         }
@@ -207,7 +233,18 @@ bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* e
             return fail(error, capacity, "%s", detail);
         }
     }
+    if (arguments->keys.size() > 1 && arguments->command != Command::Remove) {
+        return fail(error, capacity, "%s", "--key is given twice");
+    }
     return true;
+}
+
+std::vector<const char*> optionsOf(Command command) {
+    std::vector<const char*> words;
+    for (const Option& option : OPTIONS) {
+        if (option.commands & bit(command)) words.push_back(option.word);
+    }
+    return words;
 }
 
 }  // namespace CommandLine

@@ -11,7 +11,7 @@
 
 #include "memory/song_tracker.h"
 
-enum class Command { None, Help, List, Show, Set, Remove, Clean, Trim, Stats };
+enum class Command { None, Help, List, Show, Set, Remove, Undo, Clean, Trim, Stats };
 enum class SortOrder { File, Name, Value, Distance };
 enum class ListFormat { Table, Csv, Json };
 
@@ -20,7 +20,7 @@ struct ToolArguments {
     Command helpFor = Command::None;  // `help COMMAND` or `COMMAND --help`
     bool help = false;
     const char* database = nullptr;  // --database PATH
-    const char* key = nullptr;       // --key KEY
+    std::vector<const char*> keys;   // --key KEY: one for set, any number for remove
     int reference = SongTracker::DEFAULT_REFERENCE_VOLUME;
     SortOrder sort = SortOrder::File;
     ListFormat format = ListFormat::Table;
@@ -28,6 +28,7 @@ struct ToolArguments {
     bool dryRun = false;
     bool force = false;
     bool playerPlaylist = false;
+    bool verbose = false;  // say which database was taken, and why
     // The files, folders and playlists named, as typed (wide: the command line is read
     // whole), and in the ANSI code page (with stand-ins for what it lacks) to be shown.
     std::vector<const WCHAR*> wideOperands;
@@ -39,9 +40,12 @@ struct ToolArguments {
 
 namespace CommandLine {
 
-// False, with the reason in `error`, when the command line is not one the tool takes.
+// False, with the reason in `error`, when the command line is not one the tool takes;
+// `arguments->command` is then the command, when it was told.
 bool parse(int argc, const WCHAR* const* argv, ToolArguments* arguments, char* error, size_t capacity);
 const char* nameOf(Command command);
+// The options `command` takes, as the listener types them ("--database", "-h", ...).
+std::vector<const char*> optionsOf(Command command);
 // A whole decimal number within [lowest, highest]; false when `text` is anything else.
 bool number(const char* text, int lowest, int highest, int* value);
 // The trim band of choice 1, 2 or 3 as the listener names it ("12%", "18%", "24%"); any

@@ -11,6 +11,7 @@ int list(const ToolArguments& arguments, const DatabaseLocation::Found& location
 int show(const ToolArguments& arguments, const DatabaseLocation::Found& location);
 int set(const ToolArguments& arguments, const DatabaseLocation::Found& location);
 int remove(const ToolArguments& arguments, const DatabaseLocation::Found& location);
+int undo(const ToolArguments& arguments, const DatabaseLocation::Found& location);
 int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& location);
 int stats(const ToolArguments& arguments, const DatabaseLocation::Found& location);
 

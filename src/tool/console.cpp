@@ -13,7 +13,7 @@ namespace {
 
 constexpr DWORD PROGRESS_INTERVAL_MS = 200;
 
-Sink sink = {nullptr, nullptr, false};
+Sink sink = {nullptr, nullptr, false, nullptr};
 bool progressOnScreen = false;
 DWORD lastProgressAt = 0;
 
@@ -29,12 +29,66 @@ void emitFormatted(Stream stream, const char* format, va_list arguments) {
     emit(stream, line, kept);
 }
 
+// The standard streams main() hands over.
+struct Standard {
+    void (*writeBytes)(Stream stream, const char* text, size_t length);
+    HANDLE output;
+    HANDLE error;
+    HANDLE input;
+};
+Standard standard = {nullptr, nullptr, nullptr, nullptr};
+
+bool isConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != FALSE;
+}
+
+void writeStandard(void* context, Stream stream, const char* text, size_t length) {
+    Standard* streams = static_cast<Standard*>(context);
+    HANDLE handle = stream == Stream::Out ? streams->output : streams->error;
+    if (!isConsole(handle)) {
+        streams->writeBytes(stream, text, length);
+        return;
+    }
+    // In pieces of whole lines at most LINE_CAPACITY long, as they are written.
+    WCHAR wide[LINE_CAPACITY];
+    while (length > 0) {
+        int piece = static_cast<int>(length < LINE_CAPACITY ? length : LINE_CAPACITY);
+        int count = MultiByteToWideChar(CP_ACP, 0, text, piece, wide, LINE_CAPACITY);
+        DWORD written = 0;
+        if (count <= 0 || !WriteConsoleW(handle, wide, static_cast<DWORD>(count), &written, nullptr)) {
+            streams->writeBytes(stream, text, length);
+            return;
+        }
+        text += piece;
+        length -= static_cast<size_t>(piece);
+    }
+}
+
+bool readStandard(void* context, char* line, size_t capacity) {
+    Standard* streams = static_cast<Standard*>(context);
+    WCHAR wide[64];
+    DWORD read = 0;
+    if (!ReadConsoleW(streams->input, wide, sizeof wide / sizeof wide[0] - 1, &read, nullptr) || read == 0) return false;
+    while (read > 0 && (wide[read - 1] == '\n' || wide[read - 1] == '\r')) --read;
+    wide[read] = 0;
+    int count = WideCharToMultiByte(CP_ACP, 0, wide, -1, line, static_cast<int>(capacity), nullptr, nullptr);
+    if (count <= 0) line[0] = '\0';
+    return true;
+}
+
 }  // namespace
 
 void attach(const Sink& newSink) {
     sink = newSink;
     progressOnScreen = false;
     lastProgressAt = 0;
+}
+
+void attachStandardStreams(void (*writeBytes)(Stream stream, const char* text, size_t length)) {
+    standard = Standard{writeBytes, GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE),
+                        GetStdHandle(STD_INPUT_HANDLE)};
+    attach(Sink{writeStandard, &standard, isConsole(standard.error), isConsole(standard.input) ? readStandard : nullptr});
 }
 
 void out(const char* format, ...) {
@@ -79,6 +133,16 @@ void endProgress() {
     static const char blank[] = "\r                                                                              \r";
     emit(Stream::Err, blank, sizeof blank - 1);
     progressOnScreen = false;
+}
+
+bool ask(const char* question, bool* asked) {
+    *asked = sink.readLine != nullptr;
+    if (!*asked) return false;
+    endProgress();
+    emit(Stream::Err, question, BoundedText::length(question, LINE_CAPACITY));
+    char answer[16] = "";
+    if (!sink.readLine(sink.context, answer, sizeof answer)) return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
 }
 
 const char* count(size_t value, char* text, size_t capacity) {

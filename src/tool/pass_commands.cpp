@@ -1,16 +1,16 @@
 // clean and trim: the plug-in's own maintenance pass, against the songs the listener
 // owns instead of the player's playlist.
 #include <string>
+#include <vector>
 
 #include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "memory/song_key.h"
-#include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
+#include "tool/database_file.h"
 #include "tool/exit_codes.h"
 #include "tool/song_collection.h"
-#include "tool/song_sources.h"
 
 namespace Commands {
 
@@ -31,6 +31,36 @@ void tellDropped(void*, const char* key, size_t keyLength, int value, DatabaseMa
     Console::outText(line.c_str(), line.size());
 }
 
+std::string counted(size_t count, const char* one, const char* many) {
+    char number[32];
+    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
+}
+
+// More than half of the records going is more often the wrong folder than a wish: said,
+// with the sources and their songs, and asked on a terminal. False when it must not go on.
+bool mayDropSoMany(const char* name, const DatabaseMaintenance::PassReport& report,
+                   const std::vector<SongCollection::Source>& sources) {
+    size_t records = report.kept + report.dropped;
+    if (report.dropped * 2 <= records) return true;
+    std::string held;
+    for (const SongCollection::Source& source : sources) {
+        held += (held.empty() ? "" : ", ") + source.shown + ": " + std::to_string(source.songs);
+    }
+    char dropped[32];
+    Console::err("loudmark-db: %s would drop %s of the %s: the sources hold %s (%s)\n", name,
+                 Console::count(report.dropped, dropped, sizeof dropped), counted(records, "record", "records").c_str(),
+                 counted(static_cast<size_t>(SongCollection::count()), "song", "songs").c_str(), held.c_str());
+    bool asked = false;
+    if (Console::ask("Drop them? [y/N] ", &asked)) return true;
+    if (asked) {
+        Console::err("loudmark-db: nothing changed\n");
+    } else {
+        Console::err("loudmark-db: nothing changed: more than half of the records would go (see --dry-run; --force "
+                     "cleans all the same)\n");
+    }
+    return false;
+}
+
 }  // namespace
 
 int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
@@ -41,9 +71,19 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         return ExitCode::USAGE;
     }
     // Not there, or not to be read: nothing to clean either way.
-    int status = CommandSupport::checkLines(location, nullptr);
-    if (status == ExitCode::DATABASE_MISSING) return status;
-    bool complete = SongSources::gather(arguments.wideOperands, arguments.playerPlaylist, location);
+    DatabaseFile::Text text;
+    bool present = false;
+    int read = DatabaseFile::read(location, &text, &present, DatabaseFile::Purpose::Pass);
+    if (!present) return read;
+    // The lines the plug-in cannot read, reported, count once it is known what became of them.
+    auto unchanged = [&](int status) { return ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, true)); };
+    int status = ExitCode::OK;
+    if (text.fromUnicode && arguments.dryRun) {
+        DatabaseFile::sayNotPassedAsUnicode(location);
+        return unchanged(ExitCode::DATABASE_MISSING);
+    }
+    std::vector<SongCollection::Source> sources;
+    bool complete = SongCollection::gather(arguments.wideOperands, arguments.playerPlaylist, location, &sources);
     if (complete && SongCollection::count() == 0) {
         // A mistyped folder that happens to be empty would cost every record.
         Console::err("loudmark-db: no songs in the sources\n");
@@ -51,21 +91,33 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     }
     if (!complete) status = ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
 
-    if (!arguments.dryRun) {
-        if (!complete && !arguments.force) {
-            Console::err("loudmark-db: nothing changed: the records of songs not seen would go too "
-                         "(see --dry-run; --force cleans all the same)\n");
-            return status;
-        }
-        if (!CommandSupport::mayWrite(arguments)) return ExitCode::PLAYER_RUNNING;
-        if (!CommandSupport::readyToWrite(location)) return ExitCode::WRITE_FAILED;
-    }
-
     // The trim settings as the dialog's Clean finds them, in plugin.ini beside the database.
     Settings stored = SettingsStore::readFrom(location.settingsPath);
     int choice = arguments.bandChoice != 0 ? arguments.bandChoice : stored.trimTo;
     DatabaseMaintenance::PassOptions options = DatabaseMaintenance::optionsFor(
         arguments.command == Command::Trim, stored.trim, choice, location.keepEmptyDatabase);
+    DatabaseMaintenance::SongList songs = SongCollection::asSongList();
+
+    if (!arguments.dryRun) {
+        if (!complete && !arguments.force) {
+            Console::err("loudmark-db: nothing changed: the records of songs not seen would go too "
+                         "(see --dry-run; --force cleans all the same)\n");
+            return unchanged(status);
+        }
+        if (!DatabaseFile::mayWrite(arguments)) return unchanged(ExitCode::PLAYER_RUNNING);
+        // Ready first: a database saved as Unicode text is plain text after it, and the
+        // pass can count what would go.
+        if (!DatabaseFile::readyToWrite(location)) return unchanged(ExitCode::WRITE_FAILED);
+        if (!arguments.force) {
+            DatabaseMaintenance::PassOptions counting = options;
+            counting.dryRun = true;
+            DatabaseMaintenance::PassReport would = DatabaseMaintenance::rebuild(songs, counting, location.databasePath);
+            if (would.done && !mayDropSoMany(name, would, sources)) {
+                return unchanged(ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE));
+            }
+        }
+    }
+
     options.dryRun = arguments.dryRun;
     if (arguments.dryRun) options.onDropped = tellDropped;
     if (options.trimming && arguments.command == Command::Clean) {
@@ -73,17 +125,16 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
                      CommandLine::bandName(choice));
     }
 
-    DatabaseMaintenance::PassReport report =
-        DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
+    DatabaseMaintenance::PassReport report = DatabaseMaintenance::rebuild(songs, options, location.databasePath);
     if (!report.done) {
-        CommandSupport::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
-        return arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED;
+        DatabaseFile::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
+        return unchanged(arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED);
     }
-    char songs[32];
+    status = ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, arguments.dryRun));
     char kept[32];
     char dropped[32];
     char trimmed[32];
-    Console::count(static_cast<size_t>(SongCollection::count()), songs, sizeof songs);
+    std::string songCount = counted(static_cast<size_t>(SongCollection::count()), "song", "songs");
     Console::count(report.kept, kept, sizeof kept);
     Console::count(report.dropped, dropped, sizeof dropped);
     Console::count(report.trimmed, trimmed, sizeof trimmed);
@@ -92,11 +143,10 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         trimmedPart = std::string(" (") + trimmed + " inside the " + CommandLine::bandName(choice) + " band)";
     }
     if (arguments.dryRun) {
-        Console::out("%s song%s: %s records would stay, %s would go%s; nothing changed\n", songs,
-                     SongCollection::count() == 1 ? "" : "s", kept, dropped, trimmedPart.c_str());
+        Console::out("%s: %s records would stay, %s would go%s; nothing changed\n", songCount.c_str(), kept, dropped,
+                     trimmedPart.c_str());
     } else {
-        Console::out("%s song%s: %s records kept, %s went%s\n", songs, SongCollection::count() == 1 ? "" : "s", kept,
-                     dropped, trimmedPart.c_str());
+        Console::out("%s: %s records kept, %s went%s\n", songCount.c_str(), kept, dropped, trimmedPart.c_str());
     }
     return status;
 }

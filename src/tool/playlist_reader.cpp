@@ -134,12 +134,12 @@ std::string shown(const std::wstring& path) {
 }
 
 void addEntry(Reading* reading, size_t lineNumber, const char* entry, size_t length) {
-    if (BoundedText::length(entry, length) < length) return problem(reading, lineNumber, "holds a zero byte");
+    if (BoundedText::length(entry, length) < length) return problem(reading, lineNumber, "the line holds a zero byte");
     WCHAR entryWide[MAX_PATH];
     char entryAnsi[MAX_PATH];
     if (reading->utf8) {
         if (!TextEncoding::utf8ToWide(entry, length, entryWide, MAX_PATH)) {
-            return problem(reading, lineNumber, "is not UTF-8 text, or is too long for the player");
+            return problem(reading, lineNumber, "the line is not UTF-8 text, or is too long for the player");
         }
     } else {
         if (length >= sizeof entryAnsi) return problem(reading, lineNumber, "the path is too long for the player");
@@ -226,7 +226,7 @@ bool addPlaylist(const WCHAR* path) {
             const char* entry = plsEntry(line, length, &entryLength);
             if (entry == nullptr) continue;  // [playlist], TitleN=, LengthN=, NumberOfEntries=, Version=
             if (entryLength == 0) {
-                problem(&reading, lineNumber, "names no file");
+                problem(&reading, lineNumber, "the entry names no file");
                 continue;
             }
             addEntry(&reading, lineNumber, entry, entryLength);

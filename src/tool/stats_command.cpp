@@ -10,13 +10,11 @@
 #include "memory/database_maintenance.h"
 #include "memory/trim_band.h"
 #include "memory/volume_database.h"
-#include "tool/command_support.h"
 #include "tool/commands.h"
 #include "tool/console.h"
-#include "tool/database_records.h"
+#include "tool/database_file.h"
 #include "tool/exit_codes.h"
 #include "tool/song_collection.h"
-#include "tool/song_sources.h"
 
 namespace Commands {
 
@@ -35,7 +33,7 @@ long long bucketOf(int value) {
     return std::min(std::max(bucket, FIRST_BUCKET), LAST_BUCKET);
 }
 
-void printSpread(const std::vector<DatabaseRecords::Record>& records) {
+void printSpread(const std::vector<DatabaseFile::Record>& records) {
     std::vector<int> values;
     for (const auto& record : records) values.push_back(record.value);
     std::sort(values.begin(), values.end());
@@ -67,36 +65,50 @@ void printSpread(const std::vector<DatabaseRecords::Record>& records) {
     }
 }
 
+std::string counted(size_t count, const char* one, const char* many) {
+    char number[32];
+    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
 
 int stats(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
-    std::vector<DatabaseRecords::Record> records;
-    int status = ExitCode::OK;
-    if (!CommandSupport::readRecords(location, &records, &status)) return status;
+    DatabaseFile::Text text;
+    bool present = false;
+    int status = DatabaseFile::read(location, &text, &present);
+    if (!present) return status;
+    std::vector<DatabaseFile::Record> records;
+    if (!DatabaseFile::records(text, &records)) {
+        Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
+        return ExitCode::DATABASE_MISSING;
+    }
     size_t unmatchable = 0;
-    for (const auto& record : records) unmatchable += record.unmatchable != DatabaseRecords::Unmatchable::No ? 1 : 0;
+    for (const auto& record : records) unmatchable += record.unmatchable != DatabaseFile::Unmatchable::No ? 1 : 0;
     char number[32];
     char other[32];
-    Console::out("Database: %s\n", location.databasePath);
+    DatabaseLocation::explain(location, true);
     Console::out("Records: %s (%s never matched)\n", Console::count(records.size(), number, sizeof number),
                  Console::count(unmatchable, other, sizeof other));
 
     if (!arguments.operands.empty() || arguments.playerPlaylist) {
-        if (!SongSources::gather(arguments.wideOperands, arguments.playerPlaylist, location)) {
+        if (!SongCollection::gather(arguments.wideOperands, arguments.playerPlaylist, location)) {
             status = ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE);
         }
         // The pass itself, changing nothing: matched is what a clean would keep.
         DatabaseMaintenance::PassOptions options;
         options.dryRun = true;
-        DatabaseMaintenance::PassReport report =
-            DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
-        char songs[32];
-        Console::count(static_cast<size_t>(SongCollection::count()), songs, sizeof songs);
+        DatabaseMaintenance::PassReport report;
+        if (!text.fromUnicode) {
+            report = DatabaseMaintenance::rebuild(SongCollection::asSongList(), options, location.databasePath);
+        }
         if (report.done) {
-            Console::out("Matched by %s song%s: %s; not matched: %s\n", songs, SongCollection::count() == 1 ? "" : "s",
-                         Console::count(report.kept, number, sizeof number), Console::count(report.dropped, other, sizeof other));
+            size_t songs = static_cast<size_t>(SongCollection::count());
+            Console::out("The %s in the sources match%s %s; %s match%s no song.\n", counted(songs, "song", "songs").c_str(),
+                         songs == 1 ? "es" : "", counted(report.kept, "record", "records").c_str(),
+                         counted(report.dropped, "record", "records").c_str(), report.dropped == 1 ? "es" : "");
         } else {
-            Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
+            if (text.fromUnicode) DatabaseFile::sayNotPassedAsUnicode(location);
+            else Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
             status = ExitCode::worst(status, ExitCode::DATABASE_MISSING);
         }
     }

@@ -1,6 +1,5 @@
-// loudmark-db.exe: the tool on the real platform. Its standard streams are the console's
-// (or whatever they were redirected to); the progress line is shown only on a terminal.
-#include <io.h>
+// loudmark-db.exe: the tool on the real platform, on the process's standard streams:
+// the console's, or whatever they were redirected to.
 #include <stdio.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -10,7 +9,7 @@
 
 namespace {
 
-void writeToStream(void*, Console::Stream stream, const char* text, size_t length) {
+void writeBytes(Console::Stream stream, const char* text, size_t length) {
     fwrite(text, 1, length, stream == Console::Stream::Out ? stdout : stderr);
 }
 
@@ -19,7 +18,7 @@ void writeToStream(void*, Console::Stream stream, const char* text, size_t lengt
 // The arguments from the wide command line: main()'s are in the ANSI code page, which
 // turns a name it cannot hold into one that names no file.
 int main() {
-    Console::attach(Console::Sink{writeToStream, nullptr, _isatty(_fileno(stderr)) != 0});
+    Console::attachStandardStreams(writeBytes);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr) {

@@ -173,6 +173,21 @@ printf '[Tamsel Loudmark]\r\n"Enabled"=1\r\n"Trim"=0\r\n' >"$pf/Plugins/plugin.i
 printf '[Tamsel Loudmark]\r\n"song.mp3[4123456]"=225\r\n' >"$pf/Plugins/volume.ini"
 cp "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"
 cp "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
+# And, for the user who uninstalls, where the plug-in keeps them when it may not write
+# beside itself: the Plugins folder of the settings folder the player's paths.ini names,
+# and %APPDATA%\Loudmark; with another plug-in's settings beside ours.
+printf '[Winamp]\r\ninidir={26}\\Winamp\r\n' >"$pf/paths.ini"
+appdata=$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+appdata_unix=$("$wine" winepath -u "$appdata" 2>/dev/null | tr -d '\r')
+user_files() {
+    mkdir -p "$appdata_unix/Winamp/Plugins" "$appdata_unix/Loudmark"
+    for f in plugin.ini volume.ini volume.ini.loudmark-whole volume.ini.loudmark-undo; do
+        cp "$work/volume.ini.expected" "$appdata_unix/Winamp/Plugins/$f"
+        cp "$work/volume.ini.expected" "$appdata_unix/Loudmark/$f"
+    done
+    echo "another plug-in's" >"$appdata_unix/Winamp/Plugins/gen_other.ini"
+}
+user_files
 run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S
 check "the DLL is gone" absent "$pf/Plugins/gen_loudmark.dll"
 check "loudmark-db.exe is gone" absent "$pf/Plugins/loudmark-db.exe"
@@ -180,6 +195,9 @@ check "the uninstaller is gone" absent "$pf/Plugins/uninstall-loudmark.exe"
 check "the Add/Remove Programs entry is gone" key_absent "$arp_key"
 check "plugin.ini is kept unchanged" same_file "$pf/Plugins/plugin.ini" "$work/plugin.ini.expected"
 check "volume.ini is kept unchanged" same_file "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
+check "the files in the settings folder's Plugins and in %APPDATA%\\Loudmark are kept" \
+    bash -c 'cmp -s "$1/Winamp/Plugins/volume.ini" "$2" && cmp -s "$1/Loudmark/volume.ini" "$2"' \
+    _ "$appdata_unix" "$work/volume.ini.expected"
 check "another plug-in, the Plugins folder and winamp.exe stay" \
     test -f "$pf/Plugins/gen_other.dll" -a -f "$pf/winamp.exe"
 
@@ -189,12 +207,19 @@ check "the reinstall exits with 0 and puts the DLL back" \
     bash -c 'test "$1" -eq 0 && cmp -s "$2" "$3"' _ $? "$pf/Plugins/gen_loudmark.dll" "$dll64"
 check "the reinstall leaves volume.ini as it was" same_file "$pf/Plugins/volume.ini" "$work/volume.ini.expected"
 printf '[Tamsel Loudmark]\r\n' >"$pf/Plugins/volume.ini.new"
+cp "$work/volume.ini.expected" "$pf/Plugins/volume.ini.loudmark-undo"
+user_files
 run_uninstaller 'C:\Program Files\Winamp\Plugins\uninstall-loudmark.exe' /S /PURGE
 check "/PURGE: the DLL and the uninstaller are gone" \
     bash -c '! test -e "$1" && ! test -e "$2"' _ "$pf/Plugins/gen_loudmark.dll" "$pf/Plugins/uninstall-loudmark.exe"
 check "/PURGE: plugin.ini, volume.ini and a leftover volume.ini.new are gone" \
     bash -c '! test -e "$1/plugin.ini" && ! test -e "$1/volume.ini" && ! test -e "$1/volume.ini.new"' _ "$pf/Plugins"
+check "/PURGE: the copy Loudmark kept for undo is gone" absent "$pf/Plugins/volume.ini.loudmark-undo"
+check "/PURGE: our files in the Plugins folder of the settings folder paths.ini names are gone, another plug-in's stay" \
+    bash -c 'test "$(ls "$1/Winamp/Plugins")" = gen_other.ini' _ "$appdata_unix"
+check "/PURGE: %APPDATA%\\Loudmark is gone" absent "$appdata_unix/Loudmark"
 check "/PURGE: another plug-in and the Plugins folder stay" test -f "$pf/Plugins/gen_other.dll"
+rm -rf "$pf/paths.ini" "$appdata_unix/Winamp"
 
 echo "== the player's folder found through the registry"
 rm -rf "$pf"

@@ -13,13 +13,15 @@
 #include "adapters/settings_store.h"
 #include "memory/database_maintenance.h"
 #include "player/simulated_player.h"
+#include "plugin_test_support.h"
 #include "sim/platform.h"
 
 namespace {
 
+using testsupport::DATABASE_HEADER;
+
 constexpr char DATABASE[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini";
 constexpr char REBUILD[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini.new";
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
 
 class DatabaseMaintenanceTest : public ::testing::Test {
 protected:
@@ -44,7 +46,7 @@ protected:
         return sim::player::Entry{folder + name, 180};
     }
 
-    static void database(const std::string& records) { sim::writeFile(DATABASE, HEADER + records); }
+    static void database(const std::string& records) { sim::writeFile(DATABASE, DATABASE_HEADER + records); }
 
     static std::string databaseText() { return sim::fileExists(DATABASE) ? sim::readFile(DATABASE) : "<none>"; }
 };
@@ -68,7 +70,7 @@ TEST_F(DatabaseMaintenanceTest, KeepsOnlyRecordsOfSongsOnThePlaylistInPlaylistOr
         "\"c.mp3[30]\"=100\r\n"
         "\"c.mp3[31]\"=400\r\n");  // the same name, another size
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"c.mp3[30]\"=100\r\n\"a.mp3[10]\"=300\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"c.mp3[30]\"=100\r\n\"a.mp3[10]\"=300\r\n");
     EXPECT_FALSE(sim::fileExists(REBUILD));
 }
 
@@ -86,7 +88,7 @@ TEST_F(DatabaseMaintenanceTest, OneFileOrTwoAlikeGiveOneRecordSpelledAsFirstMet)
                               song("a.mp3", 10, "C:\\Rock\\"), song("b.mp3", 20)});
     database("\"B.MP3[20]\"=260\r\n\"a.mp3[10]\"=300\r\n");
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=260\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=260\r\n");
 }
 
 TEST_F(DatabaseMaintenanceTest, ValuesAreWrittenAgainAsPlainDecimals) {
@@ -97,7 +99,7 @@ TEST_F(DatabaseMaintenanceTest, ValuesAreWrittenAgainAsPlainDecimals) {
         "\"c.mp3[3]\"=-1\r\n"  // reads as no record
         "\"d.mp3[4]\"=-0x10\r\n");
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[1]\"=300\r\n\"b.mp3[2]\"=400\r\n\"d.mp3[4]\"=-16\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"a.mp3[1]\"=300\r\n\"b.mp3[2]\"=400\r\n\"d.mp3[4]\"=-16\r\n");
 }
 
 TEST_F(DatabaseMaintenanceTest, TheTrimBandIsTestedOnTheStoredValue) {
@@ -111,15 +113,15 @@ TEST_F(DatabaseMaintenanceTest, TheTrimBandIsTestedOnTheStoredValue) {
     settings.trimTo = 1;
     database(all);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + all) << "Clean keeps 130 while Always trim is off";
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + all) << "Clean keeps 130 while Always trim is off";
 
     DatabaseMaintenance::trim();
-    EXPECT_EQ(databaseText(), HEADER + outsideBand);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + outsideBand);
 
     settings.trim = 1;
     database(all);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + outsideBand) << "with Always trim on, Clean trims as well";
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + outsideBand) << "with Always trim on, Clean trims as well";
 }
 
 TEST_F(DatabaseMaintenanceTest, TrimChoicesOutsideOneToThreeUseTheNarrowestBand) {
@@ -129,20 +131,20 @@ TEST_F(DatabaseMaintenanceTest, TrimChoicesOutsideOneToThreeUseTheNarrowestBand)
         settings.trimTo = choice;
         database(all);
         DatabaseMaintenance::trim();
-        EXPECT_EQ(databaseText(), HEADER + "\"v90.mp3[1]\"=90\r\n\"v200.mp3[1]\"=200\r\n") << "choice " << choice;
+        EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"v90.mp3[1]\"=90\r\n\"v200.mp3[1]\"=200\r\n") << "choice " << choice;
     }
     settings.trimTo = 3;
     database(all);
     DatabaseMaintenance::trim();
-    EXPECT_EQ(databaseText(), HEADER + "\"v200.mp3[1]\"=200\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"v200.mp3[1]\"=200\r\n");
 }
 
 TEST_F(DatabaseMaintenanceTest, ALeftoverRebuildFileContributesNothing) {
     sim::player::setPlaylist({song("a.mp3", 10), song("b.mp3", 20)});
     database("\"a.mp3[10]\"=300\r\n");
-    sim::writeFile(REBUILD, HEADER + "\"b.mp3[20]\"=200\r\n");
+    sim::writeFile(REBUILD, DATABASE_HEADER + "\"b.mp3[20]\"=200\r\n");
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"a.mp3[10]\"=300\r\n");
     EXPECT_FALSE(sim::fileExists(REBUILD));
 }
 
@@ -153,7 +155,7 @@ TEST_F(DatabaseMaintenanceTest, FoldersAndLinksGetTheKeyTheirOpenGives) {
     sim::player::setPlaylist({{"C:\\Music\\folder.mp3", 1}, {"C:\\Music\\link.mp3", 1}, {"C:\\Music\\gone.mp3", 1}});
     database("\"folder.mp3[-1]\"=301\r\n\"link.mp3[5]\"=302\r\n\"gone.mp3[-1]\"=303\r\n\"link.mp3[10]\"=304\r\n");
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"folder.mp3[-1]\"=301\r\n\"link.mp3[5]\"=302\r\n\"gone.mp3[-1]\"=303\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"folder.mp3[-1]\"=301\r\n\"link.mp3[5]\"=302\r\n\"gone.mp3[-1]\"=303\r\n");
 }
 
 // ---- faults: the database is never left with fewer records than it had
@@ -171,32 +173,32 @@ protected:
 TEST_F(MaintenanceFaults, ARebuildFileThatCouldNotBeWrittenWholeReplacesNothing) {
     sim::failWritesAfter(REBUILD, 25);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before);
     EXPECT_FALSE(sim::fileExists(REBUILD));
 }
 
 TEST_F(MaintenanceFaults, ARefusedRenameLeavesTheOldDatabaseWhole) {
     sim::refuseRename(REBUILD);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before);
     EXPECT_FALSE(sim::fileExists(REBUILD));
 }
 
 TEST_F(MaintenanceFaults, ADatabaseThatCannotBeRemovedStaysAsItWas) {
     sim::refuseDelete(DATABASE);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + before) << "it cannot be replaced either";
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before) << "it cannot be replaced either";
 
     sim::player::setPlaylist({});
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before);
 }
 
 TEST_F(MaintenanceFaults, ADatabaseHeldOpenElsewhereStaysAsItWas) {
     HANDLE reader = CreateFileA(DATABASE, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     DatabaseMaintenance::clean();
     CloseHandle(reader);
-    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before);
     EXPECT_FALSE(sim::fileExists(REBUILD));
 }
 
@@ -208,14 +210,14 @@ TEST_F(MaintenanceFaults, ADatabaseOthersKeepFromBeingReadIsLeftAlone) {
     ASSERT_EQ(static_cast<int>(GetPrivateProfileIntA("Tamsel Loudmark", "\"a.mp3[10]\"", -1, DATABASE)), -1);
     DatabaseMaintenance::clean();
     CloseHandle(holder);
-    EXPECT_EQ(databaseText(), HEADER + before);
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + before);
 }
 
 TEST_F(MaintenanceFaults, ALeftoverThatCannotBeDeletedIsOverwritten) {
-    sim::writeFile(REBUILD, HEADER + "\"c.mp3[30]\"=200\r\n");
+    sim::writeFile(REBUILD, DATABASE_HEADER + "\"c.mp3[30]\"=200\r\n");
     sim::refuseDelete(REBUILD);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(databaseText(), HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=140\r\n");
+    EXPECT_EQ(databaseText(), DATABASE_HEADER + "\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=140\r\n");
 }
 
 TEST_F(MaintenanceFaults, ARebuildPathBeyondTheLimitLeavesTheDatabaseAlone) {
@@ -223,14 +225,14 @@ TEST_F(MaintenanceFaults, ARebuildPathBeyondTheLimitLeavesTheDatabaseAlone) {
     std::string folder = "C:\\" + std::string(120, 'f') + "\\" + std::string(120, 'g') + "\\";
     std::string longDatabase = folder + std::string(256 - folder.size() - 4, 'v') + ".ini";
     ASSERT_EQ(longDatabase.size(), 256u);
-    sim::writeFile(longDatabase, HEADER + before);
+    sim::writeFile(longDatabase, DATABASE_HEADER + before);
     useDatabase(longDatabase);
     DatabaseMaintenance::clean();
-    EXPECT_EQ(sim::readFile(longDatabase), HEADER + before);
+    EXPECT_EQ(sim::readFile(longDatabase), DATABASE_HEADER + before);
 
     sim::player::setPlaylist({});
     DatabaseMaintenance::trim();
-    EXPECT_EQ(sim::readFile(longDatabase), HEADER + before) << "not even deleted when nothing would survive";
+    EXPECT_EQ(sim::readFile(longDatabase), DATABASE_HEADER + before) << "not even deleted when nothing would survive";
 }
 
 }  // namespace
@@ -256,7 +258,7 @@ struct Dropped {
 
 TEST_F(DatabaseMaintenanceTest, ADryRunTellsWhatWouldGoAndWhyAndChangesNothing) {
     Paths songs{{song("a.mp3", 10).path, song("b.mp3", 20).path, "C:\\Music\\none.mp3"}};
-    const std::string before = HEADER + "\"x.mp3[1]\"=300\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=130\r\n";
+    const std::string before = DATABASE_HEADER + "\"x.mp3[1]\"=300\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=130\r\n";
     sim::writeFile(DATABASE, before);
     sim::writeFile(REBUILD, "left over");
     Dropped dropped;
@@ -288,7 +290,7 @@ TEST_F(DatabaseMaintenanceTest, WithoutASecondThreadThePassGivesTheSameDatabase)
     DatabaseMaintenance::PassOptions options;
     ASSERT_TRUE(DatabaseMaintenance::rebuild(songs.list(), options, DATABASE).done);
     std::string withThreads = databaseText();
-    EXPECT_EQ(withThreads, HEADER + records);
+    EXPECT_EQ(withThreads, DATABASE_HEADER + records);
 
     database(records + "\"gone.mp3[1]\"=5\r\n");
     sim::refuseThreads(true);

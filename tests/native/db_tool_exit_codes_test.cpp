@@ -15,8 +15,7 @@ using namespace testsupport;
 
 namespace {
 
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
-const std::string RECORDS = HEADER + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=300\r\n";
+const std::string RECORDS = DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n\"b.mp3[1000]\"=300\r\n";
 constexpr char REBUILD_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini.new";
 
 class ToolExitStatus : public PluginScenario {
@@ -33,34 +32,76 @@ protected:
     }
 };
 
+// Each trouble its own status, and the first line of standard error says which; a
+// refusal of the command line ends with where to read what the command takes.
 TEST_F(ToolExitStatus, AWrongCommandLineAMissingDatabaseAndUnreadableLinesEachHaveTheirOwn) {
-    EXPECT_EQ(dbtool::run({"list", "--sort", "size"}).status, ExitCode::USAGE);
-    EXPECT_EQ(dbtool::run({"show", "--band", "12", "C:\\Music\\a.mp3"}).status, ExitCode::USAGE);
-    EXPECT_EQ(tool({"clean"}).status, ExitCode::USAGE);  // against nothing, everything would go
-    EXPECT_EQ(tool({"set", "C:\\Music\\a.mp3", "256"}).status, ExitCode::USAGE);
-    EXPECT_EQ(dbtool::run({"help", "trim"}).status, ExitCode::OK);
+    sim::writeFile("C:\\Music\\Artist A\\x.mp3", "x");
+    struct Case {
+        std::vector<std::string> words;  // after the command, --database DATABASE_PATH is added
+        int status;
+        std::string firstError;
+    };
+    const Case cases[] = {
+        {{"list", "--sort", "size"}, ExitCode::USAGE, "loudmark-db: --sort takes name, value or distance, not \"size\""},
+        {{"show", "--band", "12", "C:\\Music\\a.mp3"}, ExitCode::USAGE, "loudmark-db: --band does not apply to show"},
+        {{"frobnicate"}, ExitCode::USAGE, "loudmark-db: unknown command \"frobnicate\""},
+        {{"clean"}, ExitCode::USAGE, "loudmark-db: clean needs the folders and playlists that hold your songs"},
+        {{"set", "C:\\Music\\a.mp3", "256"}, ExitCode::USAGE, "loudmark-db: the volume is a number from 0 to 255, not \"256\""},
+        {{"set", "C:\\Music\\a.mp3", "-5"}, ExitCode::USAGE, "loudmark-db: the volume is a number from 0 to 255, not \"-5\""},
+        {{"undo", "C:\\Music"}, ExitCode::USAGE, "loudmark-db: undo takes no operands"},
+        {{"help", "trim"}, ExitCode::OK, ""},
+        {{"show", "C:\\Music\\a.mp3"}, ExitCode::OK, ""},
+        {{"show", "C:\\Music\\Artist A"}, ExitCode::SOURCE_UNREADABLE, "loudmark-db: C:\\Music\\Artist A: a folder, not a song file"},
+        {{"show", "C:\\Music\\gone.mp3"}, ExitCode::SOURCE_UNREADABLE,
+         "loudmark-db: C:\\Music\\gone.mp3: cannot be opened, so the plug-in keys it with the size -1"},
+        {{"set", "--force", "C:\\Music\\gone.mp3", "9"}, ExitCode::SOURCE_UNREADABLE,
+         "loudmark-db: C:\\Music\\gone.mp3: cannot be opened, so its size is unknown (name the record with --key)"},
+    };
+    for (const Case& c : cases) {
+        dbtool::Run run = tool(c.words);
+        EXPECT_EQ(run.status, c.status) << c.words[0] << " " << c.words.back() << "\n" << run.err;
+        EXPECT_EQ(dbtool::firstLine(run.err), c.firstError) << c.words[0];
+        if (c.status == ExitCode::USAGE && c.words[0] != "frobnicate") {
+            EXPECT_NE(run.err.find("\nTry \"loudmark-db help " + c.words[0] + "\".\n"), std::string::npos) << run.err;
+        }
+    }
+    const struct {
+        const char* database;
+        const char* firstError;
+    } missing[] = {{"C:\\Nowhere\\volume.ini", "loudmark-db: no volume database at C:\\Nowhere\\volume.ini"},
+                   {"C:\\Music", "loudmark-db: C:\\Music is a folder: name the database file itself (volume.ini in it)"}};
+    for (const auto& m : missing) {
+        dbtool::Run run = dbtool::run({"list", "--database", m.database});
+        EXPECT_EQ(run.status, ExitCode::DATABASE_MISSING);
+        EXPECT_EQ(run.err, std::string(m.firstError) + "\n");
+    }
 
-    dbtool::Run missing = dbtool::run({"list", "--database", "C:\\Nowhere\\volume.ini"});
-    EXPECT_EQ(missing.status, ExitCode::DATABASE_MISSING);
-    EXPECT_EQ(missing.err, "loudmark-db: no volume database at C:\\Nowhere\\volume.ini\n");
-
-    sim::writeFile(DATABASE_PATH, "; kept\r\n" + HEADER + "\"a.mp3[1000]\"=225\r\nstray line\r\n\"b.mp3[1000]\"=\r\n"
-                                  "\"c.mp3[5]\"=+0x10\r\ngarbage=4\r\n[tamsel loudmark]\r\n\"d.mp3[1]\"=300\r\n");
+    // Every line the plug-in cannot read, in line order; the values read all the same, in
+    // columns as wide as the widest, a value no record of the plug-in's holds marked.
+    sim::writeFile(DATABASE_PATH, "; kept\r\n" + DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n\"A.MP3[1000]\"=7\r\nstray line\r\n"
+                                  "\"b.mp3[1000]\"=\r\n\"c.mp3[5]\"=+0x10\r\ngarbage=4\r\n\"big.mp3[1]\"=2000000000\r\n"
+                                  "[tamsel loudmark]\r\n\"d.mp3[1]\"=300\r\n");
     dbtool::Run lines = tool({"list"});
     EXPECT_EQ(lines.status, ExitCode::DATABASE_LINES);
     EXPECT_EQ(lines.err,
-              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:4: no '=': not a record\n"
-              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:5: no value: not a record\n"
-              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:6: the value \"+0x10\" is not a whole number; "
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:4: the same key as line 3: never read\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:5: no '=': not a record\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:6: no value: not a record\n"
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:7: the value \"+0x10\" is not a whole number; "
               "the plug-in reads it as 16\n"
-              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:7: not a song key (\"name[size]\" in quotes): "
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:8: not a song key (\"name[size]\" in quotes): "
               "the plug-in never reads it\n"
-              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:8: a second [Tamsel Loudmark] section: "
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:10: a second [Tamsel Loudmark] section: "
               "the plug-in never reads its records\n"
-              "loudmark-db: 5 lines of C:\\Program Files\\Winamp\\Plugins\\volume.ini the plug-in cannot read as records\n");
-    // What the plug-in does read is listed all the same.
-    EXPECT_NE(lines.out.find("    225    -30     100  a.mp3[1000]\n"), std::string::npos) << lines.out;
-    EXPECT_NE(lines.out.find("garbage   <- never matched: not a song key\n"), std::string::npos) << lines.out;
+              "loudmark-db: 6 lines of C:\\Program Files\\Winamp\\Plugins\\volume.ini the plug-in cannot read as records\n");
+    EXPECT_EQ(lines.out.substr(0, lines.out.find("c.mp3")),
+              "     value       steps  volume  song\n"
+              "       225         -30     100  a.mp3[1000]\n"
+              "        16        -239       0  ");
+    EXPECT_NE(lines.out.find("\n         4        -251       0  garbage   <- never matched: not a song key\n"
+                             "2000000000 +1999999745     255  big.mp3[1]   <- outside 0..510: the plug-in never writes it\n"),
+              std::string::npos)
+        << lines.out;
 }
 
 TEST_F(ToolExitStatus, ASourceThatCannotBeReadStopsCleanUnlessForced) {
@@ -88,7 +129,7 @@ TEST_F(ToolExitStatus, ASourceThatCannotBeReadStopsCleanUnlessForced) {
 
     dbtool::Run forced = tool({"clean", "--force", "C:\\Music"});
     EXPECT_EQ(forced.status, ExitCode::SOURCE_UNREADABLE);
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"a.mp3[1000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n");
 }
 
 TEST_F(ToolExitStatus, AFailedWriteLeavesEveryRecordWhereItWas) {
@@ -162,7 +203,7 @@ TEST_F(ToolExitStatus, NothingIsCreatedThatTheListenerDidNotAskFor) {
     dbtool::Run named = dbtool::run({"set", "--force", "--database", "C:\\Lists\\volum.ini", "--key", "a.mp3[1]", "9"});
     EXPECT_EQ(named.status, ExitCode::OK) << named.err;
     EXPECT_EQ(named.out, "A new database: C:\\Lists\\volum.ini\n\"a.mp3[1]\"=134: starts at 9 with the reference at 130\n");
-    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), HEADER + "\"a.mp3[1]\"=134\r\n");
+    EXPECT_EQ(sim::readFile("C:\\Lists\\volum.ini"), DATABASE_HEADER + "\"a.mp3[1]\"=134\r\n");
 }
 
 // A database the listener made read-only keeps its attribute (the tool refuses it), and a
@@ -208,6 +249,8 @@ TEST_F(ToolExitStatus, TheDefaultDatabaseIsThePluginsFoundThroughTheRegistry) {
     // A Program Files install a standard user cannot write: the player's settings folder.
     sim::setEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
     sim::writeFile("C:\\Program Files (x86)\\Winamp\\winamp.exe", "MZ");
+    // Its settings folder is the one its paths.ini names, as the 5.x installer writes it.
+    sim::writeFile("C:\\Program Files (x86)\\Winamp\\paths.ini", "[Winamp]\r\ninidir={26}\\Winamp\r\n");
     sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\winamp.ini", "");
     sim::refuseWritesIn("C:\\Program Files (x86)\\Winamp");
     sim::setRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp",
@@ -236,6 +279,7 @@ TEST_F(ToolExitStatus, AVirtualized2xPlayersDatabaseIsFoundInTheVirtualStore) {
     EXPECT_EQ(old.out.rfind("Database: " + virtualCopy + "\n", 0), 0u) << old.out;
 
     sim::writeFile(player + "\\winamp.exe", "MZ <requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>");
+    sim::writeFile(player + "\\paths.ini", "[Winamp]\r\ninidir={26}\\Winamp\r\n");
     sim::writeFile("C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini", RECORDS);
     dbtool::Run modern = dbtool::run({"stats"});
     EXPECT_EQ(modern.out.rfind("Database: C:\\Users\\listener\\AppData\\Roaming\\Winamp\\Plugins\\volume.ini\n", 0), 0u)

@@ -54,10 +54,10 @@ TEST_F(FolderWalk, AFolderTreeIsWalkedInNameOrderAndAFolderThatCannotBeListedIsR
     sim::refuseListing("C:\\Library\\artist 3\\Album 4");
 
     dbtool::Run reported;
-    Console::attach(Console::Sink{dbtool::capture, &reported, false});
+    dbtool::attach(&reported);
     SongCollection::reset();
     EXPECT_FALSE(FolderScan::addFolder(L"C:\\Library"));
-    Console::attach(Console::Sink{nullptr, nullptr, false});
+    dbtool::detach();
 
     EXPECT_EQ(reported.err, "loudmark-db: C:\\Library\\artist 3\\Album 4\\: cannot be read\n");
     DatabaseMaintenance::SongList list = SongCollection::asSongList();

@@ -14,13 +14,12 @@ using namespace testsupport;
 
 namespace {
 
-const std::string HEADER = "[Tamsel Loudmark]\r\n";
 
 class ToolListing : public PluginScenario {
 protected:
     void SetUp() override {
         PluginScenario::SetUp();
-        sim::writeFile(DATABASE_PATH, HEADER +
+        sim::writeFile(DATABASE_PATH, DATABASE_HEADER +
                                           "\"b, live.mp3[20]\"=300\r\n"
                                           "\"a=b.mp3[7]\"=200\r\n"
                                           "\"Caf\xE9.mp3[30]\"=100\r\n"
@@ -61,8 +60,9 @@ TEST_F(ToolListing, StatsCountsWhatTheSongsMatchAndHowTheValuesSpread) {
     EXPECT_EQ(stats.status, 3);  // the stray line
     EXPECT_EQ(stats.out,
               "Database: C:\\Program Files\\Winamp\\Plugins\\volume.ini\n"
+              "  named with --database\n"
               "Records: 5 (2 never matched)\n"
-              "Matched by 2 songs: 1; not matched: 4\n"
+              "The 2 songs in the sources match 1 record; 4 records match no song.\n"
               "Stored values: lowest 100, median 250, highest 600\n"
               "Steps from the reference (stored value - 255):\n"
               "    -160 ..   -129          1  ########################################\n"
@@ -79,7 +79,7 @@ TEST_F(ToolListing, RemoveTakesTheKeysAsListShowsThem) {
     EXPECT_EQ(stray.out, "stray: removed\n");
     EXPECT_EQ(tool({"remove", "--force", "--key", "\"b, live.mp3[20]\"", }).out, "\"b, live.mp3[20]\": removed\n");
     EXPECT_EQ(tool({"remove", "--force", "--key", "nothing.mp3[1]"}).out, "\"nothing.mp3[1]\": no record\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"Caf\xE9.mp3[30]\"=100\r\n\"A.mp3[10]\"=600\r\n");
 }
 
 // One line of each kind, and what every command makes of it: list marks it (or not), the
@@ -103,7 +103,7 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
         {"stray=1", 1, "not a song key", true, false},
         {"\"b.mp3[20]\"=6", 6, "", false, true},
     };
-    std::string database = HEADER;
+    std::string database = DATABASE_HEADER;
     for (const Line& line : lines) database += std::string(line.text) + "\r\n";
     sim::writeFile(DATABASE_PATH, database);
     sim::writeFile("C:\\Music\\all.m3u", "A.mp3\r\nb.mp3\r\nmissing.mp3\r\n");
@@ -128,10 +128,13 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
         kept += line.kept ? 1 : 0;
     }
     EXPECT_NE(stats.out.find("Records: 8 (" + std::to_string(marked) + " never matched)\n"), std::string::npos) << stats.out;
-    EXPECT_NE(stats.out.find(": " + std::to_string(kept) + "; not matched: " + std::to_string(8 - kept) + "\n"),
+    EXPECT_NE(stats.out.find(" match " + std::to_string(kept) + " records; " + std::to_string(8 - kept) +
+                             " records match no song.\n"),
               std::string::npos)
         << stats.out;
-    EXPECT_EQ(clean.status, 3) << clean.err;
+    // The lines clean dropped are said to be dropped, and leave no trouble behind.
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_NE(clean.err.find("loudmark-db: dropped 4 lines of "), std::string::npos) << clean.err;
 }
 
 // The platform compares keys regardless of the case of ASCII letters, and reads the first
@@ -139,22 +142,56 @@ TEST_F(ToolListing, ListTheLineCheckStatsAndCleanAgreeOnEveryLine) {
 // set and remove take every such line together, and say how many there were.
 TEST_F(ToolListing, SetAndRemoveTakeEveryLineThePluginCouldReadAsTheSongsRecord) {
     song("track3.ogg", 10, 6000);
-    const std::string twice = HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
+    const std::string twice = DATABASE_HEADER + "\"track3.ogg[6000]\"=100\r\n\"A.mp3[10]\"=600\r\n\"TRACK3.OGG[6000]\"=50\r\n";
     sim::writeFile(DATABASE_PATH, twice);
     dbtool::Run atReference = tool({"set", "--force", "C:\\Music\\track3.ogg", "130"});
     EXPECT_EQ(atReference.out, "\"track3.ogg[6000]\": at the reference volume, so no record (it starts at the reference); "
                                "2 lines removed\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n");
 
     sim::writeFile(DATABASE_PATH, twice);
     EXPECT_EQ(tool({"set", "--force", "C:\\Music\\track3.ogg", "100"}).out,
               "\"track3.ogg[6000]\"=225: starts at 100 with the reference at 130 (it stood on 2 lines, now on one)\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n\"track3.ogg[6000]\"=225\r\n");
     EXPECT_NE(tool({"show", "C:\\Music\\track3.ogg"}).out.find("  volume:    100 at reference 130\n"), std::string::npos);
 
     sim::writeFile(DATABASE_PATH, twice);
     EXPECT_EQ(tool({"remove", "--force", "--key", "Track3.ogg[6000]"}).out, "\"Track3.ogg[6000]\": removed (2 lines)\n");
-    EXPECT_EQ(sim::readFile(DATABASE_PATH), HEADER + "\"A.mp3[10]\"=600\r\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"A.mp3[10]\"=600\r\n");
+}
+
+// A volume.ini an editor saved as Unicode text, which Windows' profile functions cannot
+// read: a reading command reads it as the plug-in will once it is plain text again, and
+// leaves it as it is; a writing command first writes it back as plain text, and says so.
+TEST_F(ToolListing, ADatabaseSavedAsUnicodeTextIsReadAsThePluginWillReadItAndMadePlainBeforeAWrite) {
+    const std::string utf8 = "\xEF\xBB\xBF" + dbtool::database({"\"Caf\xC3\xA9.mp3[30]\"=100", "\"A.mp3[10]\"=600"});
+    std::string utf16 = "\xFF\xFE";
+    for (char c : dbtool::database({"\"Caf\xE9.mp3[30]\"=100", "\"A.mp3[10]\"=600"})) utf16 += std::string{c, '\0'};
+    const std::string readAs = std::string("loudmark-db: ") + DATABASE_PATH +
+                               " was saved as Unicode text (it begins with a byte-order mark): read as the plug-in "
+                               "will read it once it is plain text again, and left as it is\n";
+    for (const std::string& unicode : {utf8, utf16}) {
+        sim::writeFile(DATABASE_PATH, unicode);
+        dbtool::Run list = tool({"list", "--format", "csv"});
+        EXPECT_EQ(list.status, 0) << list.err;
+        EXPECT_EQ(list.out, "name,size,value,steps,volume,never_matched\nCaf\xE9.mp3,30,100,-155,0,\nA.mp3,10,600,345,255,\n");
+        EXPECT_EQ(list.err, readAs);
+        dbtool::Run show = tool({"show", "C:\\Music\\A.mp3"});
+        EXPECT_NE(show.out.find("  record:    600 (345 steps above the reference)\n"), std::string::npos) << show.out;
+        dbtool::Run dry = tool({"clean", "--dry-run", "C:\\Music"});
+        EXPECT_EQ(dry.status, 2);
+        EXPECT_NE(dry.err.find(" was saved as Unicode text (it begins with a byte-order mark): the plug-in's pass reads "
+                               "only plain text, and a dry run leaves the file as it is\n"),
+                  std::string::npos)
+            << dry.err;
+        EXPECT_EQ(sim::readFile(DATABASE_PATH), unicode);
+    }
+    dbtool::Run set = tool({"set", "--force", "C:\\Music\\A.mp3", "100"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.err, std::string("loudmark-db: ") + DATABASE_PATH +
+                           " was saved as Unicode text (it begins with a byte-order mark), which Windows' profile "
+                           "functions cannot read: written back as plain text, every line kept\n");
+    EXPECT_EQ(sim::readFile(DATABASE_PATH), dbtool::database({"\"Caf\xE9.mp3[30]\"=100", "\"A.mp3[10]\"=225"}));
 }
 
 }  // namespace

@@ -25,10 +25,10 @@ protected:
         sim::writeFile(path, bytes);
         SongCollection::reset();
         reported = dbtool::Run();
-        Console::attach(Console::Sink{dbtool::capture, &reported, false});
+        dbtool::attach(&reported);
         std::wstring widePath(path.begin(), path.end());  // the playlists' paths are ASCII
         bool complete = PlaylistReader::addPlaylist(widePath.c_str());
-        Console::attach(Console::Sink{nullptr, nullptr, false});
+        dbtool::detach();
         DatabaseMaintenance::SongList list = SongCollection::asSongList();
         paths->clear();
         for (int i = 0; i < list.count; ++i) {
@@ -64,7 +64,7 @@ TEST_F(PlaylistReading, PlsTakesItsFileLinesAndReportsOneThatNamesNothing) {
     EXPECT_EQ(reported.err,
               "loudmark-db: C:\\Music\\radio.pls:2: no file C:\\Music\\one.mp3\n"
               "loudmark-db: C:\\Music\\radio.pls:5: no file C:\\Music\\two.mp3\n"
-              "loudmark-db: C:\\Music\\radio.pls:6: names no file\n");
+              "loudmark-db: C:\\Music\\radio.pls:6: the entry names no file\n");
 }
 
 TEST_F(PlaylistReading, M3u8IsUtf8AfterItsByteOrderMarkAndANameOutsideTheCodePageIsSizedThroughItsWidePath) {
@@ -80,7 +80,7 @@ TEST_F(PlaylistReading, M3u8IsUtf8AfterItsByteOrderMarkAndANameOutsideTheCodePag
     DatabaseMaintenance::SongList list = SongCollection::asSongList();
     EXPECT_EQ(list.wideSizeOf(list.context, 0), 1234);
     EXPECT_EQ(list.knownSizeOf(list.context, 1), 77);
-    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\list.m3u8:4: is not UTF-8 text, or is too long for the player\n"
+    EXPECT_EQ(reported.err, "loudmark-db: C:\\Music\\list.m3u8:4: the line is not UTF-8 text, or is too long for the player\n"
                             "loudmark-db: C:\\Music\\list.m3u8:5: no file C:\\Music\\ok.mp3\n");
 }
 

@@ -16,6 +16,8 @@ namespace testsupport {
 constexpr char PLUGIN_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\gen_loudmark.dll";
 constexpr char DATABASE_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\volume.ini";
 constexpr char SETTINGS_PATH[] = "C:\\Program Files\\Winamp\\Plugins\\plugin.ini";
+// The first line of either file, as the plug-in writes it.
+inline const std::string DATABASE_HEADER = "[Tamsel Loudmark]\r\n";
 
 // A folder under the test temp dir named after the running test, emptied.
 std::string freshFolder();

@@ -2,7 +2,8 @@
 # loudmark-db.exe (the win64 build) under wine64, against real files through the real
 # file, profile and registry functions: list, show, set, clean and trim, names the ANSI
 # code page cannot hold (typed, and on disk, keyed by the short names Wine gives them),
-# read-only files, the default database found through the registry, the refusal while a
+# read-only files, the default database found through the registry and a paths.ini, a
+# clean against the wrong folder refused and undone, the refusal while a
 # window of the player's class is open, and the exit statuses. Every check compares
 # exact output or exact bytes.
 #
@@ -88,12 +89,12 @@ $M\\nothing.mp3
 
 echo "== clean and trim"
 tool clean --dry-run --database "$db" "$M"
-check "clean --dry-run: what would go, exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
+check "clean --dry-run: what would go (the playlist in the folder is no song), exit status 3" same "$status:$out" "3:would go: \"other.mp3[3000]\"=300 (not among the songs)
 would go: \"gone.mp3[-1]\"=250 (not among the songs)
-3 songs: 2 records would stay, 2 would go; nothing changed"
+2 songs: 2 records would stay, 2 would go; nothing changed"
 check "clean --dry-run: the database unchanged" same_file "$base/volume.ini" "$work/initial.ini"
 tool clean --database "$db" "$M\\list.m3u8" "$M\\Album B"
-check "clean of a playlist and a folder: kept in the order met" same "$status:$(tr -d '\r' <"$base/volume.ini")" "3:[Tamsel Loudmark]
+check "clean of a playlist and a folder: kept in the order met, the broken line dropped" same "$status:$(tr -d '\r' <"$base/volume.ini")" "0:[Tamsel Loudmark]
 \"01 Intro.mp3[1000]\"=225
 \"other.mp3[3000]\"=300
 \"02 Song.mp3[2000]\"=100"
@@ -153,11 +154,11 @@ check "set, the name typed in Japanese" same "$status:$out" "0:\"$song2[1200]\"=
 tool remove --database "$idb" "$I\\Песня.mp3"
 check "remove, the name typed in Cyrillic" same "$status:$out" "0:\"$song1[1100]\": removed"
 tool stats --database "$idb" "$I\\Песня.mp3"
-check "a Cyrillic song file as a source is found" bash -c 'test "$1" -eq 0 && grep -q "^Matched by 1 song: 0" <<<"$2"' _ "$status" "$out"
+check "a Cyrillic song file as a source is found" bash -c 'test "$1" -eq 0 && grep -q "^The 1 song in the sources matches 0 records;" <<<"$2"' _ "$status" "$out"
 printf '../Intl/Caf\xc3\xa9.mp3\r\n' >"$base/Music/slashes.m3u8"
 tool stats --database "$idb" "$M\\slashes.m3u8"
 check "a playlist entry with forward slashes matches its song" \
-    bash -c 'test "$1" -eq 0 && grep -q "^Matched by 1 song: 1;" <<<"$2"' _ "$status" "$out"
+    bash -c 'test "$1" -eq 0 && grep -q "^The 1 song in the sources matches 1 record;" <<<"$2"' _ "$status" "$out"
 
 echo "== a database that cannot be written"
 cp "$base/volume.ini" "$work/before-readonly.ini"
@@ -184,10 +185,38 @@ echo "== the default database, found through the registry"
 cp "$base/volume.ini" "$base/Player/Plugins/volume.ini"
 "$wine" reg add 'HKCU\Software\Winamp' /ve /t REG_SZ /d 'C:\loudmark-db-e2e\Player' /f >/dev/null 2>&1
 tool stats
-"$wine" reg delete 'HKCU\Software\Winamp' /f >/dev/null 2>&1
-check "stats: the database in the player's Plugins folder" \
-    same "$(head -2 <<<"$out")" "Database: C:\\loudmark-db-e2e\\Player\\Plugins\\volume.ini
+check "stats: the database in the player's Plugins folder, and why" \
+    same "$(head -5 <<<"$out")" "Database: C:\\loudmark-db-e2e\\Player\\Plugins\\volume.ini
+  the player: C:\\loudmark-db-e2e\\Player (the default value of HKCU\\Software\\Winamp)
+  its settings folder: C:\\loudmark-db-e2e\\Player (beside itself: no paths.ini names another)
+  the plug-in's folder: Plugins\\ in the settings folder, which can be written
 Records: 2 (0 never matched)"
+# A paths.ini as the 5.x installer writes it: {26} is the user's application data folder.
+printf '[Winamp]\r\ninidir={26}\\Winamp\r\n' >"$base/Player/paths.ini"
+appdata=$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+appdata_unix=$("$wine" winepath -u "$appdata" 2>/dev/null | tr -d '\r')
+mkdir -p "$appdata_unix/Winamp/Plugins"
+cp "$base/volume.ini" "$appdata_unix/Winamp/Plugins/volume.ini"
+tool list --verbose
+check "list --verbose: the database the paths.ini's settings folder holds ($appdata)" \
+    same "$status:$(sed -n '1p;3p' <<<"$err")" "0:Database: $appdata\\Winamp\\Plugins\\volume.ini
+  its settings folder: $appdata\\Winamp (inidir in its paths.ini)"
+rm -rf "$base/Player/paths.ini" "$appdata_unix/Winamp"
+"$wine" reg delete 'HKCU\Software\Winamp' /f >/dev/null 2>&1
+
+echo "== a clean against the wrong folder, and undo"
+cp "$base/volume.ini" "$work/before-wrong.ini"
+mkdir -p "$base/Wrong" && head -c 10 /dev/zero >"$base/Wrong/x.mp3"
+tool clean --database "$db" 'C:\loudmark-db-e2e\Wrong' </dev/null
+check "no terminal to ask on: refused, exit status 4, nothing written" \
+    bash -c 'test "$1" -eq 4 && grep -q "would drop 2 of the 2 records" <<<"$2" && cmp -s "$3" "$4"' \
+    _ "$status" "$err" "$base/volume.ini" "$work/before-wrong.ini"
+tool clean --force --database "$db" 'C:\loudmark-db-e2e\Wrong'
+check "--force: cleaned all the same" same "$status:$out" "0:1 song: 0 records kept, 2 went"
+tool undo --database "$db"
+check "undo: every record back, the file as it was" \
+    bash -c 'test "$1" -eq 0 && test "$2" = "2 records brought back, 0 edits undone, 0 records written since kept" && cmp -s "$3" "$4"' \
+    _ "$status" "$out" "$base/volume.ini" "$work/before-wrong.ini"
 
 echo "== the player running"
 player_window_build

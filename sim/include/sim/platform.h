@@ -245,6 +245,14 @@ void allowWritesIn(const std::string& windowsFolder);
 void refuseListing(const std::string& windowsFolder);
 
 // ---------------------------------------------------------------------------
+// The console: which standard handles (STD_INPUT_HANDLE, STD_OUTPUT_HANDLE,
+// STD_ERROR_HANDLE) are a console rather than redirected (reset: none), what the listener
+// types into it, and what it shows (wide text, as the console draws it).
+void useConsole(DWORD standardHandle, bool console);
+void typeIntoConsole(const std::wstring& text);
+std::wstring consoleText(DWORD standardHandle);
+
+// ---------------------------------------------------------------------------
 // Environment: reset() leaves APPDATA naming "C:\Users\listener\AppData\Roaming" and
 // LOCALAPPDATA "C:\Users\listener\AppData\Local" (both folders exist). An empty value
 // removes the variable.

@@ -1,8 +1,7 @@
-// Runs the profile-rules table of tests/native/sim_profile_files_test.cpp against the
-// real profile functions; the Wine stage runs it (probes.sh, or run_probes.sh alone).
-// Prints every disagreement and exits non-zero when there is one.
-#define PROFILE_TABLE_ONLY
-#include "../../native/sim_profile_files_test.cpp"
+// Runs the profile-rules table (tests/common/profile_table.h) against the real profile
+// functions; the Wine stage runs it (probes.sh, or run_probes.sh alone). Prints every
+// disagreement and exits non-zero when there is one.
+#include "../../common/profile_table.h"
 
 #include <cstdio>
 #include <cstring>

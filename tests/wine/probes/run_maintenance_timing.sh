@@ -9,9 +9,9 @@ src="$here/../../../src"
 out=${PROBE_BUILD:-/tmp/loudmark-probes}
 . "$here/../wine_env.sh"
 mkdir -p "$out"
-# The core and the adapters under it: all the pass needs.
-x86_64-w64-mingw32-g++ -std=c++17 -O2 -static -I"$src" "$here/maintenance_timing_probe.cpp" \
-    "$src"/memory/*.cpp "$src"/adapters/*.cpp \
+# The core and the adapters under it: all the pass needs; and the per-key pass, a test's.
+x86_64-w64-mingw32-g++ -std=c++17 -O2 -static -I"$src" -I"$here/../../common" "$here/maintenance_timing_probe.cpp" \
+    "$src"/memory/*.cpp "$src"/adapters/*.cpp "$here/../../common/memory/database_maintenance_literal.cpp" \
     -lwinmm -o "$out/maintenance_timing_probe.exe"
 wine_env_console "${WINEPREFIX:-/tmp/wineprefix-files}"
 
