@@ -11,6 +11,7 @@
 #include "plugin/plugin_record.h"
 #include "adapters/settings_store.h"
 #include "plugin_test_support.h"
+#include "../tool/db_tool_runner.h"
 #include "sim/dialogs.h"
 
 using namespace testsupport;
@@ -162,6 +163,20 @@ TEST_F(Windows95, AHeldDatabaseStillGivesEverySongItsVolumeAndCleanKeepsItsRecor
     CloseHandle(scanner);
     PluginLifecycle::quit();
     EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=300\r\n\"b.mp3[1000]\"=240\r\n");
+}
+
+// The database tool reads the file itself: records the player's profile cache still holds
+// must reach the file first.
+TEST_F(Windows95, TheToolSeesRecordsTheProfileCacheStillHolds) {
+    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
+    PluginLifecycle::init();
+    player::play();
+    sim::advance(1000);
+    player::setVolume(100);
+    sim::advance(10000);
+    dbtool::Run listed = dbtool::run({"list", "--database", DATABASE_PATH});
+    EXPECT_NE(listed.out.find("a.mp3[1000]"), std::string::npos) << listed.out << listed.err;
+    PluginLifecycle::quit();
 }
 
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {
