@@ -28,10 +28,17 @@ struct Record {
 bool load(const char* databasePath);
 // The record whose key equals `quotedKey` as the platform compares keys, or null.
 Record* find(const char* quotedKey);
+Record* find(const char* quotedKey, size_t keyLength);
 // Every record the platform would find, in the file's order: of equal keys, the first.
 void forEach(void (*visit)(void* context, Record& record), void* context);
+// How many bytes the records take as listed: about the size of the file they make.
+size_t listedSize();
 void release();
 
+// The database at `databasePath` read into memory for the tracker, unless it is there
+// already as the file now stands: at start-up, so that the first song's record is found
+// at once too. False when the file cannot be read whole now.
+bool follow(const char* databasePath);
 // The tracker's read: the value under `quotedKey` in the database at `databasePath`
 // (-1 when there is none), from memory while the file is as we last saw it. False when
 // the file cannot be read whole now: the caller asks the platform instead.

@@ -33,16 +33,20 @@ namespace {
 
 // The rebuild file's bytes, growing as records are added.
 struct Output : HeapBuffer {
+    using HeapBuffer::append;
     void append(const char* text) { HeapBuffer::append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
 };
 
 // Every surviving record of the list, in the order of first appearance; false when
 // memory ran out. Records met on the list but inside the band are marked as trimmed.
-bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options, Output* out, PassReport* report) {
+bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options, size_t expectedSize, Output* out,
+                      PassReport* report) {
     char header[sizeof SECTION_NAME + 4] = "[";
     BoundedText::append(header, sizeof header, SECTION_NAME);
     BoundedText::append(header, sizeof header, "]\r\n");
     out->append(header);
+    // About the database's own size: made room for once.
+    out->expect(expectedSize);
 
     for (int i = 0; i < songs.count; ++i) {
         const char* path = SongPaths::pathOf(songs, i);
@@ -50,7 +54,8 @@ bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options,
         SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), songs.sizes[i]);
         if (!key.storable) continue;
 
-        DatabaseIndex::Record* record = DatabaseIndex::find(key.text);
+        size_t keyLength = BoundedText::length(key.text, sizeof key.text);
+        DatabaseIndex::Record* record = DatabaseIndex::find(key.text, keyLength);
         if (record == nullptr || record->value == VolumeDatabase::NO_RECORD) continue;
         // A key met again (in any letter case) would only rewrite its line unchanged.
         if (record->written || record->trimmed) continue;
@@ -62,7 +67,7 @@ bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options,
         char line[16] = "=";
         BoundedText::appendInt(line, sizeof line, record->value);
         BoundedText::append(line, sizeof line, "\r\n");
-        out->append(key.text);
+        out->append(key.text, keyLength);
         out->append(line);
         record->written = true;
         ++report->kept;
@@ -116,7 +121,8 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
 
     SongPaths::Table table;
     Output out;
-    bool collected = SongPaths::gather(songs, &table) && collectSurvivors(table, options, &out, &report);
+    bool collected = SongPaths::gather(songs, &table) &&
+                     collectSurvivors(table, options, DatabaseIndex::listedSize(), &out, &report);
     SongPaths::release(&table);
     if (collected) {
         DropCount dropCount{&options, &report};

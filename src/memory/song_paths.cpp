@@ -14,6 +14,8 @@ namespace {
 // the platform answers both at once (they never wait on each other under Wine either).
 constexpr int SIZING_THREADS = 2;
 constexpr int SONGS_WORTH_A_THREAD = 256;
+// A path's length in a large library, about: what the paths are made room for at first.
+constexpr size_t TYPICAL_PATH = 128;
 
 void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void freeMemory(void* memory) {
@@ -24,6 +26,7 @@ struct SizingJob {
     Table* table;
     int begin;
     int end;
+    LaterWindows::FileAttributesQuery query;
 };
 
 DWORD WINAPI sizeRange(LPVOID parameter) {
@@ -31,7 +34,7 @@ DWORD WINAPI sizeRange(LPVOID parameter) {
     for (int i = job->begin; i < job->end; ++i) {
         if (job->table->sizes[i] != DatabaseMaintenance::SongList::SIZE_UNKNOWN) continue;
         const char* path = pathOf(*job->table, i);
-        job->table->sizes[i] = path != nullptr ? DatabaseMaintenance::quickFileSize(path) : -1;
+        job->table->sizes[i] = path != nullptr ? DatabaseMaintenance::quickFileSize(path, job->query) : -1;
     }
     return 0;
 }
@@ -42,10 +45,11 @@ void sizeAll(Table* table) {
     SizingJob jobs[SIZING_THREADS];
     HANDLE threads[SIZING_THREADS] = {};
     int share = (table->count + SIZING_THREADS - 1) / SIZING_THREADS;
+    LaterWindows::FileAttributesQuery query = LaterWindows::fileAttributesQuery();
     for (int t = 0; t < SIZING_THREADS; ++t) {
         int begin = t * share;
         int end = begin + share < table->count ? begin + share : table->count;
-        jobs[t] = SizingJob{table, begin < end ? begin : end, end};
+        jobs[t] = SizingJob{table, begin < end ? begin : end, end, query};
     }
     bool parallel = table->count >= SONGS_WORTH_A_THREAD;
     for (int t = 1; t < SIZING_THREADS && parallel; ++t) {
@@ -73,19 +77,22 @@ bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
     table->sizes = static_cast<int*>(allocate(sizeof(int) * slots));
     if (table->offsets == nullptr || table->sizes == nullptr) return false;
 
+    // The paths of a large library, made room for at once.
+    table->text.expect(static_cast<size_t>(table->count) * TYPICAL_PATH);
     // The list's own questions (the host's, for a playlist) come from this thread only.
     for (int i = 0; i < table->count; ++i) {
-        char path[SONG_KEY_CAPACITY];
         table->offsets[i] = NO_PATH;
         table->sizes[i] = -1;
-        if (!songs.pathOf(songs.context, i, path, sizeof path)) continue;
+        // Copied straight to its place in the table.
+        char* path = table->text.room(SONG_KEY_CAPACITY);
+        if (path == nullptr) return false;
+        if (!songs.pathOf(songs.context, i, path, SONG_KEY_CAPACITY)) continue;
         table->sizes[i] = songs.knownSizeOf != nullptr ? songs.knownSizeOf(songs.context, i)
                                                        : DatabaseMaintenance::SongList::SIZE_UNKNOWN;
-        size_t length = BoundedText::length(path, sizeof path);
+        size_t length = BoundedText::length(path, SONG_KEY_CAPACITY);
         if (table->text.length + length + 1 >= NO_PATH) return false;
-        uint32_t offset = static_cast<uint32_t>(table->text.length);
-        if (!table->text.append(path, length + 1)) return false;  // with its zero
-        table->offsets[i] = offset;
+        table->offsets[i] = static_cast<uint32_t>(table->text.length);
+        table->text.length += length + 1;  // with its zero
     }
     sizeAll(table);
     if (songs.wideSizeOf != nullptr) {

@@ -9,6 +9,7 @@
 #include "controls/resource_ids.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/plugin_record.h"
+#include "adapters/later_windows.h"
 #include "adapters/settings_store.h"
 #include "plugin_test_support.h"
 #include "sim/dialogs.h"
@@ -130,6 +131,15 @@ TEST_F(Windows95, CleanAsksTheSizesOnTwoThreadsThere) {
     EXPECT_EQ(clean(), "Done");
     EXPECT_EQ(sim::threadsStarted(), 1);
     PluginLifecycle::quit();
+}
+
+// Only 9x keeps a profile file in a cache of its own, and only there is it flushed.
+TEST_F(Windows95, IsToldFromNtBasedWindowsByTheVersionItReports) {
+    EXPECT_TRUE(LaterWindows::windows9x());
+    sim::runAsWindows95(false);
+    EXPECT_FALSE(LaterWindows::windows9x());
+    sim::runAsWindowsNT4(true);
+    EXPECT_FALSE(LaterWindows::windows9x());
 }
 
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {
