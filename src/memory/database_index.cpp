@@ -26,6 +26,7 @@ uint32_t recordCapacity = 0;
 uint32_t fileRecordCount = 0;
 uint32_t* slots = nullptr;
 uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
+volatile char touchedSink = 0;
 // Keys written since the file was read, each in a block of its own, chained.
 struct AddedKey {
     AddedKey* next;
@@ -252,9 +253,30 @@ Record* find(const char* quotedKey, size_t keyLength) {
     return slot == 0 ? nullptr : &records[slot - 1];
 }
 
-Record* find(const char* quotedKey) { return find(quotedKey, BoundedText::length(quotedKey, 0x10000)); }
+void findMany(const char* const* quotedKeys, const size_t* keyLengths, int count, Record** found) {
+    uint32_t hashes[MANY_AT_ONCE];
+    uint32_t first[MANY_AT_ONCE];
+    if (count > MANY_AT_ONCE) count = MANY_AT_ONCE;
+    if (slots == nullptr) {
+        for (int i = 0; i < count; ++i) found[i] = nullptr;
+        return;
+    }
+    for (int i = 0; i < count; ++i) hashes[i] = hashOf(quotedKeys[i], keyLengths[i]);
+    // Loads that do not wait on each other: the slots, then the records and keys they name
+    // (read into `touched` only so that the loads are made here).
+    for (int i = 0; i < count; ++i) first[i] = slots[hashes[i] & slotMask];
+    char touched = 0;
+    for (int i = 0; i < count; ++i) {
+        if (first[i] != 0) touched ^= static_cast<char>(records[first[i] - 1].hash) ^ records[first[i] - 1].key[0];
+    }
+    touchedSink = touched;
+    for (int i = 0; i < count; ++i) {
+        uint32_t slot = *slotFor(quotedKeys[i], keyLengths[i], hashes[i]);
+        found[i] = slot == 0 ? nullptr : &records[slot - 1];
+    }
+}
 
-size_t listedSize() { return section.length; }
+Record* find(const char* quotedKey) { return find(quotedKey, BoundedText::length(quotedKey, 0x10000)); }
 
 void forEach(void (*visit)(void* context, Record& record), void* context) {
     for (uint32_t i = 0; i < fileRecordCount; ++i) visit(context, records[i]);

@@ -29,10 +29,13 @@ bool load(const char* databasePath);
 // The record whose key equals `quotedKey` as the platform compares keys, or null.
 Record* find(const char* quotedKey);
 Record* find(const char* quotedKey, size_t keyLength);
+// The records of `count` keys at once (at most MANY_AT_ONCE), into `found`: each key's
+// first look into the table is taken beside the others', so that memory serves them
+// side by side rather than one after another.
+constexpr int MANY_AT_ONCE = 32;
+void findMany(const char* const* quotedKeys, const size_t* keyLengths, int count, Record** found);
 // Every record the platform would find, in the file's order: of equal keys, the first.
 void forEach(void (*visit)(void* context, Record& record), void* context);
-// How many bytes the records take as listed: about the size of the file they make.
-size_t listedSize();
 void release();
 
 // The database at `databasePath` read into memory for the tracker, unless it is there

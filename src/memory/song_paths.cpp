@@ -14,7 +14,7 @@ namespace {
 // the platform answers both at once (they never wait on each other under Wine either).
 constexpr int SIZING_THREADS = 2;
 constexpr int SONGS_WORTH_A_THREAD = 256;
-// A path's length in a large library, about: what the paths are made room for at first.
+// A path's length in a large library, about: what a chunk's paths are made room for.
 constexpr size_t TYPICAL_PATH = 128;
 
 void* allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
@@ -69,16 +69,21 @@ void sizeAll(Table* table) {
 
 }  // namespace
 
-bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
-    release(table);
-    table->count = songs.count > 0 ? songs.count : 0;
-    size_t slots = static_cast<size_t>(table->count) + 1;
-    table->offsets = static_cast<uint32_t*>(allocate(sizeof(uint32_t) * slots));
-    table->sizes = static_cast<int*>(allocate(sizeof(int) * slots));
-    if (table->offsets == nullptr || table->sizes == nullptr) return false;
-
-    // The paths of a large library, made room for at once.
-    table->text.expect(static_cast<size_t>(table->count) * TYPICAL_PATH);
+bool gather(const DatabaseMaintenance::SongList& songs, int first, int count, Table* table) {
+    if (count < 0) count = 0;
+    if (count > CHUNK) count = CHUNK;
+    // Made for the first chunk, the largest: the rest fit where it was.
+    if (table->offsets == nullptr) {
+        size_t slots = static_cast<size_t>(count) + 1;
+        table->offsets = static_cast<uint32_t*>(allocate(sizeof(uint32_t) * slots));
+        table->sizes = static_cast<int*>(allocate(sizeof(int) * slots));
+        table->capacity = count;
+        table->text.expect(static_cast<size_t>(count) * TYPICAL_PATH);
+    }
+    if (table->offsets == nullptr || table->sizes == nullptr || count > table->capacity) return false;
+    table->first = first;
+    table->count = count;
+    table->text.length = 0;
     // The list's own questions (the host's, for a playlist) come from this thread only.
     for (int i = 0; i < table->count; ++i) {
         table->offsets[i] = NO_PATH;
@@ -86,18 +91,19 @@ bool gather(const DatabaseMaintenance::SongList& songs, Table* table) {
         // Copied straight to its place in the table.
         char* path = table->text.room(SONG_KEY_CAPACITY);
         if (path == nullptr) return false;
-        if (!songs.pathOf(songs.context, i, path, SONG_KEY_CAPACITY)) continue;
-        table->sizes[i] = songs.knownSizeOf != nullptr ? songs.knownSizeOf(songs.context, i)
+        if (!songs.pathOf(songs.context, first + i, path, SONG_KEY_CAPACITY)) continue;
+        table->sizes[i] = songs.knownSizeOf != nullptr ? songs.knownSizeOf(songs.context, first + i)
                                                        : DatabaseMaintenance::SongList::SIZE_UNKNOWN;
         size_t length = BoundedText::length(path, SONG_KEY_CAPACITY);
-        if (table->text.length + length + 1 >= NO_PATH) return false;
         table->offsets[i] = static_cast<uint32_t>(table->text.length);
         table->text.length += length + 1;  // with its zero
     }
     sizeAll(table);
     if (songs.wideSizeOf != nullptr) {
         for (int i = 0; i < table->count; ++i) {
-            if (table->offsets[i] != NO_PATH && table->sizes[i] == -1) table->sizes[i] = songs.wideSizeOf(songs.context, i);
+            if (table->offsets[i] != NO_PATH && table->sizes[i] == -1) {
+                table->sizes[i] = songs.wideSizeOf(songs.context, first + i);
+            }
         }
     }
     return true;
