@@ -51,7 +51,10 @@ void sizeAll(Table* table) {
         int end = begin + share < table->count ? begin + share : table->count;
         jobs[t] = SizingJob{table, begin < end ? begin : end, end, query};
     }
-    bool parallel = table->count >= SONGS_WORTH_A_THREAD;
+    // Sizes a folder listing gave need no asking: a thread only for enough that do.
+    int unknown = 0;
+    for (int i = 0; i < table->count; ++i) unknown += table->sizes[i] == DatabaseMaintenance::SongList::SIZE_UNKNOWN;
+    bool parallel = unknown >= SONGS_WORTH_A_THREAD;
     for (int t = 1; t < SIZING_THREADS && parallel; ++t) {
         DWORD id = 0;  // Windows 95 and 98 refuse a null one
         threads[t] = CreateThread(nullptr, 0, sizeRange, &jobs[t], 0, &id);
