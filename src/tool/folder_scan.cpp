@@ -34,12 +34,17 @@ struct Listing {
     struct Entry {
         uint32_t name;    // where its name starts in `names`
         uint32_t length;  // and how long it is
+        uint32_t ansi;    // where its name starts in `ansiNames`
         bool isFolder;
         int size;  // as the open finds it; SIZE_UNKNOWN for a link, whose listing tells its own
     };
     std::vector<WCHAR> names;
     std::vector<Entry> entries;
+    // Every name in the ANSI code page, when the code page holds them all.
+    std::string ansiNames;
+    bool inAnsi = false;
     const WCHAR* nameOf(const Entry& entry) const { return names.data() + entry.name; }
+    const char* ansiNameOf(const Entry& entry) const { return inAnsi ? ansiNames.c_str() + entry.ansi : nullptr; }
 };
 
 struct Song {
@@ -84,6 +89,34 @@ std::string problemWith(const std::wstring& path, const char* what) {
     return "loudmark-db: " + ansiOf(path) + ": " + what + "\n";
 }
 
+// Every name of the folder in the ANSI code page in two conversions, rather than two a
+// file: the code pages hold no state from one letter to the next, so the names convert
+// alike together or apart. Left out when any name loses letters (or comes back as a
+// best-fit letter, which names no file either).
+void namesInAnsi(Listing* listing) {
+    listing->inAnsi = false;
+    int count = static_cast<int>(listing->names.size());
+    if (count == 0 || listing->names.size() > 0x3FFFFFFF) return;
+    listing->ansiNames.resize(listing->names.size() * 2);  // two bytes a letter at most
+    BOOL usedDefault = FALSE;
+    int made = WideCharToMultiByte(CP_ACP, 0, listing->names.data(), count, &listing->ansiNames[0],
+                                   static_cast<int>(listing->ansiNames.size()), nullptr, &usedDefault);
+    if (made <= 0 || usedDefault) return;
+    listing->ansiNames.resize(static_cast<size_t>(made));
+    std::vector<WCHAR> back(listing->names.size());
+    if (MultiByteToWideChar(CP_ACP, 0, listing->ansiNames.data(), made, back.data(), count) != count ||
+        back != listing->names) {
+        return;
+    }
+    // Each name ends at its zero, as in `names`: no trail byte of a code page is zero.
+    size_t at = 0;
+    for (Listing::Entry& entry : listing->entries) {
+        entry.ansi = static_cast<uint32_t>(at);
+        at += std::char_traits<char>::length(listing->ansiNames.c_str() + at) + 1;
+    }
+    listing->inAnsi = true;
+}
+
 // The entries of one folder in name order (letter case ignored); false when it cannot be
 // listed.
 bool listFolder(const std::wstring& folder, Listing* listing) {
@@ -103,10 +136,11 @@ bool listFolder(const std::wstring& folder, Listing* listing) {
         uint32_t length = 0;
         while (data.cFileName[length] != 0) listing->names.push_back(data.cFileName[length++]);
         listing->names.push_back(0);
-        listing->entries.push_back(Listing::Entry{name, length, isFolder, size});
+        listing->entries.push_back(Listing::Entry{name, length, 0, isFolder, size});
     } while (FindNextFileW(find, &data));
     bool finished = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(find);
+    namesInAnsi(listing);
     const WCHAR* names = listing->names.data();
     std::sort(listing->entries.begin(), listing->entries.end(), [names](const Listing::Entry& a, const Listing::Entry& b) {
         const WCHAR* p = names + a.name;
@@ -152,12 +186,10 @@ void folderInAnsi(const std::wstring& folder, FolderInAnsi* ansi) {
 
 // A file of the folder into the subtree's songs, as songOf makes it; false when the path
 // is too long for the player.
-bool addSong(const std::wstring& path, const FolderInAnsi& folder, const WCHAR* name, int size, Walked* walked) {
+bool addSong(const std::wstring& path, const FolderInAnsi& folder, const char* ansiName, int size, Walked* walked) {
     if (path.size() >= MAX_PATH) return false;
-    char ansiName[MAX_PATH];
-    bool lossy = true;
-    if (folder.usable && TextEncoding::wideToAnsi(name, ansiName, sizeof ansiName, &lossy) && !lossy) {
-        size_t nameLength = BoundedText::length(ansiName, sizeof ansiName);
+    if (folder.usable && ansiName != nullptr) {
+        size_t nameLength = std::char_traits<char>::length(ansiName);
         // What the whole path's conversion would not have had room for.
         if (folder.length + nameLength + 1 > MAX_PATH) return false;
         walked->paths.append(folder.path, folder.length);
@@ -199,7 +231,7 @@ void walk(const std::wstring& folder, Walked* walked, bool showsProgress) {
             walk(path + L"\\", walked, showsProgress);
             continue;
         }
-        if (!addSong(path, ansi, listing.nameOf(entry), entry.size, walked)) {
+        if (!addSong(path, ansi, listing.ansiNameOf(entry), entry.size, walked)) {
             walked->problems.push_back(problemWith(path, "the path is too long for the player"));
         }
     }
