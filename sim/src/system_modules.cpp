@@ -35,12 +35,25 @@ BOOL WINAPI moveFileExStub(LPCSTR, LPCSTR, DWORD) {
     return FALSE;
 }
 
+// GetVersion's reference: the low-order word holds the version, major then minor; the
+// high-order bit is zero on NT-based Windows, and Windows 95, 98 and ME set it (the
+// reference's older sample took "dwVersion < 0x80000000" for NT). Build numbers: 95's
+// 950, NT 4's 1381; otherwise what Windows 8 and later tell a program without a
+// manifest naming them, 6.2 build 9200.
+DWORD WINAPI versionOfWindows() {
+    if (windows95) return 0xC3B60004;
+    if (windowsNT4) return 0x05650004;
+    return 0x23F00206;
+}
+
 template <typename Function>
 FARPROC procedure(Function function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
 }
 
 FARPROC kernel32Procedure(const char* name) {
+    // Windows 95 already exports it; the plug-in still looks it up, to keep its import list.
+    if (sameName(name, "GetVersion")) return procedure(&versionOfWindows);
     if (sameName(name, "MoveFileExA")) return windows95 ? procedure(&moveFileExStub) : procedure(&MoveFileExA);
     if (windows95) return nullptr;
     if (sameName(name, "GetFileAttributesExA")) return procedure(&GetFileAttributesExA);

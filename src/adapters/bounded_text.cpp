@@ -59,11 +59,6 @@ const char* afterLastBackslash(const char* path) {
     return name;
 }
 
-unsigned char folded(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
 bool sameFolded(const char* a, const char* b) {
     for (;; ++a, ++b) {
         if (folded(*a) != folded(*b)) return false;

@@ -19,8 +19,12 @@ size_t length(const char* text, size_t limit);
 const char* afterLastBackslash(const char* path);
 
 // ASCII letters in lower case, every other byte as it is: how the platform compares
-// profile keys, and how we compare the file names and extensions we match.
-unsigned char folded(char c);
+// profile keys, and how we compare the file names and extensions we match. Inline: a
+// pass folds every character of 100,000 keys.
+inline unsigned char folded(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
 // Whether two texts are the same but for the case of ASCII letters.
 bool sameFolded(const char* a, const char* b);
 

@@ -23,14 +23,29 @@ bool HeapBuffer::reserve(size_t count) {
     return true;
 }
 
-bool HeapBuffer::append(const char* text, size_t count) {
-    if (failed) return false;
+char* HeapBuffer::room(size_t count) {
+    if (failed) return nullptr;
     if (length + count > capacity) {
         size_t wanted = capacity == 0 ? FIRST_CAPACITY : capacity;
         while (wanted < length + count) wanted *= 2;
-        if (!reserve(wanted)) return false;
+        if (!reserve(wanted)) return nullptr;
     }
-    for (size_t i = 0; i < count; ++i) bytes[length + i] = text[i];
+    return bytes + length;
+}
+
+void HeapBuffer::expect(size_t count) {
+    if (failed || count <= capacity) return;
+    HeapBuffer larger;
+    if (!larger.reserve(count)) return;
+    larger.append(bytes, length);
+    release();
+    *this = larger;
+}
+
+bool HeapBuffer::append(const char* text, size_t count) {
+    char* into = room(count);
+    if (into == nullptr) return false;
+    for (size_t i = 0; i < count; ++i) into[i] = text[i];
     length += count;
     return true;
 }

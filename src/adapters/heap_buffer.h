@@ -15,5 +15,12 @@ struct HeapBuffer {
     bool append(const char* text, size_t count);
     // Room for `count` bytes in all, taken at once; false (and `failed`) when there is none.
     bool reserve(size_t count);
+    // Room for `count` more bytes at the end, growing as append does, for the caller to
+    // write into and then count in `length`; null (and `failed`) when memory ran out.
+    char* room(size_t count);
+    // Room for about `count` bytes in all, taken now if it can be had, so that a buffer
+    // bound to grow large is made once (under Wine every page touched afresh costs a
+    // fault, and each doubling touches the whole buffer again); nothing lost when not.
+    void expect(size_t count);
     void release();
 };

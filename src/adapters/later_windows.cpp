@@ -4,7 +4,7 @@ namespace LaterWindows {
 
 namespace {
 
-using GetFileAttributesExFunction = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+using GetVersionFunction = DWORD(WINAPI*)();
 using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
 using GetModuleHandleExFunction = BOOL(WINAPI*)(DWORD, LPCSTR, HMODULE*);
 
@@ -18,8 +18,15 @@ Function kernel32(const char* name) {
 
 }  // namespace
 
+FileAttributesQuery fileAttributesQuery() { return kernel32<FileAttributesQuery>("GetFileAttributesExA"); }
+
+bool windows9x() {
+    auto getVersion = kernel32<GetVersionFunction>("GetVersion");
+    return getVersion != nullptr && (getVersion() & 0x80000000u) != 0;
+}
+
 bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* absent) {
-    auto getFileAttributesEx = kernel32<GetFileAttributesExFunction>("GetFileAttributesExA");
+    FileAttributesQuery getFileAttributesEx = fileAttributesQuery();
     *absent = getFileAttributesEx == nullptr;
     if (*absent) return false;
     return getFileAttributesEx(path, GetFileExInfoStandard, data) != FALSE;

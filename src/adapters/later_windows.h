@@ -10,6 +10,14 @@ namespace LaterWindows {
 // GetFileAttributesExA (Windows 98, NT 4 and later). False when it fails or is absent;
 // `absent` then says which.
 bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* absent);
+// The function itself, found once for many calls (null where absent): every lookup takes
+// the loader's lock, which two threads asking sizes would otherwise queue on.
+using FileAttributesQuery = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+FileAttributesQuery fileAttributesQuery();
+
+// Windows 95, 98 or ME: GetVersion's high-order bit, which NT-based Windows leaves clear.
+// Found at run time like the rest, so that the import list stays as it is.
+bool windows9x();
 
 // The same answer on every Windows: where GetFileAttributesExA is absent (95), from an
 // open of the file (size and last write; attributes 0). False when it cannot tell.

@@ -78,6 +78,19 @@ bool unitsToAnsi(const HeapBuffer& units, HeapBuffer* ansi) {
     return ansi->length == static_cast<size_t>(needed);
 }
 
+// Whether the file begins with a byte-order mark, from its first bytes alone: most files
+// have none, and a pass over a large database asks before every read.
+bool beginsWithMark(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned char head[3] = {};
+    DWORD got = 0;
+    bool read = ReadFile(file, head, sizeof head, &got, nullptr) != FALSE;
+    CloseHandle(file);
+    return read && markOf(head, got) != Mark::None;
+}
+
 }  // namespace
 
 Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain) {
@@ -98,7 +111,7 @@ Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain) {
 }
 
 Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const char* path)) {
-    if (path[0] == '\0') return Outcome::Plain;
+    if (path[0] == '\0' || !beginsWithMark(path)) return Outcome::Plain;
     HeapBuffer bytes;
     HeapBuffer plain;
     Outcome outcome = Outcome::Plain;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "adapters/bounded_text.h"
+#include "adapters/later_windows.h"
 
 namespace ProfileFile {
 
@@ -34,7 +35,7 @@ bool erase(const char* quotedKey, const char* path) {
 void flush(const char* path) {
     // All NULL: "flushes the cache" (WritePrivateProfileString's reference); it answers 0
     // on systems without one.
-    if (path[0] != '\0') WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    if (path[0] != '\0' && LaterWindows::windows9x()) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
 }
 
 bool sameKey(const char* a, const char* b, size_t length) {

@@ -19,7 +19,9 @@ int readInt(const char* quotedKey, const char* path);
 bool writeInt(const char* quotedKey, int value, const char* path);  // false when not written
 bool erase(const char* quotedKey, const char* path);                 // false when not written
 // Windows 95, 98 and ME keep the most recent profile file in a cache of their own: what
-// it holds goes to the file, and the file is read afresh next time. Elsewhere a no-op.
+// it holds goes to the file, and the file is read afresh next time. Elsewhere nothing is
+// asked: NT-based Windows writes every change through, and under Wine the call would
+// read and parse the whole file for nothing.
 void flush(const char* path);
 // Whether two keys of `length` characters name one entry, as the platform compares them:
 // ASCII letters in either case.

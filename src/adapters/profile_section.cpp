@@ -40,15 +40,28 @@ bool hasByteOrderMark(const char* bytes, size_t length) {
 
 }  // namespace
 
-Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
-    if (hasByteOrderMark(bytes, length)) return Result::Unsure;
-    const char* end = bytes + length;
+namespace {
+
+// The listing of `length` bytes into `out`, which may be `bytes` itself: what a line
+// leaves is never longer than the line and its line break, so the listing never
+// overtakes what is still to be read (the last line, which has no break, needs one byte
+// more: the caller gives room for it). Answers the listing's length. One scan a line:
+// a large database is read this way before every pass.
+size_t listInto(const char* bytes, size_t length, char* out) {
+    char* const first = out;
+    const char* const end = bytes + length;
     bool inOurs = false;
     bool previousNameless = false;
     for (const char* at = bytes; at < end;) {
         // CR, LF and CRLF each end a line; a zero byte ends what the line says.
         Span line{at, at};
-        while (line.end < end && *line.end != '\r' && *line.end != '\n') ++line.end;
+        const char* equals = nullptr;
+        const char* zero = nullptr;
+        for (; line.end < end && *line.end != '\r' && *line.end != '\n'; ++line.end) {
+            char c = *line.end;
+            if (c == '=' && equals == nullptr) equals = line.end;
+            if (c == '\0' && zero == nullptr) zero = line.end;
+        }
         at = line.end;
         if (at < end && *at == '\r') {
             ++at;
@@ -56,11 +69,9 @@ Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
         } else if (at < end) {
             ++at;
         }
-        for (const char* zero = line.start; zero < line.end; ++zero) {
-            if (*zero == '\0') {
-                line.end = zero;
-                break;
-            }
+        if (zero != nullptr) {
+            line.end = zero;
+            if (equals != nullptr && equals > zero) equals = nullptr;
         }
         while (line.start < line.end && isBlank(*line.start)) ++line.start;
         if (line.empty()) continue;
@@ -78,33 +89,49 @@ Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
         }
         if (!inOurs) continue;
 
-        const char* equals = line.start;
-        while (equals < line.end && *equals != '=') ++equals;
+        if (equals == nullptr) equals = line.end;
         Span name = trimmed(Span{line.start, equals});
         // A nameless line right after another nameless one is dropped.
         if (name.empty() && previousNameless) continue;
         previousNameless = name.empty();
         if (!name.empty() && *name.start == ';') continue;  // a comment
-        listing->append(name.start, static_cast<size_t>(name.end - name.start));
+        for (const char* c = name.start; c < name.end;) *out++ = *c++;
         if (equals < line.end) {
             Span value = trimmed(Span{equals + 1, line.end});
-            listing->append("=", 1);
-            listing->append(value.start, static_cast<size_t>(value.end - value.start));
+            *out++ = '=';
+            for (const char* c = value.start; c < value.end;) *out++ = *c++;
         }
-        listing->append("", 1);
+        *out++ = '\0';
     }
-    return listing->failed ? Result::Unsure : Result::Listed;
+    return static_cast<size_t>(out - first);
+}
+
+}  // namespace
+
+Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
+    if (hasByteOrderMark(bytes, length)) return Result::Unsure;
+    if (!listing->reserve(listing->length + length + 1)) return Result::Unsure;
+    listing->length += listInto(bytes, length, listing->bytes + listing->length);
+    return Result::Listed;
 }
 
 Result read(const char* path, HeapBuffer* listing) {
     // What 9x still holds in its profile cache goes to the file first.
     ProfileFile::flush(path);
-    HeapBuffer bytes;
-    WholeFile::Read read = WholeFile::read(path, &bytes);
-    Result result = read == WholeFile::Read::Missing ? Result::NoFile : Result::Unsure;
-    if (read == WholeFile::Read::Whole) result = parse(bytes.bytes, bytes.length, listing);
-    bytes.release();
-    return result;
+    // Read into the listing's own room and listed where it lies: a large database is
+    // then in memory once, not twice.
+    size_t before = listing->length;
+    WholeFile::Read read = WholeFile::read(path, listing);
+    if (read != WholeFile::Read::Whole) {
+        listing->length = before;
+        return read == WholeFile::Read::Missing ? Result::NoFile : Result::Unsure;
+    }
+    char* bytes = listing->bytes + before;
+    size_t length = listing->length - before;
+    listing->length = before;
+    if (hasByteOrderMark(bytes, length)) return Result::Unsure;
+    listing->length += listInto(bytes, length, bytes);
+    return Result::Listed;
 }
 
 }  // namespace ProfileSection

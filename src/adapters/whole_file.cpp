@@ -42,18 +42,37 @@ Read read(const char* path, HeapBuffer* bytes) {
 }
 
 bool write(const char* path, const char* bytes, size_t length) {
+    Stream stream = create(path);
+    put(&stream, bytes, length);
+    return close(&stream);
+}
+
+Stream create(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool whole = true;
-    for (size_t done = 0; whole && done < length;) {
+    return Stream{file, file != INVALID_HANDLE_VALUE};
+}
+
+void put(Stream* stream, const char* bytes, size_t length) {
+    for (size_t done = 0; stream->whole && done < length;) {
         size_t left = length - done;
         DWORD piece = left > LARGEST_WRITE ? LARGEST_WRITE : static_cast<DWORD>(left);
         DWORD written = 0;
-        whole = WriteFile(file, bytes + done, piece, &written, nullptr) && written == piece;
+        stream->whole = WriteFile(stream->handle, bytes + done, piece, &written, nullptr) && written == piece;
         done += written;
     }
-    whole = FlushFileBuffers(file) && whole;
-    return CloseHandle(file) && whole;
+}
+
+bool close(Stream* stream) {
+    if (stream->handle == INVALID_HANDLE_VALUE) return false;
+    bool whole = FlushFileBuffers(stream->handle) && stream->whole;
+    whole = CloseHandle(stream->handle) && whole;
+    *stream = Stream{INVALID_HANDLE_VALUE, false};
+    return whole;
+}
+
+void abandon(Stream* stream) {
+    if (stream->handle != INVALID_HANDLE_VALUE) CloseHandle(stream->handle);
+    *stream = Stream{INVALID_HANDLE_VALUE, false};
 }
 
 }  // namespace WholeFile

@@ -17,11 +17,16 @@ constexpr size_t INT_TEXT_CAPACITY = 30;
 constexpr int DEFAULT_VALUE = -1;
 
 HeapBuffer section;
-const char* sectionText = nullptr;
-DWORD sectionLength = 0;
-Record* slots = nullptr;
-uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
+// The records in the file's order (of equal keys, the first), then those written since;
+// a table of slots, twice as many as records, holds each one's place + 1 (0: free).
+// Small on purpose: every page a pass touches afresh costs the platform a fault.
+Record* records = nullptr;
 uint32_t recordCount = 0;
+uint32_t recordCapacity = 0;
+uint32_t fileRecordCount = 0;
+uint32_t* slots = nullptr;
+uint32_t slotMask = 0;  // slot count - 1; the count is a power of two
+volatile char touchedSink = 0;
 // Keys written since the file was read, each in a block of its own, chained.
 struct AddedKey {
     AddedKey* next;
@@ -44,9 +49,11 @@ Identity followedIdentity;
 
 // FNV-1a over the key with ASCII letters folded, so keys the platform takes as equal
 // land in the same chain.
+constexpr uint32_t FIRST_HASH = 2166136261u;
+uint32_t hashStep(uint32_t hash, char c) { return (hash ^ ProfileFile::folded(c)) * 16777619u; }
 uint32_t hashOf(const char* key, size_t length) {
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i) hash = (hash ^ ProfileFile::folded(key[i])) * 16777619u;
+    uint32_t hash = FIRST_HASH;
+    for (size_t i = 0; i < length; ++i) hash = hashStep(hash, key[i]);
     return hash;
 }
 
@@ -83,37 +90,45 @@ int parseNumber(const char* text, size_t length) {
     return static_cast<int>(negative ? 0u - value : value);
 }
 
-uint32_t slotCountFor(uint32_t records) {
-    uint32_t count = 16;
-    while (count < records * 2u && count < 0x40000000u) count *= 2;
-    return count;
+uint32_t slotCountFor(uint32_t count) {
+    uint32_t slotCount = 16;
+    while (slotCount < count * 2u && slotCount < 0x40000000u) slotCount *= 2;
+    return slotCount;
 }
 
-Record* slotFor(const char* key, size_t keyLength, uint32_t hash) {
+// The slot that holds the record of this key, or the free one where it would go.
+uint32_t* slotFor(const char* key, size_t keyLength, uint32_t hash) {
     uint32_t slot = hash & slotMask;
-    while (slots[slot].key != nullptr) {
-        Record& other = slots[slot];
+    while (slots[slot] != 0) {
+        const Record& other = records[slots[slot] - 1];
         if (other.hash == hash && other.keyLength == keyLength && ProfileFile::sameKey(other.key, key, keyLength)) break;
         slot = (slot + 1) & slotMask;
     }
     return &slots[slot];
 }
 
-// Room for `records` at half the slots at most; the records there already move along.
-bool makeRoomFor(uint32_t records) {
-    uint32_t count = slotCountFor(records);
-    if (slots != nullptr && count <= slotMask + 1) return true;
-    if (count <= records || count > static_cast<size_t>(-1) / sizeof(Record)) return false;
-    Record* grown = static_cast<Record*>(allocateZeroed(sizeof(Record) * count));
-    if (grown == nullptr) return false;
-    Record* old = slots;
-    uint32_t oldCount = old == nullptr ? 0 : slotMask + 1;
-    slots = grown;
-    slotMask = count - 1;
-    for (uint32_t i = 0; i < oldCount; ++i) {
-        if (old[i].key != nullptr) *slotFor(old[i].key, old[i].keyLength, old[i].hash) = old[i];
+// Room for `count` records, at half the slots at most; those there already stay.
+bool makeRoomFor(uint32_t count) {
+    if (count > recordCapacity) {
+        uint32_t capacity = recordCapacity == 0 ? count : recordCapacity * 2;
+        if (capacity < count) capacity = count;
+        if (capacity > 0x20000000u) return false;
+        Record* grown = static_cast<Record*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Record) * capacity));
+        if (grown == nullptr) return false;
+        for (uint32_t i = 0; i < recordCount; ++i) grown[i] = records[i];
+        freeMemory(records);
+        records = grown;
+        recordCapacity = capacity;
     }
-    freeMemory(old);
+    uint32_t slotCount = slotCountFor(count);
+    if (slots != nullptr && slotCount <= slotMask + 1) return true;
+    if (slotCount <= count) return false;
+    uint32_t* grown = static_cast<uint32_t*>(allocateZeroed(sizeof(uint32_t) * slotCount));
+    if (grown == nullptr) return false;
+    freeMemory(slots);
+    slots = grown;
+    slotMask = slotCount - 1;
+    for (uint32_t i = 0; i < recordCount; ++i) *slotFor(records[i].key, records[i].keyLength, records[i].hash) = i + 1;
     return true;
 }
 
@@ -154,37 +169,31 @@ namespace {
 
 // The records of the section listing just read into `section`.
 bool indexSection() {
-    sectionText = section.bytes;
-    DWORD length = static_cast<DWORD>(section.length);
-    sectionLength = length;
-
-    uint32_t records = 0;
-    for (DWORD i = 0; i < length; ++i) {
-        if (sectionText[i] == '\0') ++records;
-    }
-    if (!makeRoomFor(records)) return false;
-
-    for (DWORD start = 0; start < length;) {
-        const char* line = sectionText + start;
-        DWORD end = start;
-        while (end < length && sectionText[end] != '\0') ++end;
-        uint32_t lineLength = end - start;
-        start = end + 1;
-        if (lineLength == 0) break;
-
+    const char* text = section.bytes;
+    size_t length = section.length;
+    uint32_t lines = 0;
+    for (size_t i = 0; i < length; ++i) lines += text[i] == '\0';
+    if (!makeRoomFor(lines)) return false;
+    for (size_t start = 0; start < length;) {
+        const char* line = text + start;
+        // The key's hash as it is read, then the value: one pass over the line.
+        uint32_t hash = FIRST_HASH;
         uint32_t keyLength = 0;
-        while (keyLength < lineLength && line[keyLength] != '=') ++keyLength;
+        while (line[keyLength] != '\0' && line[keyLength] != '=') hash = hashStep(hash, line[keyLength++]);
+        uint32_t lineLength = keyLength;
+        while (line[lineLength] != '\0') ++lineLength;
+        start += lineLength + 1;
+        if (lineLength == 0) break;
         bool hasValue = keyLength < lineLength;
         int value = hasValue ? valueOf(line + keyLength + 1, lineLength - keyLength - 1) : DEFAULT_VALUE;
-
-        uint32_t hash = hashOf(line, keyLength);
-        Record* slot = slotFor(line, keyLength, hash);
+        uint32_t* slot = slotFor(line, keyLength, hash);
         // The first of equal keys is the one the platform finds.
-        if (slot->key == nullptr) {
-            *slot = Record{line, keyLength, lineLength, hash, value, false, false};
-            ++recordCount;
+        if (*slot == 0) {
+            records[recordCount] = Record{line, keyLength, lineLength, hash, value, false, false};
+            *slot = ++recordCount;
         }
     }
+    fileRecordCount = recordCount;
     return true;
 }
 
@@ -210,16 +219,20 @@ bool loadText(const char* bytes, size_t length) {
     return true;
 }
 
-bool lookUp(const char* databasePath, const char* quotedKey, int* value) {
+bool follow(const char* databasePath) {
     Identity now;
     identityOf(databasePath, &now);
     bool current = following && BoundedText::sameFolded(followedPath, databasePath) && sameIdentity(now, followedIdentity);
-    if (!current) {
-        // Taken before the read: a change made while we read shows at the next look.
-        if (!load(databasePath)) return false;
-        following = BoundedText::copy(followedPath, sizeof followedPath, databasePath);
-        followedIdentity = now;
-    }
+    if (current) return true;
+    // Taken before the read: a change made while we read shows at the next look.
+    if (!load(databasePath)) return false;
+    following = BoundedText::copy(followedPath, sizeof followedPath, databasePath);
+    followedIdentity = now;
+    return true;
+}
+
+bool lookUp(const char* databasePath, const char* quotedKey, int* value) {
+    if (!follow(databasePath)) return false;
     Record* record = find(quotedKey);
     *value = record == nullptr ? DEFAULT_VALUE : record->value;
     return true;
@@ -240,46 +253,53 @@ void noteWritten(const char* databasePath, const char* quotedKey, int value) {
         added->next = addedKeys;
         addedKeys = added;
         uint32_t hash = hashOf(added->text, keyLength);
-        record = slotFor(added->text, keyLength, hash);
+        uint32_t* slot = slotFor(added->text, keyLength, hash);
+        record = &records[recordCount];
         *record = Record{added->text, static_cast<uint32_t>(keyLength), 0, hash, value, false, false};
-        ++recordCount;
+        *slot = ++recordCount;
     }
     record->value = value;
     identityOf(databasePath, &followedIdentity);
 }
 
-Record* find(const char* quotedKey) {
+Record* find(const char* quotedKey, size_t keyLength) {
     if (slots == nullptr) return nullptr;
-    size_t keyLength = 0;
-    while (quotedKey[keyLength] != '\0') ++keyLength;
-    Record* record = slotFor(quotedKey, keyLength, hashOf(quotedKey, keyLength));
-    return record->key == nullptr ? nullptr : record;
+    uint32_t slot = *slotFor(quotedKey, keyLength, hashOf(quotedKey, keyLength));
+    return slot == 0 ? nullptr : &records[slot - 1];
 }
 
-void forEach(void (*visit)(void* context, Record& record), void* context) {
-    if (slots == nullptr) return;
-    // The slots keep no order; the section text does, and each record points into it.
-    for (DWORD start = 0; start < sectionLength;) {
-        const char* line = sectionText + start;
-        DWORD end = start;
-        while (end < sectionLength && sectionText[end] != '\0') ++end;
-        uint32_t lineLength = end - start;
-        start = end + 1;
-        if (lineLength == 0) break;
-        uint32_t keyLength = 0;
-        while (keyLength < lineLength && line[keyLength] != '=') ++keyLength;
-        uint32_t hash = hashOf(line, keyLength);
-        for (uint32_t slot = hash & slotMask; slots[slot].key != nullptr; slot = (slot + 1) & slotMask) {
-            if (slots[slot].key == line) {
-                visit(context, slots[slot]);
-                break;
-            }
-        }
+void findMany(const char* const* quotedKeys, const size_t* keyLengths, int count, Record** found) {
+    uint32_t hashes[MANY_AT_ONCE];
+    uint32_t first[MANY_AT_ONCE];
+    if (count > MANY_AT_ONCE) count = MANY_AT_ONCE;
+    if (slots == nullptr) {
+        for (int i = 0; i < count; ++i) found[i] = nullptr;
+        return;
     }
+    for (int i = 0; i < count; ++i) hashes[i] = hashOf(quotedKeys[i], keyLengths[i]);
+    // Loads that do not wait on each other: the slots, then the records and keys they name
+    // (read into `touched` only so that the loads are made here).
+    for (int i = 0; i < count; ++i) first[i] = slots[hashes[i] & slotMask];
+    char touched = 0;
+    for (int i = 0; i < count; ++i) {
+        if (first[i] != 0) touched ^= static_cast<char>(records[first[i] - 1].hash) ^ records[first[i] - 1].key[0];
+    }
+    touchedSink = touched;
+    for (int i = 0; i < count; ++i) {
+        uint32_t slot = *slotFor(quotedKeys[i], keyLengths[i], hashes[i]);
+        found[i] = slot == 0 ? nullptr : &records[slot - 1];
+    }
+}
+
+Record* find(const char* quotedKey) { return find(quotedKey, BoundedText::length(quotedKey, 0x10000)); }
+
+void forEach(void (*visit)(void* context, Record& record), void* context) {
+    for (uint32_t i = 0; i < fileRecordCount; ++i) visit(context, records[i]);
 }
 
 void release() {
     freeMemory(slots);
+    freeMemory(records);
     section.release();
     while (addedKeys != nullptr) {
         AddedKey* next = addedKeys->next;
@@ -287,10 +307,11 @@ void release() {
         addedKeys = next;
     }
     slots = nullptr;
-    sectionText = nullptr;
-    sectionLength = 0;
     slotMask = 0;
+    records = nullptr;
     recordCount = 0;
+    recordCapacity = 0;
+    fileRecordCount = 0;
     following = false;
 }
 

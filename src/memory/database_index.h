@@ -31,10 +31,20 @@ bool load(const char* databasePath);
 bool loadText(const char* bytes, size_t length);
 // The record whose key equals `quotedKey` as the platform compares keys, or null.
 Record* find(const char* quotedKey);
+Record* find(const char* quotedKey, size_t keyLength);
+// The records of `count` keys at once (at most MANY_AT_ONCE), into `found`: each key's
+// first look into the table is taken beside the others', so that memory serves them
+// side by side rather than one after another.
+constexpr int MANY_AT_ONCE = 32;
+void findMany(const char* const* quotedKeys, const size_t* keyLengths, int count, Record** found);
 // Every record the platform would find, in the file's order: of equal keys, the first.
 void forEach(void (*visit)(void* context, Record& record), void* context);
 void release();
 
+// The database at `databasePath` read into memory for the tracker, unless it is there
+// already as the file now stands: at start-up, so that the first song's record is found
+// at once too. False when the file cannot be read whole now.
+bool follow(const char* databasePath);
 // The tracker's read: the value under `quotedKey` in the database at `databasePath`
 // (-1 when there is none), from memory while the file is as we last saw it. False when
 // the file cannot be read whole now: the caller asks the platform instead.

@@ -31,43 +31,113 @@ namespace DatabaseMaintenance {
 
 namespace {
 
-// The rebuild file's bytes, growing as records are added.
+// The rebuild file's bytes as records are added, passed on to the file a piece at a
+// time (or, in a dry run, let go): a large database's new copy is never in memory whole.
 struct Output : HeapBuffer {
+    static constexpr size_t PIECE = 256 * 1024;
+    WholeFile::Stream file{INVALID_HANDLE_VALUE, false};
+    bool writing = false;
+
     void append(const char* text) { HeapBuffer::append(text, BoundedText::length(text, SONG_KEY_CAPACITY)); }
+    void passOn() {
+        if (length < PIECE) return;
+        if (writing) WholeFile::put(&file, bytes, length);
+        length = 0;
+    }
+    bool finish() {
+        WholeFile::put(&file, bytes, length);
+        release();
+        return WholeFile::close(&file);
+    }
+    // For a new copy that is not to be: closed, and gone from the folder.
+    void abandon(const char* path) {
+        release();
+        if (!writing) return;
+        WholeFile::abandon(&file);
+        DeleteFileA(path);
+    }
 };
 
-// Every surviving record of the list, in the order of first appearance; false when
+// One surviving record's line, "key=value" and CRLF, written straight to the end of the
+// rebuild file's bytes.
+void appendLine(Output* out, const char* key, size_t keyLength, int value) {
+    char* line = out->room(keyLength + 16);
+    if (line == nullptr) return;
+    for (size_t i = 0; i < keyLength; ++i) line[i] = key[i];
+    char number[16] = "=";
+    BoundedText::appendInt(number, sizeof number, value);
+    BoundedText::append(number, sizeof number, "\r\n");
+    size_t length = keyLength;
+    for (const char* c = number; *c != '\0'; ++c) line[length++] = *c;
+    out->length += length;
+    out->passOn();
+}
+
+// The songs' keys, a batch at a time, so that their records are looked up together.
+struct KeyBatch {
+    SongKey keys[DatabaseIndex::MANY_AT_ONCE];
+    const char* texts[DatabaseIndex::MANY_AT_ONCE];
+    size_t lengths[DatabaseIndex::MANY_AT_ONCE];
+    DatabaseIndex::Record* records[DatabaseIndex::MANY_AT_ONCE];
+    int count;
+};
+
+// The next songs' keys from `next` on, those that can be stored; answers where it stopped.
+int fillBatch(const SongPaths::Table& songs, int next, KeyBatch* batch) {
+    batch->count = 0;
+    for (; next < songs.count && batch->count < DatabaseIndex::MANY_AT_ONCE; ++next) {
+        const char* path = SongPaths::pathOf(songs, next);
+        if (path == nullptr) continue;
+        SongKey& key = batch->keys[batch->count];
+        key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), songs.sizes[next]);
+        if (!key.storable) continue;
+        batch->texts[batch->count] = key.text;
+        batch->lengths[batch->count] = BoundedText::length(key.text, sizeof key.text);
+        ++batch->count;
+    }
+    DatabaseIndex::findMany(batch->texts, batch->lengths, batch->count, batch->records);
+    return next;
+}
+
+// Every surviving record of the chunk, in the order of first appearance; false when
 // memory ran out. Records met on the list but inside the band are marked as trimmed.
 bool collectSurvivors(const SongPaths::Table& songs, const PassOptions& options, Output* out, PassReport* report) {
+    KeyBatch batch;
+    for (int next = 0; next < songs.count;) {
+        next = fillBatch(songs, next, &batch);
+        // In the list's order, as one at a time would.
+        for (int k = 0; k < batch.count; ++k) {
+            DatabaseIndex::Record* record = batch.records[k];
+            if (record == nullptr || record->value == VolumeDatabase::NO_RECORD) continue;
+            // A key met again (in any letter case) would only rewrite its line unchanged.
+            if (record->written || record->trimmed) continue;
+            if (options.trimming && options.band.contains(record->value)) {
+                record->trimmed = true;
+                continue;
+            }
+            appendLine(out, batch.texts[k], batch.lengths[k], record->value);
+            record->written = true;
+            ++report->kept;
+        }
+    }
+    return !out->failed;
+}
+
+// The survivors of the whole list, a chunk at a time, after the section's name.
+bool collectAll(const SongList& songs, const PassOptions& options, Output* out, PassReport* report) {
     char header[sizeof SECTION_NAME + 4] = "[";
     BoundedText::append(header, sizeof header, SECTION_NAME);
     BoundedText::append(header, sizeof header, "]\r\n");
     out->append(header);
-
-    for (int i = 0; i < songs.count; ++i) {
-        const char* path = SongPaths::pathOf(songs, i);
-        if (path == nullptr) continue;
-        SongKey key = SongKey::fromNameAndSize(BoundedText::afterLastBackslash(path), songs.sizes[i]);
-        if (!key.storable) continue;
-
-        DatabaseIndex::Record* record = DatabaseIndex::find(key.text);
-        if (record == nullptr || record->value == VolumeDatabase::NO_RECORD) continue;
-        // A key met again (in any letter case) would only rewrite its line unchanged.
-        if (record->written || record->trimmed) continue;
-        if (options.trimming && options.band.contains(record->value)) {
-            record->trimmed = true;
-            continue;
-        }
-
-        char line[16] = "=";
-        BoundedText::appendInt(line, sizeof line, record->value);
-        BoundedText::append(line, sizeof line, "\r\n");
-        out->append(key.text);
-        out->append(line);
-        record->written = true;
-        ++report->kept;
+    out->expect(Output::PIECE + SONG_KEY_CAPACITY + 16);
+    SongPaths::Table table;
+    bool collected = true;
+    for (int first = 0; collected && first < songs.count; first += SongPaths::CHUNK) {
+        int count = songs.count - first < SongPaths::CHUNK ? songs.count - first : SongPaths::CHUNK;
+        collected = SongPaths::gather(songs, first, count, &table) && collectSurvivors(table, options, out, report);
     }
-    return !out->failed;
+    SongPaths::release(&table);
+    return collected;
 }
 
 // What goes: every record the platform would find that did not make it into the new
@@ -114,10 +184,11 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     // emptier than it is, and what looks gone is deleted.
     if (!DatabaseIndex::load(databasePath)) return report;
 
-    SongPaths::Table table;
     Output out;
-    bool collected = SongPaths::gather(songs, &table) && collectSurvivors(table, options, &out, &report);
-    SongPaths::release(&table);
+    // Written as it is made, beside the database, until it is complete and may replace it.
+    out.writing = !options.dryRun;
+    if (out.writing) out.file = WholeFile::create(rebuildPath);
+    bool collected = collectAll(songs, options, &out, &report);
     if (collected) {
         DropCount dropCount{&options, &report};
         DatabaseIndex::forEach(countDropped, &dropCount);
@@ -125,19 +196,19 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     DatabaseIndex::release();
 
     if (!collected || options.dryRun) {
-        out.release();
+        out.abandon(rebuildPath);
         report.done = collected;
         return report;
     }
     // What the pass removes can be brought back, from the database as it was.
     bool settled = DatabaseCopies::settled(databasePath);
     if (!DatabaseCopies::keepUndo(databasePath)) {
-        out.release();
+        out.abandon(rebuildPath);
         return report;
     }
     if (report.kept == 0 && !options.keepEmptyDatabase) {
         // Nothing to keep: no database at all reads as an empty one.
-        out.release();
+        out.abandon(rebuildPath);
         if (DeleteFileA(databasePath)) {
             report.done = true;
         } else {
@@ -146,9 +217,7 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
         }
     } else {
         // On disk whole before it may replace anything.
-        bool written = WholeFile::write(rebuildPath, out.bytes, out.length);
-        out.release();
-        report.done = DatabaseSwap::finish(rebuildPath, databasePath, written);
+        report.done = DatabaseSwap::finish(rebuildPath, databasePath, out.finish());
     }
     // The whole copy follows, so that nothing the pass removed comes back from it; 9x's
     // profile cache must not write its older file back over the new one.

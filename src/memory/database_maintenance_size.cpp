@@ -7,11 +7,12 @@
 
 namespace DatabaseMaintenance {
 
-int quickFileSize(const char* path) {
+int quickFileSize(const char* path) { return quickFileSize(path, LaterWindows::fileAttributesQuery()); }
+
+int quickFileSize(const char* path, LaterWindows::FileAttributesQuery query) {
+    if (query == nullptr) return SongKey::fileSize(path);  // Windows 95: the open it is
     WIN32_FILE_ATTRIBUTE_DATA data;
-    bool absent = false;
-    if (!LaterWindows::fileAttributes(path, &data, &absent)) {
-        if (absent) return SongKey::fileSize(path);  // Windows 95: the open it is
+    if (!query(path, GetFileExInfoStandard, &data)) {
         DWORD error = GetLastError();
         // Nothing by that name: the open fails just the same.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return -1;

@@ -4,8 +4,12 @@
 // a big library.
 #pragma once
 
+#include "adapters/later_windows.h"
+
 namespace DatabaseMaintenance {
 
 int quickFileSize(const char* path);
+// The same with GetFileAttributesExA found once for many calls (LaterWindows::fileAttributesQuery).
+int quickFileSize(const char* path, LaterWindows::FileAttributesQuery query);
 
 }  // namespace DatabaseMaintenance

@@ -166,6 +166,7 @@ int init() {
     if (!settings.enabled) return 0;
     installHook();
     if (settings.hotkey) HotkeyControl::registerHotkeys();
+    DatabaseIndex::follow(SettingsStore::databasePath);
     SongTracker::start();
     TrayIndicator::add();
     return 0;

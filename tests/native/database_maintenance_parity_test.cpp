@@ -18,6 +18,7 @@
 #include "maintenance_oracle.h"
 #include "memory/database_maintenance.h"
 #include "memory/database_maintenance_literal.h"
+#include "memory/song_paths.h"
 #include "player/simulated_player.h"
 #include "sim/platform.h"
 
@@ -183,6 +184,25 @@ TEST_F(MaintenanceParity, AHostReportingMoreEntriesThanItHas) {
     sim::player::overrideReportedListLength(5);
     Outcome reference = expectSameResult(PLAIN, false);
     EXPECT_EQ(reference.database, "[Tamsel Loudmark]\r\n\"a.mp3[10]\"=300\r\n\"b.mp3[20]\"=100\r\n");
+}
+
+// A playlist longer than the pass takes in one go: a song met again across the seam, in
+// other letters, is kept once; one trimmed before the seam stays trimmed after it; and the
+// songs right at the seam keep their own records.
+TEST_F(MaintenanceParity, APlaylistLongerThanOneChunkGivesTheSameFileEitherWay) {
+    std::vector<Song> list(SongPaths::CHUNK + 3, GONE);
+    list[0] = B;
+    list[SongPaths::CHUNK - 1] = A;
+    list[SongPaths::CHUNK] = A_UPPER;
+    list[SongPaths::CHUNK + 1] = B;
+    list[SongPaths::CHUNK + 2] = A_UMLAUT;
+    playlist(list);
+    const std::string database = "[Tamsel Loudmark]\r\n\"gone.mp3[-1]\"=120\r\n\"\xC4.mp3[5]\"=301\r\n"
+                                 "\"A.MP3[10]\"=300\r\n\"b.mp3[20]\"=250\r\n";
+    settings.trimTo = 1;
+    Outcome trimmed = expectSameResult(database, true);
+    EXPECT_EQ(trimmed.database, "[Tamsel Loudmark]\r\n\"b.mp3[20]\"=250\r\n\"a.mp3[10]\"=300\r\n"
+                                "\"\xC4.mp3[5]\"=301\r\n");
 }
 
 // Random databases built from the keys the playlist gives, spelled and valued in every

@@ -256,6 +256,23 @@ TEST_F(TodaysPlayers, OnFiveNineTheVolumeIsSetAsTheSongStartsAndAJumpRecordsTheO
     EXPECT_GE(requestsFor(IPC_SETVOLUME, static_cast<WPARAM>(-666)), 1) << "the slider, not the wave-out volume";
 }
 
+TEST_F(TodaysPlayers, TheDatabaseIsReadAtStartUpSoTheFirstSongFindsItsRecordAtOnce) {
+    sim::writeFile(HOST_PLUGINS + "volume.ini", std::string(SECTION) + "\"c.mp3[3000]\"=295\r\n");
+    startPlayer(Host::Winamp59, true);
+    player::setPlaylist(fourSongs());
+    load();
+    // A virus scanner opens the database right after the player started, and holds it
+    // while the first song starts.
+    HANDLE scanner = CreateFileA((HOST_PLUGINS + "volume.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+    player::jumpTo(2);
+    sim::pump();
+    CloseHandle(scanner);
+
+    EXPECT_EQ(lastVolumeSet(), 170) << "c.mp3's record, read before the scanner came";
+}
+
 // On Vista and later the Volume Mixer's slider for an old player sets the device's
 // volume itself: at 50% that is 0x7FFF, whose low byte would read as full volume.
 TEST_F(TodaysPlayers, AnOldHostTurnedDownInTheVolumeMixerIsRecordedAtThatVolume) {

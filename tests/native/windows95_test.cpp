@@ -9,6 +9,7 @@
 #include "controls/resource_ids.h"
 #include "plugin/plugin_lifecycle.h"
 #include "plugin/plugin_record.h"
+#include "adapters/later_windows.h"
 #include "adapters/settings_store.h"
 #include "plugin_test_support.h"
 #include "../tool/db_tool_runner.h"
@@ -177,6 +178,15 @@ TEST_F(Windows95, TheToolSeesRecordsTheProfileCacheStillHolds) {
     dbtool::Run listed = dbtool::run({"list", "--database", DATABASE_PATH});
     EXPECT_NE(listed.out.find("a.mp3[1000]"), std::string::npos) << listed.out << listed.err;
     PluginLifecycle::quit();
+}
+
+// Only 9x keeps a profile file in a cache of its own, and only there is it flushed.
+TEST_F(Windows95, IsToldFromNtBasedWindowsByTheVersionItReports) {
+    EXPECT_TRUE(LaterWindows::windows9x());
+    sim::runAsWindows95(false);
+    EXPECT_FALSE(LaterWindows::windows9x());
+    sim::runAsWindowsNT4(true);
+    EXPECT_FALSE(LaterWindows::windows9x());
 }
 
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {

@@ -419,6 +419,7 @@ const Scenario SCENARIOS[] = {
     {"nowhere-5.9", ProfileScenarios::noFolderWritable, &WINAMP_59, true},
     {"clean-5.9", ProfileScenarios::cleanWithUnreadableDatabase, &WINAMP_59, true},
     {"latency", ProfileScenarios::songChangeLatency, &WINAMP_59, false},
+    {"clean-bench", ProfileScenarios::cleanPassTiming, &WINAMP_59, false},
     {"session-2x", ProfileScenarios::wholeSession, &WINAMP_2X, false},
     {"session-5.9", ProfileScenarios::wholeSession, &WINAMP_59, false},
     // Last of the defaults: it leaves the module pinned for the rest of the process.

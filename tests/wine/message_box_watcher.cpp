@@ -28,6 +28,9 @@ LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
         GetClassNameA(box, className, sizeof className);
         if (lstrcmpA(className, "#32770") == 0 && GetDlgItem(box, TEXT_CONTROL) != nullptr) {
             Box record;
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            record.at = now.QuadPart;
             record.owner = GetWindow(box, GW_OWNER);
             record.caption = textOf(box);
             record.text = textOf(GetDlgItem(box, TEXT_CONTROL));

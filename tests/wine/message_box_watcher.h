@@ -16,6 +16,7 @@ struct Box {
     std::string text;
     bool hasOk, hasCancel, hasYes, hasNo;
     bool iconShown;
+    LONGLONG at;  // QueryPerformanceCounter when it came up
 };
 
 void start();  // on the calling thread

@@ -23,7 +23,8 @@ void unicodeSavedThenCut();
 // in the 32-bit build (tests/wine/run32.sh runs it on both hosts in one process)
 void wholeSession();
 
-// latency_benchmark.cpp: a measurement, run on request only
+// latency_benchmark.cpp and clean_benchmark.cpp: measurements, run on request only
 void songChangeLatency();
+void cleanPassTiming();  // over the library tests/wine/bench_clean.sh names
 
 }  // namespace ProfileScenarios
