@@ -27,8 +27,8 @@ if(WIN32)
   target_link_options(loudmark-db PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
   target_link_libraries(loudmark-db PRIVATE loudmark_db_logic)
 
-  # Where the time of a clean goes, for tests/tool/bench_clean_wine.sh (built when asked for).
-  add_executable(loudmark_db_timing EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/tool/clean_timing_probe.cpp)
+  # Where the time of a clean goes, for bench/wine/tool_clean.sh (built when asked for).
+  add_executable(loudmark_db_timing EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/wine/tool_clean_timing.cpp)
   target_compile_options(loudmark_db_timing PRIVATE ${LOUDMARK_PLUGIN_FLAGS})
   target_link_options(loudmark_db_timing PRIVATE -static -static-libgcc -static-libstdc++)
   target_link_libraries(loudmark_db_timing PRIVATE loudmark_db_logic)

@@ -112,7 +112,7 @@ bool makeRoomFor(uint32_t count) {
     if (count > recordCapacity) {
         uint32_t capacity = recordCapacity == 0 ? count : recordCapacity * 2;
         if (capacity < count) capacity = count;
-        if (capacity > 0x20000000u) return false;
+        if (capacity > 0x7FFFFFFFu / sizeof(Record)) return false;  // the size stays in range on 32 bits too
         Record* grown = static_cast<Record*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Record) * capacity));
         if (grown == nullptr) return false;
         for (uint32_t i = 0; i < recordCount; ++i) grown[i] = records[i];

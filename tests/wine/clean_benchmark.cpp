@@ -2,7 +2,7 @@
 // playlist of a whole library is answered through the plug-in's hook, timed from the
 // click to the "Done" box; and in the same run its floor, what no pass over that library
 // can do without: every song's attributes asked on two threads, every path asked of the
-// host, the database read whole and the new one written whole. tests/wine/bench_clean.sh
+// host, the database read whole and the new one written whole. bench/wine/dialog_clean.sh
 // lays the library out and names it in LOUDMARK_BENCH_LIBRARY (a folder holding
 // playlist.txt, one path a line, volume.ini and the expected.ini Clean must leave).
 #include <windows.h>

@@ -25,6 +25,6 @@ void wholeSession();
 
 // latency_benchmark.cpp and clean_benchmark.cpp: measurements, run on request only
 void songChangeLatency();
-void cleanPassTiming();  // over the library tests/wine/bench_clean.sh names
+void cleanPassTiming();  // over the library bench/wine/dialog_clean.sh names
 
 }  // namespace ProfileScenarios

@@ -1,7 +1,7 @@
 // A benchmark's yardstick, not a test: the least a program must do to walk a folder tree
 // under the platform, FindFirstFileExW and FindNextFileW over every folder and nothing
 // else (no sorting, no names kept), on one thread or on two that share the folders found
-// below the top. tests/tool/bench_clean_wine.sh times its whole process beside the tool's.
+// below the top. bench/wine/tool_clean.sh times its whole process beside the tool's.
 //
 //   loudmark_bare_walk.exe <folder> [threads]     (1 or 2; default 1)
 //

@@ -2,12 +2,12 @@
 # A benchmark, not a test: `loudmark-db clean --dry-run` under wine64 against a folder
 # tree of 100,000 songs and a database of 100,000 records (90,000 of them songs in the
 # tree), beside the least any program pays to walk that tree: a bare FindFirstFileExW
-# walk (tests/tool/bare_walk.cpp) on one thread and on two, each timed as a whole
+# walk (bench/wine/bare_walk.cpp) on one thread and on two, each timed as a whole
 # process in the same run, turn about. Two shapes of tree: "albums", 8,000 album folders
 # (400 artists of 20 albums, 12 or 13 songs each), and "folders", 100 folders of 1,000.
 # Then where the tool's time goes (loudmark_db_timing.exe). Run it on an idle machine.
 #
-#   tests/tool/bench_clean_wine.sh [runs] [albums|folders|both]   (default 5, both)
+#   bench/wine/tool_clean.sh [runs] [albums|folders|both]   (default 5, both)
 #
 # Uses the win64 build in build/tool-win64 (built when missing), the trees in
 # build/tool-bench/ (made once, about 100 MB of sparse files each) and the Wine prefix of
@@ -23,7 +23,7 @@ build=$root/build/tool-win64
 # Built every time (only what changed), so the figures are never those of older code.
 cmake -S . -B "$build" --toolchain cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build "$build" -j2 --target loudmark-db loudmark_db_timing >/dev/null
-x86_64-w64-mingw32-g++ -std=c++17 -O2 -municode -static tests/tool/bare_walk.cpp -o "$build/loudmark_bare_walk.exe"
+x86_64-w64-mingw32-g++ -std=c++17 -O2 -municode -static bench/wine/bare_walk.cpp -o "$build/loudmark_bare_walk.exe"
 
 for shape in $shapes; do
     python3 - "$root/build/tool-bench/$shape" "$shape" <<'PY'

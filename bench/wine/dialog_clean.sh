@@ -6,7 +6,7 @@
 # albums), and "folders", 100 folders of 1,000. The database holds 100,000 records:
 # 90,000 of songs in the library, 10,000 of songs that are gone, in no order.
 #
-#   tests/wine/bench_clean.sh [albums|folders|both] [runs]   (default: both, 5 runs each)
+#   bench/wine/dialog_clean.sh [albums|folders|both] [runs]   (default: both, 5 runs each)
 #
 # The libraries are made once under build/clean-bench/ (sparse files, about 100 MB of
 # metadata each). Run it on a machine as idle as can be had: the figures move with load.

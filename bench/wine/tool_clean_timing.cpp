@@ -12,7 +12,7 @@
 #include "tool/console.h"
 #include "tool/database_location.h"
 #include "tool/song_collection.h"
-#include "tool/song_sources.h"
+#include "tool/song_collection.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     std::vector<const WCHAR*> sources = {folder};
 
     double start = now();
-    bool complete = SongSources::gather(sources, false, location);
+    bool complete = SongCollection::gather(sources, false, location);
     double scanned = now();
     DatabaseIndex::load(argv[1]);
     DatabaseIndex::release();
