@@ -168,6 +168,25 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     return handle;
 }
 
+// FINDEX_INFO_LEVELS's reference: FindExInfoBasic "does not query the short file name"
+// and leaves cAlternateFileName empty; it, and FindFirstFileEx's FIND_FIRST_EX_LARGE_FETCH,
+// are "not supported until Windows Server 2008 R2 and Windows 7": earlier systems refuse
+// the call (ERROR_INVALID_PARAMETER). Later entries of a basic listing keep their short
+// names here; no caller reads them.
+HANDLE FindFirstFileExW(LPCWSTR lpFileName, FINDEX_INFO_LEVELS fInfoLevelId, LPVOID lpFindFileData,
+                        FINDEX_SEARCH_OPS fSearchOp, LPVOID lpSearchFilter, DWORD dwAdditionalFlags) {
+    bool sevenOnly = fInfoLevelId == FindExInfoBasic || (dwAdditionalFlags & FIND_FIRST_EX_LARGE_FETCH) != 0;
+    if (fInfoLevelId >= FindExInfoMaxInfoLevel || fSearchOp != FindExSearchNameMatch || lpSearchFilter != nullptr ||
+        (sevenOnly && sim::core::sectionListingsCut())) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto* data = static_cast<LPWIN32_FIND_DATAW>(lpFindFileData);
+    HANDLE find = FindFirstFileW(lpFileName, data);
+    if (find != INVALID_HANDLE_VALUE && fInfoLevelId == FindExInfoBasic) data->cAlternateFileName[0] = 0;
+    return find;
+}
+
 BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
     auto it = sim::listing::listings.find(hFindFile);
     if (it == sim::listing::listings.end()) {

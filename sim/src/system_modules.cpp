@@ -58,6 +58,7 @@ FARPROC kernel32Procedure(const char* name) {
     if (windows95) return nullptr;
     if (sameName(name, "GetFileAttributesExA")) return procedure(&GetFileAttributesExA);
     if (sameName(name, "GetModuleHandleExA")) return procedure(&GetModuleHandleExA);
+    if (sameName(name, "FindFirstFileExW")) return procedure(&FindFirstFileExW);
     return nullptr;
 }
 

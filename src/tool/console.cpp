@@ -17,8 +17,31 @@ Sink sink = {nullptr, nullptr, false, nullptr};
 bool progressOnScreen = false;
 DWORD lastProgressAt = 0;
 
+// Standard output gathered into large writes: a list of 100,000 records is some 400,000
+// pieces, and each write to a console or a device (NUL) is a call into the system. Held
+// back only until standard error is written, so that the two keep their order where they
+// share a screen.
+char pendingOut[16384];
+size_t pendingLength = 0;
+
+void flushOut() {
+    if (pendingLength > 0 && sink.write != nullptr) sink.write(sink.context, Stream::Out, pendingOut, pendingLength);
+    pendingLength = 0;
+}
+
 void emit(Stream stream, const char* text, size_t length) {
-    if (sink.write != nullptr && length > 0) sink.write(sink.context, stream, text, length);
+    if (sink.write == nullptr || length == 0) return;
+    if (stream == Stream::Out) {
+        if (pendingLength + length > sizeof pendingOut) flushOut();
+        if (length <= sizeof pendingOut) {
+            for (size_t i = 0; i < length; ++i) pendingOut[pendingLength + i] = text[i];
+            pendingLength += length;
+            return;
+        }
+    } else {
+        flushOut();
+    }
+    sink.write(sink.context, stream, text, length);
 }
 
 void emitFormatted(Stream stream, const char* format, va_list arguments) {
@@ -35,8 +58,12 @@ struct Standard {
     HANDLE output;
     HANDLE error;
     HANDLE input;
+    // Asked once: under Wine each GetConsoleMode is a round trip to the server, and a dry
+    // run writes a line per record.
+    bool outputIsConsole;
+    bool errorIsConsole;
 };
-Standard standard = {nullptr, nullptr, nullptr, nullptr};
+Standard standard = {nullptr, nullptr, nullptr, nullptr, false, false};
 
 bool isConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -46,14 +73,20 @@ bool isConsole(HANDLE handle) {
 void writeStandard(void* context, Stream stream, const char* text, size_t length) {
     Standard* streams = static_cast<Standard*>(context);
     HANDLE handle = stream == Stream::Out ? streams->output : streams->error;
-    if (!isConsole(handle)) {
+    if (!(stream == Stream::Out ? streams->outputIsConsole : streams->errorIsConsole)) {
         streams->writeBytes(stream, text, length);
         return;
     }
-    // In pieces of whole lines at most LINE_CAPACITY long, as they are written.
+    // In pieces of whole lines, at most LINE_CAPACITY long: a piece never ends inside a
+    // letter of two bytes but where a single line is longer than that.
     WCHAR wide[LINE_CAPACITY];
     while (length > 0) {
         int piece = static_cast<int>(length < LINE_CAPACITY ? length : LINE_CAPACITY);
+        if (static_cast<size_t>(piece) < length) {
+            int lineEnd = piece;
+            while (lineEnd > 0 && text[lineEnd - 1] != '\n') --lineEnd;
+            if (lineEnd > 0) piece = lineEnd;
+        }
         int count = MultiByteToWideChar(CP_ACP, 0, text, piece, wide, LINE_CAPACITY);
         DWORD written = 0;
         if (count <= 0 || !WriteConsoleW(handle, wide, static_cast<DWORD>(count), &written, nullptr)) {
@@ -80,6 +113,7 @@ bool readStandard(void* context, char* line, size_t capacity) {
 }  // namespace
 
 void attach(const Sink& newSink) {
+    flushOut();
     sink = newSink;
     progressOnScreen = false;
     lastProgressAt = 0;
@@ -87,8 +121,10 @@ void attach(const Sink& newSink) {
 
 void attachStandardStreams(void (*writeBytes)(Stream stream, const char* text, size_t length)) {
     standard = Standard{writeBytes, GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE),
-                        GetStdHandle(STD_INPUT_HANDLE)};
-    attach(Sink{writeStandard, &standard, isConsole(standard.error), isConsole(standard.input) ? readStandard : nullptr});
+                        GetStdHandle(STD_INPUT_HANDLE), false, false};
+    standard.outputIsConsole = isConsole(standard.output);
+    standard.errorIsConsole = isConsole(standard.error);
+    attach(Sink{writeStandard, &standard, standard.errorIsConsole, isConsole(standard.input) ? readStandard : nullptr});
 }
 
 void out(const char* format, ...) {
@@ -107,6 +143,8 @@ void err(const char* format, ...) {
 }
 
 void outText(const char* text, size_t length) { emit(Stream::Out, text, length); }
+
+void flush() { flushOut(); }
 
 void outText(const char* text) { emit(Stream::Out, text, BoundedText::length(text, SIZE_MAX)); }
 

@@ -33,6 +33,9 @@ void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void err(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void outText(const char* text, size_t length);
 void outText(const char* text);
+// Standard output is gathered into large writes; this writes what is held. Writing to
+// standard error, asking, and attaching another sink do it first.
+void flush();
 // Rewrites the progress line at most every few hundred milliseconds; nothing when
 // progress is not shown.
 void progress(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,5 +1,6 @@
 #include "tool/database_file.h"
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include <algorithm>
@@ -34,8 +35,12 @@ struct Line {
     size_t length;
 };
 
+// A key as the text spells it, compared as the platform compares keys (ASCII case
+// ignored): no copy of it, since a large database has a hundred thousand.
 struct KeySeen {
-    std::string folded;  // compared as the platform compares keys: ASCII case ignored
+    const char* text;
+    uint32_t length;
+    uint32_t hash;  // of the folded key
     size_t line;
 };
 
@@ -109,7 +114,9 @@ void checkRecordLine(Check* check, size_t number, const Line& line) {
     }
     // The platform's key ends at the first '='; only the first of equal keys is read.
     Line key = trimmed(line.text, equals);
-    check->keys.push_back(KeySeen{folded(key), number});
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < key.length; ++i) hash = (hash ^ ProfileFile::folded(key.text[i])) * 16777619u;
+    check->keys.push_back(KeySeen{key.text, static_cast<uint32_t>(key.length), hash, number});
     if (!isSongKey(key)) {
         // A '=' in the song's name: a record all the same, which list marks.
         size_t last = lastEquals(line);
@@ -132,14 +139,29 @@ void checkRecordLine(Check* check, size_t number, const Line& line) {
     }
 }
 
+// Negative, zero or positive as `a` sorts before, with or after `b`: by hash, then by
+// the folded key; equal keys by line.
+int compareKeys(const KeySeen& a, const KeySeen& b) {
+    if (a.hash != b.hash) return a.hash < b.hash ? -1 : 1;
+    if (a.length != b.length) return a.length < b.length ? -1 : 1;
+    for (uint32_t i = 0; i < a.length; ++i) {
+        unsigned char x = ProfileFile::folded(a.text[i]);
+        unsigned char y = ProfileFile::folded(b.text[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
 // Keys that come again: only the first is ever read.
 void reportDuplicates(Check* check) {
-    std::stable_sort(check->keys.begin(), check->keys.end(),
-                     [](const KeySeen& a, const KeySeen& b) { return a.folded < b.folded; });
+    std::sort(check->keys.begin(), check->keys.end(), [](const KeySeen& a, const KeySeen& b) {
+        int order = compareKeys(a, b);
+        return order != 0 ? order < 0 : a.line < b.line;
+    });
     std::vector<std::pair<size_t, size_t>> repeats;  // (line, the first line of its key)
     size_t groupStart = 0;
     for (size_t i = 1; i < check->keys.size(); ++i) {
-        if (check->keys[i].folded != check->keys[groupStart].folded) {
+        if (compareKeys(check->keys[i], check->keys[groupStart]) != 0) {
             groupStart = i;
             continue;
         }

@@ -217,9 +217,7 @@ int dispatch(const ToolArguments& arguments, const DatabaseLocation::Found& loca
     return ExitCode::USAGE;
 }
 
-}  // namespace
-
-int run(int argc, const WCHAR* const* argv) {
+int runCommand(int argc, const WCHAR* const* argv) {
     if (argc <= 1) {
         printHelp(Command::None);
         return ExitCode::USAGE;
@@ -244,6 +242,14 @@ int run(int argc, const WCHAR* const* argv) {
     if (arguments.verbose) DatabaseLocation::explain(location, false);
     int status = dispatch(arguments, location);
     if (status == ExitCode::USAGE) printUsageHint(arguments.command);
+    return status;
+}
+
+}  // namespace
+
+int run(int argc, const WCHAR* const* argv) {
+    int status = runCommand(argc, argv);
+    Console::flush();
     return status;
 }
 

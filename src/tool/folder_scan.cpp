@@ -76,6 +76,34 @@ volatile LONG foldersSeen = 0;
 
 WCHAR folded(WCHAR c) { return c >= L'A' && c <= L'Z' ? static_cast<WCHAR>(c - L'A' + L'a') : c; }
 
+// A folder's first entry without its short name, in large fetches: the walk never reads
+// short names (one is asked for a file only when the code page cannot hold its long
+// name), and under Wine each short name made costs time. FindExInfoBasic and
+// FIND_FIRST_EX_LARGE_FETCH are "not supported until Windows Server 2008 R2 and Windows
+// 7" (FindFirstFileEx's reference), and Windows 95 has no FindFirstFileExW: there,
+// FindFirstFileW.
+using FindFirstFileExFunction = HANDLE(WINAPI*)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD);
+FindFirstFileExFunction findFirstFileEx = nullptr;
+volatile LONG basicListingRefused = 0;
+
+void lookUpBasicListing() {
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    findFirstFileEx = kernel == nullptr ? nullptr
+                                        : reinterpret_cast<FindFirstFileExFunction>(
+                                              reinterpret_cast<void*>(GetProcAddress(kernel, "FindFirstFileExW")));
+    basicListingRefused = 0;
+}
+
+HANDLE findFirst(const std::wstring& pattern, WIN32_FIND_DATAW* data) {
+    if (findFirstFileEx != nullptr && basicListingRefused == 0) {
+        HANDLE find = findFirstFileEx(pattern.c_str(), FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH);
+        if (find != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return find;
+        basicListingRefused = 1;  // either walker may find it first; both write the same
+    }
+    return FindFirstFileW(pattern.c_str(), data);
+}
+
 bool isDots(const WCHAR* name) { return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0)); }
 
 std::string ansiOf(const std::wstring& path) {
@@ -123,7 +151,7 @@ bool listFolder(const std::wstring& folder, Listing* listing) {
     listing->names.clear();
     listing->entries.clear();
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    HANDLE find = findFirst(folder + L"*", &data);
     if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // nothing in it
     do {
         if (isDots(data.cFileName)) continue;
@@ -323,6 +351,7 @@ bool addFolder(const WCHAR* folder) {
     if (!top.empty() && top.back() != L'\\' && top.back() != L'/') top += L"\\";
     filesSeen = 0;
     foldersSeen = 0;
+    lookUpBasicListing();
 
     std::vector<Item> plan = {Item{Item::Kind::Subtree, top, Song(), std::string()}};
     for (int level = 0; level < LEVELS_LISTED_FIRST; ++level) {

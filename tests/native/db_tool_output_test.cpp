@@ -15,15 +15,21 @@ using namespace testsupport;
 namespace {
 
 std::string redirected[2];
+std::string bothInOrder;  // standard output and error as one screen shows them
+int writesOut = 0;
 
 void redirect(Console::Stream stream, const char* text, size_t length) {
     redirected[stream == Console::Stream::Out ? 0 : 1].append(text, length);
+    bothInOrder.append(text, length);
+    writesOut += stream == Console::Stream::Out;
 }
 
 // The tool as main() runs it, on the process's standard streams.
 int runOnStandardStreams(std::vector<std::wstring> words) {
     redirected[0].clear();
     redirected[1].clear();
+    bothInOrder.clear();
+    writesOut = 0;
     Console::attachStandardStreams(redirect);
     words.insert(words.begin(), L"loudmark-db");
     std::vector<const WCHAR*> argv;
@@ -67,6 +73,21 @@ TEST_F(ToolOutput, AQuestionIsAskedOnlyWhereTheListenerCanAnswerIt) {
     sim::typeIntoConsole(L"y\r\n");
     EXPECT_EQ(runOnStandardStreams(clean), ExitCode::OK);
     EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER);
+}
+
+// A database of thousands of records is listed in a few large writes, not some four
+// for each record (each one a call into the system); the note on standard error about a
+// line that is no record still comes before the list, where it was written.
+TEST_F(ToolOutput, ALongListGoesOutInLargeWritesAndStaysInOrderWithTheErrors) {
+    std::string text = DATABASE_HEADER;
+    for (int i = 0; i < 2000; ++i) text += "\"song " + std::to_string(i) + ".mp3[4]\"=300\r\n";
+    sim::writeFile(DATABASE_PATH, text + "not a record\r\n");
+    EXPECT_EQ(runOnStandardStreams({L"list", L"--database", L"C:\\Program Files\\Winamp\\Plugins\\volume.ini"}),
+              ExitCode::DATABASE_LINES);
+    EXPECT_NE(redirected[0].find("song 1999.mp3[4]\n2,000 records"), std::string::npos);
+    EXPECT_LT(writesOut, 20);
+    EXPECT_NE(redirected[1].find("not a record"), std::string::npos);
+    EXPECT_TRUE(bothInOrder == redirected[1] + redirected[0]) << "the note comes before the list";
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ std::string shortPathOf(const WCHAR* path) {
     return ansi;
 }
 
-TEST_F(FolderWalkNames, EveryPathIsTheOneThePlayerHandsOut) {
+void walkAndExpectThePathsThePlayerHandsOut() {
     // 32 folders: enough that the walkers, not the first listing, take the one below.
     for (int i = 0; i < 32; ++i) sim::writeFile("C:\\Library\\f" + std::to_string(10 + i) + "\\a.mp3", "song");
     const std::string deep = "C:\\Library\\f41\\";
@@ -55,6 +55,15 @@ TEST_F(FolderWalkNames, EveryPathIsTheOneThePlayerHandsOut) {
     EXPECT_EQ(walked, expected);
     // Sized through the wide path where the ANSI one lost letters, as the tracker sizes them.
     EXPECT_EQ(wideSizes, (std::vector<int>{-1, -1, 88, 99, 77}));
+}
+
+TEST_F(FolderWalkNames, EveryPathIsTheOneThePlayerHandsOut) { walkAndExpectThePathsThePlayerHandsOut(); }
+
+// Windows before 7 refuse the listing without short names: the walk lists them the
+// older way and finds the same songs.
+TEST_F(FolderWalkNames, BeforeWindowsSevenTheSameSongsAreFound) {
+    sim::cutSectionListings(true);
+    walkAndExpectThePathsThePlayerHandsOut();
 }
 
 }  // namespace
