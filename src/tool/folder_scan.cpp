@@ -368,6 +368,13 @@ bool addFolder(const WCHAR* folder) {
     work.next = 0;
     walkInParallel(&work);
     Console::endProgress();
+    size_t songs = plan.size();
+    size_t ansiBytes = 0;
+    for (const Walked& part : walked) {
+        songs += part.sizes.size();
+        ansiBytes += part.paths.size();
+    }
+    SongCollection::makeRoomFor(songs, ansiBytes);
 
     bool complete = true;
     size_t subtree = 0;

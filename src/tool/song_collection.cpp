@@ -2,6 +2,7 @@
 
 #include <stdint.h>
 
+#include <string>
 #include <vector>
 
 #include "adapters/bounded_text.h"
@@ -104,8 +105,7 @@ bool add(const char* ansiPath, const WCHAR* widePath, int knownSize) {
     }
     ansiStarts.push_back(static_cast<uint32_t>(ansiText.size()));
     knownSizes.push_back(knownSize);
-    for (const char* p = ansiPath; *p != '\0'; ++p) ansiText.push_back(*p);
-    ansiText.push_back('\0');
+    ansiText.insert(ansiText.end(), ansiPath, ansiPath + std::char_traits<char>::length(ansiPath) + 1);
     if (widePath == nullptr) {
         wideStarts.push_back(NO_WIDE_PATH);
         return true;
@@ -114,6 +114,15 @@ bool add(const char* ansiPath, const WCHAR* widePath, int knownSize) {
     for (const WCHAR* p = widePath; *p != 0; ++p) wideText.push_back(*p);
     wideText.push_back(0);
     return true;
+}
+
+void makeRoomFor(size_t songs, size_t ansiBytes) {
+    // Grown once: a hundred thousand paths grown by doubling would be copied, and their
+    // fresh pages touched, about twice over.
+    ansiStarts.reserve(ansiStarts.size() + songs);
+    knownSizes.reserve(knownSizes.size() + songs);
+    wideStarts.reserve(wideStarts.size() + songs);
+    ansiText.reserve(ansiText.size() + ansiBytes);
 }
 
 int count() { return static_cast<int>(ansiStarts.size()); }

@@ -23,6 +23,8 @@ void reset();
 // collection is full.
 bool add(const char* ansiPath, const WCHAR* widePath,
          int knownSize = DatabaseMaintenance::SongList::SIZE_UNKNOWN);
+// Room for `songs` more paths of `ansiBytes` in all (their zeros counted), made at once.
+void makeRoomFor(size_t songs, size_t ansiBytes);
 int count();
 // The collection as the pass's list; valid until the next add() or reset().
 DatabaseMaintenance::SongList asSongList();
