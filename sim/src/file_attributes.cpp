@@ -16,14 +16,9 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
     size_t characters = 0;
     while (lpFileName != nullptr && lpFileName[characters] != 0) ++characters;
     std::string utf8 = sim::codepage::wideToUtf8(lpFileName);
-    Resolved r = resolve(lpFileName == nullptr ? nullptr : utf8.c_str(), characters);
+    Resolved r;
     struct stat entry;
-    if (!r.ok) {
-        SetLastError(r.error);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (lstat(r.onDisk.c_str(), &entry) != 0) {
-        SetLastError(errorFromErrno(errno, r.onDisk));
+    if (!resolveEntry(lpFileName == nullptr ? nullptr : utf8.c_str(), &r, &entry, characters)) {
         return INVALID_FILE_ATTRIBUTES;
     }
     return describeEntry(entry, r.onDisk).dwFileAttributes;
@@ -31,16 +26,9 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
 
 BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
     using namespace sim::files;
-    Resolved r = resolve(lpFileName);
+    Resolved r;
     struct stat entry;
-    if (!r.ok) {
-        SetLastError(r.error);
-        return FALSE;
-    }
-    if (lstat(r.onDisk.c_str(), &entry) != 0) {
-        SetLastError(errorFromErrno(errno, r.onDisk));
-        return FALSE;
-    }
+    if (!resolveEntry(lpFileName, &r, &entry)) return FALSE;
     if (writesRefused(r.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;

@@ -221,16 +221,9 @@ FILETIME fileTimeOf(const struct timespec& when) {
 
 // What GetFileAttributesA/ExA answer for a path.
 bool attributesOf(const char* windowsPath, WIN32_FILE_ATTRIBUTE_DATA* data) {
-    Resolved r = resolve(windowsPath);
-    if (!r.ok) {
-        SetLastError(r.error);
-        return false;
-    }
+    Resolved r;
     struct stat entry;
-    if (lstat(r.onDisk.c_str(), &entry) != 0) {
-        SetLastError(errorFromErrno(errno, r.onDisk));
-        return false;
-    }
+    if (!resolveEntry(windowsPath, &r, &entry)) return false;
     bool linkOrFolder = S_ISLNK(entry.st_mode) || S_ISDIR(entry.st_mode);
     if (!linkOrFolder && !S_ISREG(entry.st_mode)) {
         // Pipes and devices are not files to the platform's attribute query.
@@ -311,6 +304,19 @@ Resolved resolve(const char* windowsPath, size_t characters) {
     out.ok = true;
     out.error = 0;
     return out;
+}
+
+bool resolveEntry(const char* windowsPath, Resolved* r, struct stat* entry, size_t characters) {
+    *r = resolve(windowsPath, characters);
+    if (!r->ok) {
+        SetLastError(r->error);
+        return false;
+    }
+    if (lstat(r->onDisk.c_str(), entry) != 0) {
+        SetLastError(errorFromErrno(errno, r->onDisk));
+        return false;
+    }
+    return true;
 }
 
 DWORD missingError(const std::string& linuxPath) {
@@ -773,16 +779,9 @@ BOOL CloseHandle(HANDLE hObject) {
 }
 
 BOOL DeleteFileA(LPCSTR lpFileName) {
-    Resolved r = resolve(lpFileName);
-    if (!r.ok) {
-        SetLastError(r.error);
-        return FALSE;
-    }
+    Resolved r;
     struct stat st;
-    if (lstat(r.onDisk.c_str(), &st) != 0) {
-        SetLastError(errorFromErrno(errno, r.onDisk));
-        return FALSE;
-    }
+    if (!resolveEntry(lpFileName, &r, &st)) return FALSE;
     if (S_ISDIR(st.st_mode) || fs().refusedDeletes.count(faultKeyOf(r.onDisk)) != 0 || writesRefused(r.onDisk)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;

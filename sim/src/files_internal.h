@@ -30,6 +30,9 @@ struct Resolved {
 // `characters`: the path's length as its caller counts it (a wide path's characters),
 // when that differs from its bytes.
 Resolved resolve(const char* windowsPath, size_t characters = SIZE_MAX);
+// `windowsPath` resolved and its entry read (without following a link); false, with the
+// last error set as the platform sets it, when the name is unusable or names nothing.
+bool resolveEntry(const char* windowsPath, Resolved* r, struct stat* entry, size_t characters = SIZE_MAX);
 
 std::string parentOf(const std::string& linuxPath);
 bool isDirectory(const std::string& linuxPath);

@@ -44,16 +44,9 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 
 // Only an empty folder goes.
 BOOL RemoveDirectoryA(LPCSTR lpPathName) {
-    Resolved r = resolve(lpPathName);
-    if (!r.ok) {
-        SetLastError(r.error);
-        return FALSE;
-    }
+    Resolved r;
     struct stat st;
-    if (lstat(r.onDisk.c_str(), &st) != 0) {
-        SetLastError(errorFromErrno(errno, r.onDisk));
-        return FALSE;
-    }
+    if (!resolveEntry(lpPathName, &r, &st)) return FALSE;
     if (!S_ISDIR(st.st_mode) || writesRefused(r.onDisk)) {
         SetLastError(S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_DIRECTORY_);
         return FALSE;

@@ -37,6 +37,17 @@ protected:
         sim::clearMessageBoxes();
         return cleanInTheDialog();
     }
+
+    // The first of two ten-second songs plays, the listener turns it down to 100, and it
+    // ends: its record is written.
+    static void playTheFirstSongAt100() {
+        player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
+        PluginLifecycle::init();
+        player::play();
+        sim::advance(1000);
+        player::setVolume(100);
+        sim::advance(10000);
+    }
 };
 
 TEST_F(Windows95, CleanSwapsTheDatabaseInThroughABackupThatGoesAway) {
@@ -169,12 +180,7 @@ TEST_F(Windows95, AHeldDatabaseStillGivesEverySongItsVolumeAndCleanKeepsItsRecor
 // The database tool reads the file itself: records the player's profile cache still holds
 // must reach the file first.
 TEST_F(Windows95, TheToolSeesRecordsTheProfileCacheStillHolds) {
-    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
-    PluginLifecycle::init();
-    player::play();
-    sim::advance(1000);
-    player::setVolume(100);
-    sim::advance(10000);
+    playTheFirstSongAt100();
     dbtool::Run listed = dbtool::run({"list", "--database", DATABASE_PATH});
     EXPECT_NE(listed.out.find("a.mp3[1000]"), std::string::npos) << listed.out << listed.err;
     PluginLifecycle::quit();
@@ -190,12 +196,7 @@ TEST_F(Windows95, IsToldFromNtBasedWindowsByTheVersionItReports) {
 }
 
 TEST_F(Windows95, TheFilesStayBesideTheModuleThatMayBeWritten) {
-    player::setPlaylist({song("a.mp3", 10), song("b.mp3", 10)});
-    PluginLifecycle::init();
-    player::play();
-    sim::advance(1000);
-    player::setVolume(100);
-    sim::advance(10000);
+    playTheFirstSongAt100();
     PluginLifecycle::quit();
     EXPECT_TRUE(sim::messageBoxes().empty()) << "no folder was found unwritable";
     EXPECT_EQ(sim::readFile(DATABASE_PATH), std::string(SECTION) + "\"a.mp3[1000]\"=225\r\n");
