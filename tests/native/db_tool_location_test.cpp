@@ -30,13 +30,16 @@ protected:
     }
 };
 
+// What stats says of the database it took, and why: its lines before the records'.
+std::string whichDatabase(const dbtool::Run& stats) { return stats.out.substr(0, stats.out.find("Records:")); }
+
 TEST_F(ToolLocation, APathsIniBesideThePlayerNamesItsSettingsFolder) {
     // As the 5.x installer leaves it: {26} is the user's application data folder.
     sim::writeFile(PLAYER + "\\paths.ini", "[Winamp]\r\ninidir={26}\\Winamp\r\n");
     sim::writeFile(ROAMING + "\\Winamp\\Plugins\\volume.ini", RECORDS);
     dbtool::Run stats = dbtool::run({"stats"});
     EXPECT_EQ(stats.status, ExitCode::OK) << stats.err;
-    EXPECT_EQ(stats.out.substr(0, stats.out.find("Records:")),
+    EXPECT_EQ(whichDatabase(stats),
               "Database: " + ROAMING + "\\Winamp\\Plugins\\volume.ini\n"
               "  the player: " + PLAYER + " (the 32-bit Program Files folder + \\Winamp)\n"
               "  its settings folder: " + ROAMING + "\\Winamp (inidir in its paths.ini)\n"
@@ -61,7 +64,7 @@ TEST_F(ToolLocation, APlayerThatKeepsItsSettingsBesideItselfButCannotWriteThereH
     sim::writeFile(ROAMING + "\\Loudmark\\volume.ini", RECORDS);
     dbtool::Run stats = dbtool::run({"stats"});
     EXPECT_EQ(stats.status, ExitCode::OK) << stats.err;
-    EXPECT_EQ(stats.out.substr(0, stats.out.find("Records:")),
+    EXPECT_EQ(whichDatabase(stats),
               "Database: " + ROAMING + "\\Loudmark\\volume.ini\n"
               "  the player: " + PLAYER + " (the 32-bit Program Files folder + \\Winamp)\n"
               "  its settings folder: " + PLAYER + " (beside itself: no paths.ini names another)\n"
