@@ -20,6 +20,8 @@ Function kernel32(const char* name) {
 
 FileAttributesQuery fileAttributesQuery() { return kernel32<FileAttributesQuery>("GetFileAttributesExA"); }
 
+FindFirstFileExQuery findFirstFileExQuery() { return kernel32<FindFirstFileExQuery>("FindFirstFileExW"); }
+
 bool windows9x() {
     auto getVersion = kernel32<GetVersionFunction>("GetVersion");
     return getVersion != nullptr && (getVersion() & 0x80000000u) != 0;

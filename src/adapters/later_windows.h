@@ -14,6 +14,9 @@ bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data, bool* abs
 // the loader's lock, which two threads asking sizes would otherwise queue on.
 using FileAttributesQuery = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
 FileAttributesQuery fileAttributesQuery();
+// FindFirstFileExW (NT 4 and later), found once likewise; null on Windows 95.
+using FindFirstFileExQuery = HANDLE(WINAPI*)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD);
+FindFirstFileExQuery findFirstFileExQuery();
 
 // Windows 95, 98 or ME: GetVersion's high-order bit, which NT-based Windows leaves clear.
 // Found at run time like the rest, so that the import list stays as it is.

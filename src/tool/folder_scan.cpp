@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "adapters/bounded_text.h"
+#include "adapters/later_windows.h"
 #include "tool/console.h"
 #include "tool/song_collection.h"
 #include "tool/text_encoding.h"
@@ -82,15 +83,11 @@ WCHAR folded(WCHAR c) { return c >= L'A' && c <= L'Z' ? static_cast<WCHAR>(c - L
 // FIND_FIRST_EX_LARGE_FETCH are "not supported until Windows Server 2008 R2 and Windows
 // 7" (FindFirstFileEx's reference), and Windows 95 has no FindFirstFileExW: there,
 // FindFirstFileW.
-using FindFirstFileExFunction = HANDLE(WINAPI*)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD);
-FindFirstFileExFunction findFirstFileEx = nullptr;
+LaterWindows::FindFirstFileExQuery findFirstFileEx = nullptr;
 volatile LONG basicListingRefused = 0;
 
 void lookUpBasicListing() {
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    findFirstFileEx = kernel == nullptr ? nullptr
-                                        : reinterpret_cast<FindFirstFileExFunction>(
-                                              reinterpret_cast<void*>(GetProcAddress(kernel, "FindFirstFileExW")));
+    findFirstFileEx = LaterWindows::findFirstFileExQuery();
     basicListingRefused = 0;
 }
 
