@@ -4,6 +4,7 @@
 
 #include "adapters/bounded_text.h"
 #include "adapters/heap_buffer.h"
+#include "adapters/storage_folder.h"
 #include "adapters/whole_file.h"
 
 namespace ProfileEncoding {
@@ -93,6 +94,10 @@ bool beginsWithMark(const char* path) {
 
 }  // namespace
 
+bool hasMark(const char* bytes, size_t length) {
+    return markOf(reinterpret_cast<const unsigned char*>(bytes), length) != Mark::None;
+}
+
 Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain) {
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
     Mark mark = markOf(b, length);
@@ -120,7 +125,7 @@ Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const c
         if (outcome == Outcome::MadePlain) {
             char newPath[MAX_PATH] = "";
             bool done = false;
-            if (BoundedText::join(newPath, sizeof newPath, path, ".new")) {
+            if (BoundedText::join(newPath, sizeof newPath, path, StorageFolder::REBUILD_SUFFIX)) {
                 done = WholeFile::write(newPath, plain.bytes, plain.length) ? replace(newPath, path)
                                                                            : (DeleteFileA(newPath), false);
             }

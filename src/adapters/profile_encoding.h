@@ -22,6 +22,9 @@ enum class Outcome {
 // converted. The database tool reads a file it must leave alone so.
 Outcome toPlain(const char* bytes, size_t length, HeapBuffer* plain);
 
+// Whether the bytes begin with a UTF-8, UTF-16LE or UTF-16BE byte-order mark.
+bool hasMark(const char* bytes, size_t length);
+
 // `replace` puts the rewritten copy (the file's path + ".new") in the file's place, or
 // deletes it (unless it is needed to finish a swap cut short).
 Outcome makePlain(const char* path, bool (*replace)(const char* newPath, const char* path));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "adapters/bounded_text.h"
+#include "adapters/profile_encoding.h"
 #include "adapters/profile_file.h"
 #include "adapters/whole_file.h"
 
@@ -28,14 +29,6 @@ bool isOurSection(Span name) {
     size_t length = static_cast<size_t>(name.end - name.start);
     if (length != sizeof SECTION_NAME - 1) return false;
     return ProfileFile::sameKey(name.start, SECTION_NAME, length);
-}
-
-// Whether the file begins with a byte-order mark: the platform reads such a file in
-// another encoding than the one our keys are in.
-bool hasByteOrderMark(const char* bytes, size_t length) {
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
-    if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return true;
-    return length >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF));
 }
 
 }  // namespace
@@ -109,7 +102,8 @@ size_t listInto(const char* bytes, size_t length, char* out) {
 }  // namespace
 
 Result parse(const char* bytes, size_t length, HeapBuffer* listing) {
-    if (hasByteOrderMark(bytes, length)) return Result::Unsure;
+    // A file with a byte-order mark is read by the platform in another encoding than our keys.
+    if (ProfileEncoding::hasMark(bytes, length)) return Result::Unsure;
     if (!listing->reserve(listing->length + length + 1)) return Result::Unsure;
     listing->length += listInto(bytes, length, listing->bytes + listing->length);
     return Result::Listed;
@@ -129,7 +123,7 @@ Result read(const char* path, HeapBuffer* listing) {
     char* bytes = listing->bytes + before;
     size_t length = listing->length - before;
     listing->length = before;
-    if (hasByteOrderMark(bytes, length)) return Result::Unsure;
+    if (ProfileEncoding::hasMark(bytes, length)) return Result::Unsure;
     listing->length += listInto(bytes, length, bytes);
     return Result::Listed;
 }

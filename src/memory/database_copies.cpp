@@ -15,12 +15,6 @@ namespace DatabaseCopies {
 
 namespace {
 
-bool reallyMissing(const char* path) {
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 size_t keyLengthOf(const char* line, size_t lineLength) {
     size_t length = 0;
     while (length < lineLength && line[length] != '=') ++length;
@@ -120,25 +114,25 @@ bool pathOf(const char* databasePath, Copy copy, char* path, size_t capacity) {
 bool keepUndo(const char* databasePath) {
     char undo[MAX_PATH];
     if (!pathOf(databasePath, Copy::Undo, undo, sizeof undo)) return false;
-    if (reallyMissing(databasePath)) return DeleteFileA(undo) || reallyMissing(undo);
+    if (DatabaseSwap::reallyMissing(databasePath)) return DeleteFileA(undo) || DatabaseSwap::reallyMissing(undo);
     return CopyFileA(databasePath, undo, FALSE) != FALSE;
 }
 
 bool refreshWhole(const char* databasePath) {
     char whole[MAX_PATH];
     if (!pathOf(databasePath, Copy::Whole, whole, sizeof whole)) return false;
-    if (reallyMissing(databasePath)) return WholeFile::write(whole, "", 0);
+    if (DatabaseSwap::reallyMissing(databasePath)) return WholeFile::write(whole, "", 0);
     return CopyFileA(databasePath, whole, FALSE) != FALSE;
 }
 
 bool settled(const char* databasePath) {
     char whole[MAX_PATH];
-    return pathOf(databasePath, Copy::Whole, whole, sizeof whole) && !reallyMissing(whole);
+    return pathOf(databasePath, Copy::Whole, whole, sizeof whole) && !DatabaseSwap::reallyMissing(whole);
 }
 
 int restoreFromWhole(const char* databasePath) {
     char whole[MAX_PATH];
-    if (!pathOf(databasePath, Copy::Whole, whole, sizeof whole) || reallyMissing(whole)) return 0;
+    if (!pathOf(databasePath, Copy::Whole, whole, sizeof whole) || DatabaseSwap::reallyMissing(whole)) return 0;
     HeapBuffer bytes;
     int restored = 0;
     // A database that is not there was deleted on purpose: a write cut short leaves one.
@@ -157,7 +151,7 @@ bool carryOver(const char* folder, const char (*earlier)[MAX_PATH], int count) {
         char from[MAX_PATH];
         char to[MAX_PATH];
         if (!newestEarlier(earlier, count, name, from) || !BoundedText::join(to, sizeof to, folder, name)) continue;
-        if (reallyMissing(to)) {
+        if (DatabaseSwap::reallyMissing(to)) {
             complete = CopyFileA(from, to, TRUE) && complete;
             continue;
         }

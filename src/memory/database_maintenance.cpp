@@ -178,8 +178,6 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     // A database saved as Unicode text since start-up is read as the platform reads it
     // once it is plain text again; a dry run leaves it alone, and cannot read it.
     if (!options.dryRun) ProfileEncoding::makePlain(databasePath, DatabaseSwap::replaceWith);
-    // Records 9x still holds in its profile cache go to the file before we read it.
-    ProfileFile::flush(databasePath);
     // A database that cannot be read whole now (another program holds it) would look
     // emptier than it is, and what looks gone is deleted.
     if (!DatabaseIndex::load(databasePath)) return report;

@@ -14,13 +14,6 @@ bool setAsidePathOf(const char* databasePath, char* path, size_t capacity) {
     return BoundedText::join(path, capacity, databasePath, StorageFolder::SWAP_SUFFIX);
 }
 
-// Not there at all, as opposed to there but out of reach for the moment.
-bool reallyMissing(const char* path) {
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // MoveFileA does not replace an existing target, so the old database steps aside first.
 bool putInPlaceSettingAside(const char* rebuildPath, const char* databasePath) {
     char asidePath[MAX_PATH];
@@ -40,6 +33,12 @@ bool putInPlaceSettingAside(const char* rebuildPath, const char* databasePath) {
 }
 
 }  // namespace
+
+bool reallyMissing(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 

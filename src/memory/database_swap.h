@@ -39,5 +39,7 @@ void readablePathOf(const char* databasePath, char* path, size_t capacity);
 
 // Whether there is anything by that name.
 bool exists(const char* path);
+// Not there at all, as opposed to there but out of reach for the moment.
+bool reallyMissing(const char* path);
 
 }  // namespace DatabaseSwap

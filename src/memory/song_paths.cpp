@@ -84,7 +84,6 @@ bool gather(const DatabaseMaintenance::SongList& songs, int first, int count, Ta
         table->text.expect(static_cast<size_t>(count) * TYPICAL_PATH);
     }
     if (table->offsets == nullptr || table->sizes == nullptr || count > table->capacity) return false;
-    table->first = first;
     table->count = count;
     table->text.length = 0;
     // The list's own questions (the host's, for a playlist) come from this thread only.

@@ -20,7 +20,6 @@ struct Table {
     HeapBuffer text;             // every path of the chunk, each ended by its zero
     uint32_t* offsets = nullptr; // per song: where its path starts in `text`, or NO_PATH
     int* sizes = nullptr;        // per song: as SongKey::fileSize would answer
-    int first = 0;               // the list's index of the chunk's first song
     int count = 0;
     int capacity = 0;            // songs the arrays have room for
 };
