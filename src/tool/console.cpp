@@ -195,4 +195,9 @@ const char* count(size_t value, char* text, size_t capacity) {
     return text;
 }
 
+std::string counted(size_t count, const char* one, const char* many) {
+    char number[32];
+    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace Console

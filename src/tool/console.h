@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 namespace Console {
 
 enum class Stream { Out, Err };
@@ -47,5 +49,7 @@ bool ask(const char* question, bool* asked);
 
 // "1,234,567" into `text`.
 const char* count(size_t value, char* text, size_t capacity);
+// "1 record", "2,000 records": the count and the word that goes with it.
+std::string counted(size_t count, const char* one, const char* many);
 
 }  // namespace Console

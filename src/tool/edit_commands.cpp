@@ -207,11 +207,6 @@ void splitUndoCopy(std::vector<char>* bytes, std::map<std::string, int>* wrote) 
     if (cut != std::string::npos) bytes->resize(cut);
 }
 
-std::string counted(size_t count, const char* one, const char* many) {
-    char number[32];
-    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
-}
-
 }  // namespace
 
 int set(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
@@ -381,8 +376,8 @@ int undo(const ToolArguments& arguments, const DatabaseLocation::Found& location
         DatabaseFile::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
-    Console::out("%s brought back, %s undone, %s written since kept\n", counted(broughtBack, "record", "records").c_str(),
-                 counted(undone, "edit", "edits").c_str(), counted(edits.size(), "record", "records").c_str());
+    Console::out("%s brought back, %s undone, %s written since kept\n", Console::counted(broughtBack, "record", "records").c_str(),
+                 Console::counted(undone, "edit", "edits").c_str(), Console::counted(edits.size(), "record", "records").c_str());
     return ExitCode::OK;
 }
 

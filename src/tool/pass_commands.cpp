@@ -31,11 +31,6 @@ void tellDropped(void*, const char* key, size_t keyLength, int value, DatabaseMa
     Console::outText(line.c_str(), line.size());
 }
 
-std::string counted(size_t count, const char* one, const char* many) {
-    char number[32];
-    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
-}
-
 // More than half of the records going is more often the wrong folder than a wish: said,
 // with the sources and their songs, and asked on a terminal. False when it must not go on.
 bool mayDropSoMany(const char* name, const DatabaseMaintenance::PassReport& report,
@@ -48,8 +43,8 @@ bool mayDropSoMany(const char* name, const DatabaseMaintenance::PassReport& repo
     }
     char dropped[32];
     Console::err("loudmark-db: %s would drop %s of the %s: the sources hold %s (%s)\n", name,
-                 Console::count(report.dropped, dropped, sizeof dropped), counted(records, "record", "records").c_str(),
-                 counted(static_cast<size_t>(SongCollection::count()), "song", "songs").c_str(), held.c_str());
+                 Console::count(report.dropped, dropped, sizeof dropped), Console::counted(records, "record", "records").c_str(),
+                 Console::counted(static_cast<size_t>(SongCollection::count()), "song", "songs").c_str(), held.c_str());
     bool asked = false;
     if (Console::ask("Drop them? [y/N] ", &asked)) return true;
     if (asked) {
@@ -134,7 +129,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     char kept[32];
     char dropped[32];
     char trimmed[32];
-    std::string songCount = counted(static_cast<size_t>(SongCollection::count()), "song", "songs");
+    std::string songCount = Console::counted(static_cast<size_t>(SongCollection::count()), "song", "songs");
     Console::count(report.kept, kept, sizeof kept);
     Console::count(report.dropped, dropped, sizeof dropped);
     Console::count(report.trimmed, trimmed, sizeof trimmed);

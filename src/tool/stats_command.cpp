@@ -65,11 +65,6 @@ void printSpread(const std::vector<DatabaseFile::Record>& records) {
     }
 }
 
-std::string counted(size_t count, const char* one, const char* many) {
-    char number[32];
-    return std::string(Console::count(count, number, sizeof number)) + " " + (count == 1 ? one : many);
-}
-
 }  // namespace
 
 int stats(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
@@ -103,9 +98,9 @@ int stats(const ToolArguments& arguments, const DatabaseLocation::Found& locatio
         }
         if (report.done) {
             size_t songs = static_cast<size_t>(SongCollection::count());
-            Console::out("The %s in the sources match%s %s; %s match%s no song.\n", counted(songs, "song", "songs").c_str(),
-                         songs == 1 ? "es" : "", counted(report.kept, "record", "records").c_str(),
-                         counted(report.dropped, "record", "records").c_str(), report.dropped == 1 ? "es" : "");
+            Console::out("The %s in the sources match%s %s; %s match%s no song.\n", Console::counted(songs, "song", "songs").c_str(),
+                         songs == 1 ? "es" : "", Console::counted(report.kept, "record", "records").c_str(),
+                         Console::counted(report.dropped, "record", "records").c_str(), report.dropped == 1 ? "es" : "");
         } else {
             if (text.fromUnicode) DatabaseFile::sayNotPassedAsUnicode(location);
             else Console::err("loudmark-db: %s cannot be read\n", location.databasePath);
