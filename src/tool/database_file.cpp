@@ -25,7 +25,6 @@ namespace {
 
 // The class of the player's main window, as the installer looks for it.
 constexpr char PLAYER_WINDOW_CLASS[] = "Winamp v1.x";
-constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
 // ---------------------------------------------------------------------------------------
 // The line check: the database read as the text file it is, line by line
@@ -67,12 +66,6 @@ Line trimmed(const char* text, size_t length) {
     return Line{text, length};
 }
 
-std::string folded(const Line& key) {
-    std::string out(key.text, key.length);
-    for (char& c : out) c = static_cast<char>(ProfileFile::folded(c));
-    return out;
-}
-
 void report(Check* check, size_t line, const char* what) { check->problems.push_back(Problem{line, what}); }
 
 // "[name]" of our section, in any letter case.
@@ -81,8 +74,8 @@ bool isOurSection(const Line& line) {
     size_t close = 1;
     while (close < line.length && line.text[close] != ']') ++close;
     Line name = trimmed(line.text + 1, close - 1);
-    std::string wanted = folded(Line{SECTION_NAME, sizeof SECTION_NAME - 1});
-    return close < line.length && folded(name) == wanted;
+    return close < line.length && name.length == sizeof SECTION_NAME - 1 &&
+           ProfileFile::sameKey(name.text, SECTION_NAME, name.length);
 }
 
 bool isWholeNumber(const Line& value) {

@@ -18,6 +18,9 @@
 
 namespace DatabaseFile {
 
+// The largest database the tool reads whole (the plug-in never comes near it).
+constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
+
 struct Text {
     std::vector<char> bytes;   // as the profile functions read it: plain ANSI text
     bool fromUnicode = false;  // saved as Unicode text, converted here; the file is as it was

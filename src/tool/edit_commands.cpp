@@ -32,7 +32,6 @@ namespace {
 // edit's values from those the plug-in writes later. The plug-in never reads the copy,
 // and the copy's records are its first section of our name, which this one follows.
 constexpr char WROTE_SECTION[] = "[loudmark-db wrote]";
-constexpr DWORD LARGEST_DATABASE = 1024u * 1024 * 1024;
 
 struct Edit {
     std::string quotedKey;
@@ -326,7 +325,7 @@ int undo(const ToolArguments& arguments, const DatabaseLocation::Found& location
     char undoPath[MAX_PATH];
     std::vector<char> base;
     if (!DatabaseCopies::pathOf(location.databasePath, DatabaseCopies::Copy::Undo, undoPath, sizeof undoPath) ||
-        !FileBytes::read(undoPath, LARGEST_DATABASE, &base)) {
+        !FileBytes::read(undoPath, DatabaseFile::LARGEST_DATABASE, &base)) {
         Console::err("loudmark-db: nothing to undo: no %s\n", undoPath);
         Console::err("loudmark-db: (the copy of the database the last clean, trim, set or remove kept)\n");
         return ExitCode::DATABASE_MISSING;
