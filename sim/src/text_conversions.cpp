@@ -68,8 +68,9 @@ int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWide
         bool usedDefault = false;
         char fallback = lpDefaultChar != nullptr ? lpDefaultChar[0] : sim::codepage::UNMAPPABLE;
         for (size_t i = 0; i < wide.size(); ++i) {
-            // A surrogate pair is one character.
-            bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size();
+            // A surrogate pair is one character; a lone surrogate is one of its own.
+            bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                        wide[i + 1] <= 0xDFFF;
             bool lost = false;
             std::string byte = sim::codepage::narrowToAnsi(std::wstring_view(wide).substr(i, pair ? 2 : 1), &lost);
             if (pair) ++i;

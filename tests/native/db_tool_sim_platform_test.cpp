@@ -75,6 +75,9 @@ TEST_F(SimForTheTool, CodePageConversionsCountAsThePlatformCounts) {
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, beyond, -1, ansi, 8, nullptr, &usedDefault), 4);
     EXPECT_STREQ(ansi, "\x80??");
     EXPECT_TRUE(usedDefault);
+    const WCHAR lone[] = {0xD83C, 'A', 0};  // a high surrogate with no low one after it
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, lone, -1, ansi, 8, nullptr, &usedDefault), 3);
+    EXPECT_STREQ(ansi, "?A");
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE9\x9F", -1, wide, 8), 4);
     EXPECT_EQ(std::wstring(wide), std::wstring({0x20AC, 0xE9, 0x178}));
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, cafe, -1, ansi, 8, nullptr, nullptr), 6);
