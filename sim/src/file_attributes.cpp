@@ -16,12 +16,9 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName) {
     size_t characters = 0;
     while (lpFileName != nullptr && lpFileName[characters] != 0) ++characters;
     std::string utf8 = sim::codepage::wideToUtf8(lpFileName);
-    Resolved r;
-    struct stat entry;
-    if (!resolveEntry(lpFileName == nullptr ? nullptr : utf8.c_str(), &r, &entry, characters)) {
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    return describeEntry(entry, r.onDisk).dwFileAttributes;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return attributesOf(lpFileName == nullptr ? nullptr : utf8.c_str(), &data, characters) ? data.dwFileAttributes
+                                                                                           : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {

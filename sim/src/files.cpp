@@ -219,24 +219,6 @@ FILETIME fileTimeOf(const struct timespec& when) {
     return out;
 }
 
-// What GetFileAttributesA/ExA answer for a path.
-bool attributesOf(const char* windowsPath, WIN32_FILE_ATTRIBUTE_DATA* data) {
-    Resolved r;
-    struct stat entry;
-    if (!resolveEntry(windowsPath, &r, &entry)) return false;
-    bool linkOrFolder = S_ISLNK(entry.st_mode) || S_ISDIR(entry.st_mode);
-    if (!linkOrFolder && !S_ISREG(entry.st_mode)) {
-        // Pipes and devices are not files to the platform's attribute query.
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    if (!linkOrFolder && r.trailingSlash) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
-    *data = describeEntry(entry, r.onDisk);
-    return true;
-}
 
 }  // namespace
 
@@ -316,6 +298,24 @@ bool resolveEntry(const char* windowsPath, Resolved* r, struct stat* entry, size
         SetLastError(errorFromErrno(errno, r->onDisk));
         return false;
     }
+    return true;
+}
+
+bool attributesOf(const char* windowsPath, WIN32_FILE_ATTRIBUTE_DATA* data, size_t characters) {
+    Resolved r;
+    struct stat entry;
+    if (!resolveEntry(windowsPath, &r, &entry, characters)) return false;
+    bool linkOrFolder = S_ISLNK(entry.st_mode) || S_ISDIR(entry.st_mode);
+    if (!linkOrFolder && !S_ISREG(entry.st_mode)) {
+        // Pipes and devices are not files to the platform's attribute query.
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (!linkOrFolder && r.trailingSlash) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    *data = describeEntry(entry, r.onDisk);
     return true;
 }
 

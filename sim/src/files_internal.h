@@ -33,6 +33,8 @@ Resolved resolve(const char* windowsPath, size_t characters = SIZE_MAX);
 // `windowsPath` resolved and its entry read (without following a link); false, with the
 // last error set as the platform sets it, when the name is unusable or names nothing.
 bool resolveEntry(const char* windowsPath, Resolved* r, struct stat* entry, size_t characters = SIZE_MAX);
+// What GetFileAttributesA/ExA (and W, for the same file) answer for a path.
+bool attributesOf(const char* windowsPath, WIN32_FILE_ATTRIBUTE_DATA* data, size_t characters = SIZE_MAX);
 
 std::string parentOf(const std::string& linuxPath);
 bool isDirectory(const std::string& linuxPath);
