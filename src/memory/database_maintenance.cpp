@@ -198,6 +198,10 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
         report.done = collected;
         return report;
     }
+    if (options.mayReplace != nullptr && !options.mayReplace(options.context, report)) {
+        out.abandon(rebuildPath);
+        return report;
+    }
     // What the pass removes can be brought back, from the database as it was.
     bool settled = DatabaseCopies::settled(databasePath);
     if (!DatabaseCopies::keepUndo(databasePath)) {

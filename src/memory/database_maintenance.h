@@ -28,6 +28,13 @@ struct SongList {
 
 enum class DropReason { NotListed, Trimmed };
 
+struct PassReport {
+    bool done = false;   // false: the database is as it was
+    size_t kept = 0;     // records in the new database
+    size_t dropped = 0;  // records that went (or would go, in a dry run), trimmed ones included
+    size_t trimmed = 0;
+};
+
 struct PassOptions {
     bool trimming = false;           // drop records whose value lies inside `band`
     TrimBand band = TrimBand::forChoice(1);
@@ -36,14 +43,10 @@ struct PassOptions {
     // Told of every record that does not survive (may be null); `key` is as the file
     // spells it, quotes included, and lasts for the call only.
     void (*onDropped)(void* context, const char* key, size_t keyLength, int value, DropReason reason) = nullptr;
+    // Asked once the new database is made, before it replaces anything, with what it
+    // would keep and drop (may be null): false leaves the database as it was.
+    bool (*mayReplace)(void* context, const PassReport& would) = nullptr;
     void* context = nullptr;
-};
-
-struct PassReport {
-    bool done = false;   // false: the database is as it was
-    size_t kept = 0;     // records in the new database
-    size_t dropped = 0;  // records that went (or would go, in a dry run), trimmed ones included
-    size_t trimmed = 0;
 };
 
 // The pass over `songs` against the database at `databasePath`. The new database is

@@ -56,6 +56,20 @@ bool mayDropSoMany(const char* name, const DatabaseMaintenance::PassReport& repo
     return false;
 }
 
+// The question, asked by the pass itself once it knows what would go: one pass, not a
+// counting one before it.
+struct Asking {
+    const char* name;
+    const std::vector<SongCollection::Source>* sources;
+    bool declined;
+};
+
+bool mayReplace(void* context, const DatabaseMaintenance::PassReport& would) {
+    Asking* asking = static_cast<Asking*>(context);
+    asking->declined = !mayDropSoMany(asking->name, would, *asking->sources);
+    return !asking->declined;
+}
+
 }  // namespace
 
 int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& location) {
@@ -101,16 +115,13 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         }
         if (!DatabaseFile::mayWrite(arguments)) return unchanged(ExitCode::PLAYER_RUNNING);
         // Ready first: a database saved as Unicode text is plain text after it, and the
-        // pass can count what would go.
+        // pass reads it as the plug-in will.
         if (!DatabaseFile::readyToWrite(location)) return unchanged(ExitCode::WRITE_FAILED);
-        if (!arguments.force) {
-            DatabaseMaintenance::PassOptions counting = options;
-            counting.dryRun = true;
-            DatabaseMaintenance::PassReport would = DatabaseMaintenance::rebuild(songs, counting, location.databasePath);
-            if (would.done && !mayDropSoMany(name, would, sources)) {
-                return unchanged(ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE));
-            }
-        }
+    }
+    Asking asking{name, &sources, false};
+    if (!arguments.dryRun && !arguments.force) {
+        options.mayReplace = mayReplace;
+        options.context = &asking;
     }
 
     options.dryRun = arguments.dryRun;
@@ -121,6 +132,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     }
 
     DatabaseMaintenance::PassReport report = DatabaseMaintenance::rebuild(songs, options, location.databasePath);
+    if (asking.declined) return unchanged(ExitCode::worst(status, ExitCode::SOURCE_UNREADABLE));
     if (!report.done) {
         DatabaseFile::sayNotWritten(location, arguments.dryRun ? "read" : "rewritten", GetLastError());
         return unchanged(arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED);
