@@ -33,6 +33,8 @@ struct Reading {
     std::wstring lastFolder;
     bool lastFolderPresent = true;
     bool lastFolderAskedNow = false;  // the last answer came from the platform, not the memory
+    // Found once for every entry: each lookup takes the loader's lock.
+    LaterWindows::FileAttributesQuery attributesQuery = LaterWindows::fileAttributesQuery();
 };
 
 bool endsWith(const char* text, const char* suffix) {
@@ -176,7 +178,7 @@ void addEntry(Reading* reading, size_t lineNumber, const char* entry, size_t len
     } else {
         // Sized here, as the plug-in sizes it: a missing file is a song all the same, but
         // the listener should know that its record will go.
-        size = DatabaseMaintenance::quickFileSize(ansi);
+        size = DatabaseMaintenance::quickFileSize(ansi, reading->attributesQuery);
         if (size == -1) size = SongKey::fileSizeW(path.c_str());
         if (size == -1) {
             Console::err("loudmark-db: %s:%lu: no file %s\n", reading->playlist, static_cast<unsigned long>(lineNumber),
