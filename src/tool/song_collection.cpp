@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "adapters/bounded_text.h"
+#include "adapters/storage_folder.h"
 #include "memory/song_key.h"
 #include "tool/console.h"
 #include "tool/folder_scan.h"
@@ -82,10 +83,14 @@ bool isSong(const char* name) {
     for (const char* extension : {".m3u", ".m3u8", ".pls"}) {
         if (endsWith(name, extension)) return false;
     }
-    for (const char* ours : {"plugin.ini", "volume.ini", "volume.ini.new"}) {
-        if (BoundedText::sameFolded(name, ours)) return false;
+    // Our own files, and the database's copies (every one named "volume.ini.loudmark-...").
+    static const std::string database = StorageFolder::DATABASE_FILE_NAME;
+    static const std::string ours[] = {StorageFolder::SETTINGS_FILE_NAME, database, database + StorageFolder::REBUILD_SUFFIX};
+    static const std::string copies = database + ".loudmark-";
+    for (const std::string& file : ours) {
+        if (BoundedText::sameFolded(name, file.c_str())) return false;
     }
-    return !startsWith(name, "volume.ini.loudmark-");
+    return !startsWith(name, copies.c_str());
 }
 
 }  // namespace
