@@ -25,16 +25,13 @@ void redirect(Console::Stream stream, const char* text, size_t length) {
 }
 
 // The tool as main() runs it, on the process's standard streams.
-int runOnStandardStreams(std::vector<std::wstring> words) {
+int runOnStandardStreams(const std::vector<std::wstring>& words) {
     redirected[0].clear();
     redirected[1].clear();
     bothInOrder.clear();
     writesOut = 0;
     Console::attachStandardStreams(redirect);
-    words.insert(words.begin(), L"loudmark-db");
-    std::vector<const WCHAR*> argv;
-    for (const std::wstring& word : words) argv.push_back(word.c_str());
-    int status = DbTool::run(static_cast<int>(argv.size()), argv.data());
+    int status = dbtool::runWide(words);
     dbtool::detach();
     return status;
 }

@@ -55,6 +55,17 @@ inline void attach(Run* run) {
 }
 inline void detach() { Console::attach(Console::Sink{nullptr, nullptr, false, nullptr}); }
 
+// The tool run on wide `words`, as CommandLineToArgvW gives them (its name first), on
+// whatever sink is attached.
+inline int runWide(const std::vector<std::wstring>& words) {
+    std::vector<std::wstring> argv = {L"loudmark-db"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    std::vector<const WCHAR*> pointers;
+    for (const std::wstring& word : argv) pointers.push_back(word.c_str());
+    pointers.push_back(nullptr);
+    return DbTool::run(static_cast<int>(argv.size()), pointers.data());
+}
+
 // `words` in UTF-8, as a Linux terminal types them; the tool gets them wide, as
 // CommandLineToArgvW gives them. With `answers`, the tool runs on a terminal and the
 // listener types them in turn; without, nobody is there to answer.
@@ -62,17 +73,14 @@ inline Run run(const std::vector<std::string>& words, const std::vector<std::str
     Run result;
     Capture captured{&result, answers, 0};
     Console::attach(Console::Sink{capture, &captured, false, answers != nullptr ? answer : nullptr});
-    std::vector<std::wstring> argv = {L"loudmark-db"};
+    std::vector<std::wstring> wideWords;
     for (const std::string& word : words) {
         std::vector<WCHAR> wide(word.size() + 1);
         int length = MultiByteToWideChar(CP_UTF8, 0, word.c_str(), static_cast<int>(word.size()), wide.data(),
                                          static_cast<int>(wide.size()));
-        argv.push_back(std::wstring(wide.data(), static_cast<size_t>(length > 0 ? length : 0)));
+        wideWords.push_back(std::wstring(wide.data(), static_cast<size_t>(length > 0 ? length : 0)));
     }
-    std::vector<const WCHAR*> pointers;
-    for (const std::wstring& word : argv) pointers.push_back(word.c_str());
-    pointers.push_back(nullptr);
-    result.status = DbTool::run(static_cast<int>(argv.size()), pointers.data());
+    result.status = runWide(wideWords);
     detach();
     return result;
 }
