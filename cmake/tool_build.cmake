@@ -4,7 +4,8 @@
 # program linked statically (a listener's machine has no mingw runtime).
 file(GLOB LOUDMARK_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/tool/*.cpp)
 set(LOUDMARK_TOOL_MAIN ${CMAKE_SOURCE_DIR}/src/tool/tool_main.cpp)
-list(REMOVE_ITEM LOUDMARK_TOOL_SOURCES ${LOUDMARK_TOOL_MAIN})
+set(LOUDMARK_TOOL_LATE_IMPORTS ${CMAKE_SOURCE_DIR}/src/tool/late_imports.cpp)
+list(REMOVE_ITEM LOUDMARK_TOOL_SOURCES ${LOUDMARK_TOOL_MAIN} ${LOUDMARK_TOOL_LATE_IMPORTS})
 
 # Compiled once, with the DLL's own flags (no exceptions, no RTTI), for every program
 # that links it.
@@ -13,7 +14,8 @@ target_compile_options(loudmark_db_logic PRIVATE ${LOUDMARK_PLUGIN_FLAGS})
 
 if(WIN32)
   # This build has no core library of its own: the DLL compiles its sources itself.
-  target_sources(loudmark_db_logic PRIVATE ${LOUDMARK_CORE_SOURCES})
+  # With the import slots of the functions it loads late (late_imports.cpp).
+  target_sources(loudmark_db_logic PRIVATE ${LOUDMARK_CORE_SOURCES} ${LOUDMARK_TOOL_LATE_IMPORTS})
   target_include_directories(loudmark_db_logic PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_compile_options(loudmark_db_logic PRIVATE -ffunction-sections -fdata-sections)
   target_link_libraries(loudmark_db_logic PUBLIC user32 shell32 advapi32 winmm kernel32)
@@ -24,7 +26,8 @@ if(WIN32)
   set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/loudmark-db.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/res/loudmark-db.manifest)
   target_compile_options(loudmark-db PRIVATE ${LOUDMARK_PLUGIN_FLAGS} -ffunction-sections -fdata-sections)
-  target_link_options(loudmark-db PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
+  # -municode: the C runtime starts at wmain, with the wide arguments.
+  target_link_options(loudmark-db PRIVATE -municode -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
   target_link_libraries(loudmark-db PRIVATE loudmark_db_logic)
 
   # Where the time of a clean goes, for bench/wine/tool_clean.sh (built when asked for).

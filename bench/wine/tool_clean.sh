@@ -104,7 +104,7 @@ for shape in $shapes; do
     "$wine" "$build/loudmark_db_timing.exe" "$db" "$music" | tr -d '\r' | sed 's/^/    /'
 done
 start=$(date +%s.%N)
-"$wine" "$build/loudmark-db.exe" help >/dev/null
+"$wine" "$build/loudmark-db.exe" help >"$root/build/tool-bench/help.out"
 end=$(date +%s.%N)
 printf 'process start and exit alone: %.2f s\n' "$(echo "$end - $start" | bc)"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

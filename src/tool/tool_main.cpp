@@ -2,7 +2,6 @@
 // the console's, or whatever they were redirected to.
 #include <stdio.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include "tool/console.h"
 #include "tool/db_tool.h"
@@ -15,18 +14,17 @@ void writeBytes(Console::Stream stream, const char* text, size_t length) {
 
 }  // namespace
 
-// The arguments from the wide command line: main()'s are in the ANSI code page, which
-// turns a name it cannot hold into one that names no file.
-int main() {
+// wmain: the arguments from the wide command line, as the C runtime splits it (by the
+// rules CommandLineToArgvW documents); main()'s are in the ANSI code page, which turns a
+// name it cannot hold into one that names no file. CommandLineToArgvW itself would load
+// shell32, and with it user32, at every start: tens of milliseconds under Wine.
+extern "C" int wmain(int argc, wchar_t** argv) {
     Console::attachStandardStreams(writeBytes);
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr) {
         fputs("loudmark-db: the command line cannot be read\n", stderr);
         return 1;
     }
     int status = DbTool::run(argc, argv);
-    LocalFree(argv);
     fflush(stdout);
     fflush(stderr);
     return status;
