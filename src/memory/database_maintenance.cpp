@@ -180,7 +180,8 @@ PassReport rebuild(const SongList& songs, const PassOptions& options, const char
     if (!options.dryRun) ProfileEncoding::makePlain(databasePath, DatabaseSwap::replaceWith);
     // A database that cannot be read whole now (another program holds it) would look
     // emptier than it is, and what looks gone is deleted.
-    if (!DatabaseIndex::load(databasePath)) return report;
+    bool loaded = options.dryRun && options.indexLoaded;
+    if (!loaded && !DatabaseIndex::load(databasePath)) return report;
 
     Output out;
     // Written as it is made, beside the database, until it is complete and may replace it.

@@ -40,6 +40,9 @@ struct PassOptions {
     TrimBand band = TrimBand::forChoice(1);
     bool keepEmptyDatabase = false;  // nothing left: an empty file rather than none
     bool dryRun = false;             // count and report, change nothing
+    // A dry run over a database its caller has read into DatabaseIndex already, as the
+    // file stands: the pass reads no file then.
+    bool indexLoaded = false;
     // Told of every record that does not survive (may be null); `key` is as the file
     // spells it, quotes included, and lasts for the call only.
     void (*onDropped)(void* context, const char* key, size_t keyLength, int value, DropReason reason) = nullptr;

@@ -16,6 +16,15 @@ constexpr DWORD PROGRESS_INTERVAL_MS = 200;
 Sink sink = {nullptr, nullptr, false, nullptr};
 bool progressOnScreen = false;
 DWORD lastProgressAt = 0;
+void (*sayFirst)(void* context) = nullptr;
+void* sayFirstContext = nullptr;
+
+// What must come before the next error, once.
+void sayWhatComesFirst() {
+    void (*say)(void*) = sayFirst;
+    sayFirst = nullptr;
+    if (say != nullptr) say(sayFirstContext);
+}
 
 // Standard output gathered into large writes: a list of 100,000 records is some 400,000
 // pieces, and each write to a console or a device (NUL) is a call into the system. Held
@@ -117,6 +126,7 @@ void attach(const Sink& newSink) {
     sink = newSink;
     progressOnScreen = false;
     lastProgressAt = 0;
+    sayFirst = nullptr;
 }
 
 void attachStandardStreams(void (*writeBytes)(Stream stream, const char* text, size_t length)) {
@@ -135,11 +145,17 @@ void out(const char* format, ...) {
 }
 
 void err(const char* format, ...) {
+    sayWhatComesFirst();
     endProgress();  // an error line must not land on the end of a progress line
     va_list arguments;
     va_start(arguments, format);
     emitFormatted(Stream::Err, format, arguments);
     va_end(arguments);
+}
+
+void beforeNextError(void (*say)(void* context), void* context) {
+    sayFirst = say;
+    sayFirstContext = context;
 }
 
 void outText(const char* text, size_t length) { emit(Stream::Out, text, length); }
@@ -176,6 +192,7 @@ void endProgress() {
 bool ask(const char* question, bool* asked) {
     *asked = sink.readLine != nullptr;
     if (!*asked) return false;
+    sayWhatComesFirst();
     endProgress();
     emit(Stream::Err, question, BoundedText::length(question, LINE_CAPACITY));
     char answer[16] = "";

@@ -38,6 +38,9 @@ void outText(const char* text);
 // Standard output is gathered into large writes; this writes what is held. Writing to
 // standard error, asking, and attaching another sink do it first.
 void flush();
+// Words that must come first: before the next line said on standard error (or question
+// asked), `say` is called once, and may say them. Null to take it back.
+void beforeNextError(void (*say)(void* context), void* context);
 // Rewrites the progress line at most every few hundred milliseconds; nothing when
 // progress is not shown.
 void progress(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -49,7 +49,6 @@ struct Problem {
 };
 
 struct Check {
-    const char* path;
     std::vector<Problem> problems;  // said in line order once all are found
     std::vector<KeySeen> keys;
     long notWholeNumbers = 0;
@@ -194,25 +193,58 @@ void walkLines(const std::vector<char>& bytes, RecordLine onRecordLine, SecondSe
     }
 }
 
-// Reports every line of the text the plug-in cannot read as a record, in line order; the
-// number of them into `text`.
-void reportProblems(const char* databasePath, Text* text) {
-    Check check;
-    check.path = databasePath;
+// Finds every line of the text the plug-in cannot read as a record, in line order.
+void findProblems(const std::vector<char>& bytes, Check* check) {
     walkLines(
-        text->bytes, [&check](size_t number, const Line& line) { checkRecordLine(&check, number, line); },
-        [&check](size_t number) {
-            report(&check, number, "a second [Tamsel Loudmark] section: the plug-in never reads its records");
+        bytes, [check](size_t number, const Line& line) { checkRecordLine(check, number, line); },
+        [check](size_t number) {
+            report(check, number, "a second [Tamsel Loudmark] section: the plug-in never reads its records");
         });
-    reportDuplicates(&check);
-    std::stable_sort(check.problems.begin(), check.problems.end(),
+    reportDuplicates(check);
+    std::stable_sort(check->problems.begin(), check->problems.end(),
                      [](const Problem& a, const Problem& b) { return a.line < b.line; });
+}
+
+// Says what the check found, in line order; the number of lines into `text`.
+void sayProblems(const char* databasePath, const Check& check, Text* text) {
     for (const Problem& problem : check.problems) {
         Console::err("%s:%lu: %s\n", databasePath, static_cast<unsigned long>(problem.line), problem.what.c_str());
     }
     text->problems = static_cast<long>(check.problems.size());
     text->notWholeNumbers = check.notWholeNumbers;
 }
+
+void reportProblems(const char* databasePath, Text* text) {
+    Check check;
+    findProblems(text->bytes, &check);
+    sayProblems(databasePath, check, text);
+}
+
+// The check of a pass's text, on a thread of its own while the songs are gathered.
+struct PassCheck {
+    const char* databasePath = nullptr;
+    Text* text = nullptr;
+    bool loadIndex = false;
+    Check check;
+    bool indexLoaded = false;
+    HANDLE thread = nullptr;
+    bool running = false;  // started, and not yet said
+};
+PassCheck passCheck;
+
+void runPassCheck() {
+    findProblems(passCheck.text->bytes, &passCheck.check);
+    if (passCheck.loadIndex) {
+        passCheck.indexLoaded = DatabaseIndex::loadText(passCheck.text->bytes.data(), passCheck.text->bytes.size());
+    }
+}
+
+DWORD WINAPI checkBeside(LPVOID) {
+    runPassCheck();
+    return 0;
+}
+
+void finishBeforeErrors(void*) { finishCheck(); }
 
 // ---------------------------------------------------------------------------------------
 // Records taken apart
@@ -334,14 +366,41 @@ int read(const DatabaseLocation::Found& location, Text* text, bool* present, Pur
                      "it is\n",
                      location.databasePath, UNICODE_TEXT);
     }
+    // A pass's check runs beside the gathering of its songs (startCheck).
+    if (purpose == Purpose::Pass) return ExitCode::OK;
     if (purpose != Purpose::Edit) reportProblems(location.databasePath, text);
     if (text->problems == 0) return ExitCode::OK;
-    // A pass says what became of them once it is done (saidAfterPass).
-    if (purpose != Purpose::Pass) {
-        Console::err("loudmark-db: %ld line%s of %s the plug-in cannot read as records\n", text->problems,
-                     text->problems == 1 ? "" : "s", location.databasePath);
-    }
+    Console::err("loudmark-db: %ld line%s of %s the plug-in cannot read as records\n", text->problems,
+                 text->problems == 1 ? "" : "s", location.databasePath);
     return ExitCode::DATABASE_LINES;
+}
+
+void startCheck(const DatabaseLocation::Found& location, Text* text, bool loadIndex) {
+    passCheck.databasePath = location.databasePath;
+    passCheck.text = text;
+    passCheck.loadIndex = loadIndex;
+    passCheck.check = Check();
+    passCheck.indexLoaded = false;
+    passCheck.running = true;
+    DWORD id = 0;  // Windows 95 and 98 refuse a null one
+    passCheck.thread = CreateThread(nullptr, 0, checkBeside, nullptr, 0, &id);
+    if (passCheck.thread == nullptr) runPassCheck();  // no thread to be had: done here
+    // Its findings come before anything else said on standard error.
+    Console::beforeNextError(finishBeforeErrors, nullptr);
+}
+
+bool finishCheck() {
+    if (!passCheck.running) return !passCheck.loadIndex || passCheck.indexLoaded;
+    passCheck.running = false;
+    Console::beforeNextError(nullptr, nullptr);
+    if (passCheck.thread != nullptr) {
+        WaitForSingleObject(passCheck.thread, INFINITE);
+        CloseHandle(passCheck.thread);
+        passCheck.thread = nullptr;
+    }
+    sayProblems(passCheck.databasePath, passCheck.check, passCheck.text);
+    passCheck.check = Check();
+    return !passCheck.loadIndex || passCheck.indexLoaded;
 }
 
 bool present(const DatabaseLocation::Found& location) {

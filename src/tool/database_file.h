@@ -32,12 +32,22 @@ struct Text {
 // read as the plug-in will read it, and left as it is), for the pass, or for an edit.
 enum class Purpose { Show, Pass, Edit };
 
-// The database read into `text`; for Show and Pass its lines checked (each problem
-// reported, in line order): ExitCode::OK, or DATABASE_LINES when some lines cannot be
-// read as records (for Pass, the word on them waits for saidAfterPass).
-// DATABASE_MISSING, having said why, when it is not there, cannot be opened or cannot be
-// read; `present` (may be null) is then false.
+// The database read into `text`; for Show its lines checked (each problem reported, in
+// line order): ExitCode::OK, or DATABASE_LINES when some lines cannot be read as records.
+// For Pass the check is left to startCheck. DATABASE_MISSING, having said why, when it
+// is not there, cannot be opened or cannot be read; `present` (may be null) is then false.
 int read(const DatabaseLocation::Found& location, Text* text, bool* present, Purpose purpose = Purpose::Show);
+
+// A pass's line check, on a thread of its own while the songs are gathered: under Wine
+// the folder walk waits on the server with a core to spare. With `loadIndex`, for a dry
+// run, the text is also read into DatabaseIndex, so that the pass need not read the file
+// again. `text` stays as it is until finishCheck(), which says what the check found (in
+// line order; the count into `text`; the word on what became of those lines waits for
+// saidAfterPass). Anything said on standard error meanwhile waits for it, so the lines
+// come first as ever. finishCheck is false when the index was asked for and could not be
+// made (memory ran out).
+void startCheck(const DatabaseLocation::Found& location, Text* text, bool loadIndex);
+bool finishCheck();
 
 // False, having said so, when there is no database to work on (or it cannot be opened).
 bool present(const DatabaseLocation::Found& location);

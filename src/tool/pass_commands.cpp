@@ -87,12 +87,18 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     // The lines the plug-in cannot read, reported, count once it is known what became of them.
     auto unchanged = [&](int status) { return ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, true)); };
     int status = ExitCode::OK;
+    // A dry run's pass reads the text read here, as the check saw it; a pass that writes
+    // reads the file again once it may write, as it stands then.
+    bool indexBeside = arguments.dryRun && !text.fromUnicode;
+    DatabaseFile::startCheck(location, &text, indexBeside);
     if (text.fromUnicode && arguments.dryRun) {
+        DatabaseFile::finishCheck();
         DatabaseFile::sayNotPassedAsUnicode(location);
         return unchanged(ExitCode::DATABASE_MISSING);
     }
     std::vector<SongCollection::Source> sources;
     bool complete = SongCollection::gather(arguments.wideOperands, arguments.playerPlaylist, location, &sources);
+    bool indexLoaded = DatabaseFile::finishCheck() && indexBeside;
     if (complete && SongCollection::count() == 0) {
         // A mistyped folder that happens to be empty would cost every record.
         Console::err("loudmark-db: no songs in the sources\n");
@@ -125,6 +131,7 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
     }
 
     options.dryRun = arguments.dryRun;
+    options.indexLoaded = indexLoaded;
     if (arguments.dryRun) options.onDropped = tellDropped;
     if (options.trimming && arguments.command == Command::Clean) {
         Console::err("\"Always trim\" is on in %s: clean trims as well (band %s)\n", location.settingsPath,
@@ -138,11 +145,10 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         return unchanged(arguments.dryRun ? ExitCode::DATABASE_MISSING : ExitCode::WRITE_FAILED);
     }
     status = ExitCode::worst(status, DatabaseFile::saidAfterPass(location, text, arguments.dryRun));
-    char kept[32];
     char dropped[32];
     char trimmed[32];
     std::string songCount = Console::counted(static_cast<size_t>(SongCollection::count()), "song", "songs");
-    Console::count(report.kept, kept, sizeof kept);
+    std::string keptRecords = Console::counted(report.kept, "record", "records");
     Console::count(report.dropped, dropped, sizeof dropped);
     Console::count(report.trimmed, trimmed, sizeof trimmed);
     std::string trimmedPart;
@@ -150,10 +156,10 @@ int cleanOrTrim(const ToolArguments& arguments, const DatabaseLocation::Found& l
         trimmedPart = std::string(" (") + trimmed + " inside the " + CommandLine::bandName(choice) + " band)";
     }
     if (arguments.dryRun) {
-        Console::out("%s: %s records would stay, %s would go%s; nothing changed\n", songCount.c_str(), kept, dropped,
-                     trimmedPart.c_str());
+        Console::out("%s: %s would stay, %s would go%s; nothing changed\n", songCount.c_str(), keptRecords.c_str(),
+                     dropped, trimmedPart.c_str());
     } else {
-        Console::out("%s: %s records kept, %s went%s\n", songCount.c_str(), kept, dropped, trimmedPart.c_str());
+        Console::out("%s: %s kept, %s went%s\n", songCount.c_str(), keptRecords.c_str(), dropped, trimmedPart.c_str());
     }
     return status;
 }

@@ -132,6 +132,28 @@ TEST_F(ToolExitStatus, ASourceThatCannotBeReadStopsCleanUnlessForced) {
     EXPECT_EQ(sim::readFile(DATABASE_PATH), DATABASE_HEADER + "\"a.mp3[1000]\"=225\r\n");
 }
 
+// The database's lines are checked beside the walk, yet said first, as they are found
+// first; with no second thread to be had, the same words in the same order.
+TEST_F(ToolExitStatus, TheDatabasesOwnLinesComeBeforeTheSourcesTroubles) {
+    sim::writeFile(DATABASE_PATH, RECORDS + "stray line\r\n");
+    sim::writeFile("C:\\Music\\Locked\\b.mp3", std::string(1000, 'x'));
+    sim::refuseListing("C:\\Music\\Locked");
+    dbtool::Run beside = tool({"clean", "--dry-run", "C:\\Music"});
+    EXPECT_EQ(beside.status, ExitCode::SOURCE_UNREADABLE);
+    EXPECT_EQ(beside.err,
+              "C:\\Program Files\\Winamp\\Plugins\\volume.ini:4: no '=': not a record\n"
+              "loudmark-db: C:\\Music\\Locked\\: cannot be read\n"
+              "loudmark-db: 1 line of C:\\Program Files\\Winamp\\Plugins\\volume.ini the plug-in cannot read as "
+              "records: a clean drops them\n");
+    EXPECT_EQ(beside.out,
+              "would go: \"b.mp3[1000]\"=300 (not among the songs)\n"
+              "1 song: 1 record would stay, 1 would go; nothing changed\n");
+    sim::refuseThreads(true);
+    dbtool::Run alone = tool({"clean", "--dry-run", "C:\\Music"});
+    EXPECT_EQ(alone.err, beside.err);
+    EXPECT_EQ(alone.out, beside.out);
+}
+
 TEST_F(ToolExitStatus, AFailedWriteLeavesEveryRecordWhereItWas) {
     sim::failWritesAfter(REBUILD_PATH, 10);
     dbtool::Run clean = tool({"clean", "--force", "C:\\Music"});
