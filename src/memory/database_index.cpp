@@ -51,11 +51,6 @@ Identity followedIdentity;
 // land in the same chain.
 constexpr uint32_t FIRST_HASH = 2166136261u;
 uint32_t hashStep(uint32_t hash, char c) { return (hash ^ ProfileFile::folded(c)) * 16777619u; }
-uint32_t hashOf(const char* key, size_t length) {
-    uint32_t hash = FIRST_HASH;
-    for (size_t i = 0; i < length; ++i) hash = hashStep(hash, key[i]);
-    return hash;
-}
 
 void* allocateZeroed(size_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes); }
 void freeMemory(void* memory) {
@@ -150,6 +145,12 @@ bool sameIdentity(const Identity& a, const Identity& b) {
 }
 
 }  // namespace
+
+uint32_t hashOf(const char* key, size_t length) {
+    uint32_t hash = FIRST_HASH;
+    for (size_t i = 0; i < length; ++i) hash = hashStep(hash, key[i]);
+    return hash;
+}
 
 int valueOf(const char* text, size_t length) {
     // Quotes round the value (both alike) go, and a closing quote is dropped only when

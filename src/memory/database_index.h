@@ -53,6 +53,9 @@ bool lookUp(const char* databasePath, const char* quotedKey, int* value);
 // step, and takes the file as it is now for one it has seen.
 void noteWritten(const char* databasePath, const char* quotedKey, int value);
 
+// The hash a key is filed under: the same for keys the platform takes as equal.
+uint32_t hashOf(const char* key, size_t length);
+
 // How GetPrivateProfileIntA turns a value as the section lists it into a number (with
 // -1 as its default): quotes dropped, the first 29 characters, then the platform's own
 // reading of digits.

@@ -106,9 +106,7 @@ void checkRecordLine(Check* check, size_t number, const Line& line) {
     }
     // The platform's key ends at the first '='; only the first of equal keys is read.
     Line key = trimmed(line.text, equals);
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < key.length; ++i) hash = (hash ^ ProfileFile::folded(key.text[i])) * 16777619u;
-    check->keys.push_back(KeySeen{key.text, static_cast<uint32_t>(key.length), hash, number});
+    check->keys.push_back(KeySeen{key.text, static_cast<uint32_t>(key.length), DatabaseIndex::hashOf(key.text, key.length), number});
     if (!isSongKey(key)) {
         // A '=' in the song's name: a record all the same, which list marks.
         size_t last = lastEquals(line);
