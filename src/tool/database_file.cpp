@@ -106,7 +106,8 @@ void checkRecordLine(Check* check, size_t number, const Line& line) {
     }
     // The platform's key ends at the first '='; only the first of equal keys is read.
     Line key = trimmed(line.text, equals);
-    check->keys.push_back(KeySeen{key.text, static_cast<uint32_t>(key.length), DatabaseIndex::hashOf(key.text, key.length), number});
+    uint32_t hash = DatabaseIndex::hashOf(key.text, key.length);
+    check->keys.push_back(KeySeen{key.text, static_cast<uint32_t>(key.length), hash, number});
     if (!isSongKey(key)) {
         // A '=' in the song's name: a record all the same, which list marks.
         size_t last = lastEquals(line);
@@ -212,6 +213,7 @@ void sayProblems(const char* databasePath, const Check& check, Text* text) {
     text->notWholeNumbers = check.notWholeNumbers;
 }
 
+// Found and said at once.
 void reportProblems(const char* databasePath, Text* text) {
     Check check;
     findProblems(text->bytes, &check);

@@ -65,10 +65,12 @@ check "the zip's loudmark-db.exe is a 32-bit console program" \
 # loaded at start they would cost every command tens of milliseconds under Wine.
 starts_with_few_dlls() {
     local imports
-    imports=$(i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p' | tr '[:lower:]' '[:upper:]' | sort | tr '\n' ' ')
+    imports=$(i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p' | tr '[:lower:]' '[:upper:]' |
+        sort | tr '\n' ' ')
     [ "$imports" = "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL " ] || { echo "imports at start: $imports" >&2; return 1; }
 }
-check "the zip's loudmark-db.exe loads only kernel32, advapi32 and msvcrt at start" starts_with_few_dlls "$work/zip/loudmark-db.exe"
+check "the zip's loudmark-db.exe loads only kernel32, advapi32 and msvcrt at start" \
+    starts_with_few_dlls "$work/zip/loudmark-db.exe"
 check "the zip's DLL is a 32-bit PE (pei-i386)" \
     bash -c 'i686-w64-mingw32-objdump -f "$1" | grep -q "file format pei-i386"' _ "$work/zip/gen_loudmark.dll"
 # Without a manifest that asks for asInvoker, Vista and later virtualize the tool: its
