@@ -41,7 +41,8 @@ HMODULE winmm = nullptr;
     namespace {                                                                                     \
     using name##Type = Result(WINAPI*) parameters;                                                  \
     Result WINAPI name##Late parameters {                                                           \
-        name##Type real = reinterpret_cast<name##Type>(reinterpret_cast<void*>(find(&module, dll, #name))); \
+        void* found = reinterpret_cast<void*>(find(&module, dll, #name));                           \
+        name##Type real = reinterpret_cast<name##Type>(found);                                      \
         if (real == nullptr) return failed;                                                         \
         name##Slot = real;                                                                          \
         return real arguments;                                                                      \
