@@ -219,7 +219,6 @@ FILETIME fileTimeOf(const struct timespec& when) {
     return out;
 }
 
-
 }  // namespace
 
 Resolved resolve(const char* windowsPath, size_t characters) {

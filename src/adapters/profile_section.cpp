@@ -31,10 +31,6 @@ bool isOurSection(Span name) {
     return ProfileFile::sameKey(name.start, SECTION_NAME, length);
 }
 
-}  // namespace
-
-namespace {
-
 // The listing of `length` bytes into `out`, which may be `bytes` itself: what a line
 // leaves is never longer than the line and its line break, so the listing never
 // overtakes what is still to be read (the last line, which has no break, needs one byte

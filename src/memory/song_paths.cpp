@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "adapters/bounded_text.h"
+#include "adapters/side_thread.h"
 #include "memory/database_maintenance_size.h"
 #include "memory/song_key.h"
 
@@ -55,19 +56,9 @@ void sizeAll(Table* table) {
     int unknown = 0;
     for (int i = 0; i < table->count; ++i) unknown += table->sizes[i] == DatabaseMaintenance::SongList::SIZE_UNKNOWN;
     bool parallel = unknown >= SONGS_WORTH_A_THREAD;
-    for (int t = 1; t < SIZING_THREADS && parallel; ++t) {
-        DWORD id = 0;  // Windows 95 and 98 refuse a null one
-        threads[t] = CreateThread(nullptr, 0, sizeRange, &jobs[t], 0, &id);
-    }
+    for (int t = 1; t < SIZING_THREADS && parallel; ++t) threads[t] = SideThread::start(sizeRange, &jobs[t]);
     sizeRange(&jobs[0]);
-    for (int t = 1; t < SIZING_THREADS; ++t) {
-        if (threads[t] == nullptr) {
-            sizeRange(&jobs[t]);
-            continue;
-        }
-        WaitForSingleObject(threads[t], INFINITE);
-        CloseHandle(threads[t]);
-    }
+    for (int t = 1; t < SIZING_THREADS; ++t) SideThread::finish(threads[t], sizeRange, &jobs[t]);
 }
 
 }  // namespace

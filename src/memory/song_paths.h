@@ -27,8 +27,9 @@ struct Table {
 constexpr uint32_t NO_PATH = 0xFFFFFFFFu;
 
 // Copies the paths of songs first .. first + count - 1 (at most CHUNK of them, and no
-// more than the first chunk it was given) over the table's previous chunk, and asks every size (through a wide path, where the list has
-// one, for a path that names no file). False when memory ran out.
+// more than the first chunk it was given) over the table's previous chunk, and asks every
+// size (through a wide path, where the list has one, for a path that names no file).
+// False when memory ran out.
 bool gather(const DatabaseMaintenance::SongList& songs, int first, int count, Table* table);
 const char* pathOf(const Table& table, int index);  // the chunk's song `index`; null when it has none
 void release(Table* table);

@@ -16,14 +16,13 @@ constexpr DWORD PROGRESS_INTERVAL_MS = 200;
 Sink sink = {nullptr, nullptr, false, nullptr};
 bool progressOnScreen = false;
 DWORD lastProgressAt = 0;
-void (*sayFirst)(void* context) = nullptr;
-void* sayFirstContext = nullptr;
+void (*sayFirst)() = nullptr;
 
 // What must come before the next error, once.
 void sayWhatComesFirst() {
-    void (*say)(void*) = sayFirst;
+    void (*say)() = sayFirst;
     sayFirst = nullptr;
-    if (say != nullptr) say(sayFirstContext);
+    if (say != nullptr) say();
 }
 
 // Standard output gathered into large writes: a list of 100,000 records is some 400,000
@@ -153,10 +152,7 @@ void err(const char* format, ...) {
     va_end(arguments);
 }
 
-void beforeNextError(void (*say)(void* context), void* context) {
-    sayFirst = say;
-    sayFirstContext = context;
-}
+void beforeNextError(void (*say)()) { sayFirst = say; }
 
 void outText(const char* text, size_t length) { emit(Stream::Out, text, length); }
 

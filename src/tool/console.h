@@ -40,7 +40,7 @@ void outText(const char* text);
 void flush();
 // Words that must come first: before the next line said on standard error (or question
 // asked), `say` is called once, and may say them. Null to take it back.
-void beforeNextError(void (*say)(void* context), void* context);
+void beforeNextError(void (*say)());
 // Rewrites the progress line at most every few hundred milliseconds; nothing when
 // progress is not shown.
 void progress(const char* format, ...) __attribute__((format(printf, 1, 2)));

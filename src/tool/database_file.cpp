@@ -11,6 +11,7 @@
 #include "adapters/heap_buffer.h"
 #include "adapters/profile_encoding.h"
 #include "adapters/profile_file.h"
+#include "adapters/side_thread.h"
 #include "memory/database_index.h"
 #include "memory/database_swap.h"
 #include "memory/song_key.h"
@@ -232,19 +233,15 @@ struct PassCheck {
 };
 PassCheck passCheck;
 
-void runPassCheck() {
+DWORD WINAPI checkBeside(LPVOID) {
     findProblems(passCheck.text->bytes, &passCheck.check);
     if (passCheck.loadIndex) {
         passCheck.indexLoaded = DatabaseIndex::loadText(passCheck.text->bytes.data(), passCheck.text->bytes.size());
     }
-}
-
-DWORD WINAPI checkBeside(LPVOID) {
-    runPassCheck();
     return 0;
 }
 
-void finishBeforeErrors(void*) { finishCheck(); }
+void finishBeforeErrors() { finishCheck(); }
 
 // ---------------------------------------------------------------------------------------
 // Records taken apart
@@ -382,22 +379,17 @@ void startCheck(const DatabaseLocation::Found& location, Text* text, bool loadIn
     passCheck.check = Check();
     passCheck.indexLoaded = false;
     passCheck.running = true;
-    DWORD id = 0;  // Windows 95 and 98 refuse a null one
-    passCheck.thread = CreateThread(nullptr, 0, checkBeside, nullptr, 0, &id);
-    if (passCheck.thread == nullptr) runPassCheck();  // no thread to be had: done here
+    passCheck.thread = SideThread::start(checkBeside, nullptr);
     // Its findings come before anything else said on standard error.
-    Console::beforeNextError(finishBeforeErrors, nullptr);
+    Console::beforeNextError(finishBeforeErrors);
 }
 
 bool finishCheck() {
     if (!passCheck.running) return !passCheck.loadIndex || passCheck.indexLoaded;
     passCheck.running = false;
-    Console::beforeNextError(nullptr, nullptr);
-    if (passCheck.thread != nullptr) {
-        WaitForSingleObject(passCheck.thread, INFINITE);
-        CloseHandle(passCheck.thread);
-        passCheck.thread = nullptr;
-    }
+    Console::beforeNextError(nullptr);
+    SideThread::finish(passCheck.thread, checkBeside, nullptr);  // without a thread, checked here
+    passCheck.thread = nullptr;
     sayProblems(passCheck.databasePath, passCheck.check, passCheck.text);
     passCheck.check = Check();
     return !passCheck.loadIndex || passCheck.indexLoaded;

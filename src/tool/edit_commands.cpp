@@ -375,8 +375,9 @@ int undo(const ToolArguments& arguments, const DatabaseLocation::Found& location
         DatabaseFile::sayNotWritten(location, "written", error);
         return ExitCode::WRITE_FAILED;
     }
-    Console::out("%s brought back, %s undone, %s written since kept\n", Console::counted(broughtBack, "record", "records").c_str(),
-                 Console::counted(undone, "edit", "edits").c_str(), Console::counted(edits.size(), "record", "records").c_str());
+    Console::out("%s brought back, %s undone, %s written since kept\n",
+                 Console::counted(broughtBack, "record", "records").c_str(), Console::counted(undone, "edit", "edits").c_str(),
+                 Console::counted(edits.size(), "record", "records").c_str());
     return ExitCode::OK;
 }
 

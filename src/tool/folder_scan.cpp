@@ -8,6 +8,7 @@
 
 #include "adapters/bounded_text.h"
 #include "adapters/later_windows.h"
+#include "adapters/side_thread.h"
 #include "tool/console.h"
 #include "tool/song_collection.h"
 #include "tool/text_encoding.h"
@@ -319,17 +320,11 @@ DWORD WINAPI helpWalking(LPVOID parameter) {
 
 void walkInParallel(Work* work) {
     HANDLE helpers[WALKING_THREADS] = {};
-    for (int t = 1; t < WALKING_THREADS; ++t) {
-        DWORD id = 0;  // Windows 95 and 98 refuse a null one
-        helpers[t] = CreateThread(nullptr, 0, helpWalking, work, 0, &id);
-    }
-    // This thread walks too, and shows the progress of both.
+    for (int t = 1; t < WALKING_THREADS; ++t) helpers[t] = SideThread::start(helpWalking, work);
+    // This thread walks too, and shows the progress of both; where a helper could not be
+    // had, it has walked that one's share too, and finish() finds nothing left.
     walkSubtrees(work, true);
-    for (int t = 1; t < WALKING_THREADS; ++t) {
-        if (helpers[t] == nullptr) continue;  // a thread not to be had: this one did its share
-        WaitForSingleObject(helpers[t], INFINITE);
-        CloseHandle(helpers[t]);
-    }
+    for (int t = 1; t < WALKING_THREADS; ++t) SideThread::finish(helpers[t], helpWalking, work);
 }
 
 // One song into the collection; false when it is full.
@@ -387,7 +382,9 @@ bool addFolder(const WCHAR* folder) {
             size_t wide = 0;
             for (size_t song = 0; song < part.sizes.size(); ++song) {
                 const WCHAR* widePath = nullptr;
-                if (wide < part.widePaths.size() && part.widePaths[wide].first == song) widePath = part.widePaths[wide++].second.c_str();
+                if (wide < part.widePaths.size() && part.widePaths[wide].first == song) {
+                    widePath = part.widePaths[wide++].second.c_str();
+                }
                 complete = SongCollection::add(ansi, widePath, part.sizes[song]) && complete;
                 ansi += std::char_traits<char>::length(ansi) + 1;
             }

@@ -65,32 +65,31 @@ int knownSizeOf(void*, int index) {
     return knownSizes[static_cast<size_t>(index)];
 }
 
-bool endsWith(const char* name, const char* suffix) {
-    size_t n = BoundedText::length(name, MAX_PATH);
+bool endsWith(const char* name, size_t length, const char* suffix) {
     size_t k = BoundedText::length(suffix, 32);
-    return n >= k && BoundedText::sameFolded(name + n - k, suffix);
+    return length >= k && BoundedText::sameFolded(name + length - k, suffix);
 }
 
-bool startsWith(const char* name, const char* prefix) {
+// The rest of `name` after `prefix` (letter case ignored), or null.
+const char* after(const char* name, const char* prefix) {
     for (; *prefix != '\0'; ++name, ++prefix) {
-        if (BoundedText::folded(*name) != BoundedText::folded(*prefix)) return false;
+        if (BoundedText::folded(*name) != BoundedText::folded(*prefix)) return nullptr;
     }
-    return true;
+    return name;
 }
 
 // Playlists, and our own files, found in a folder are never songs the player plays.
 bool isSong(const char* name) {
+    size_t length = BoundedText::length(name, MAX_PATH);
     for (const char* extension : {".m3u", ".m3u8", ".pls"}) {
-        if (endsWith(name, extension)) return false;
+        if (endsWith(name, length, extension)) return false;
     }
-    // Our own files, and the database's copies (every one named "volume.ini.loudmark-...").
-    static const std::string database = StorageFolder::DATABASE_FILE_NAME;
-    static const std::string ours[] = {StorageFolder::SETTINGS_FILE_NAME, database, database + StorageFolder::REBUILD_SUFFIX};
-    static const std::string copies = database + ".loudmark-";
-    for (const std::string& file : ours) {
-        if (BoundedText::sameFolded(name, file.c_str())) return false;
-    }
-    return !startsWith(name, copies.c_str());
+    if (BoundedText::sameFolded(name, StorageFolder::SETTINGS_FILE_NAME)) return false;
+    // The database, its new copy, and its other copies (every one "volume.ini.loudmark-...").
+    const char* rest = after(name, StorageFolder::DATABASE_FILE_NAME);
+    if (rest == nullptr) return true;
+    return *rest != '\0' && !BoundedText::sameFolded(rest, StorageFolder::REBUILD_SUFFIX) &&
+           after(rest, ".loudmark-") == nullptr;
 }
 
 }  // namespace

@@ -98,8 +98,9 @@ int stats(const ToolArguments& arguments, const DatabaseLocation::Found& locatio
         }
         if (report.done) {
             size_t songs = static_cast<size_t>(SongCollection::count());
-            Console::out("The %s in the sources match%s %s; %s match%s no song.\n", Console::counted(songs, "song", "songs").c_str(),
-                         songs == 1 ? "es" : "", Console::counted(report.kept, "record", "records").c_str(),
+            Console::out("The %s in the sources match%s %s; %s match%s no song.\n",
+                         Console::counted(songs, "song", "songs").c_str(), songs == 1 ? "es" : "",
+                         Console::counted(report.kept, "record", "records").c_str(),
                          Console::counted(report.dropped, "record", "records").c_str(), report.dropped == 1 ? "es" : "");
         } else {
             if (text.fromUnicode) DatabaseFile::sayNotPassedAsUnicode(location);
